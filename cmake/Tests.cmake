@@ -1,0 +1,21 @@
+# skyvane_test(NAME <name> SOURCES <files...> LIBS <libs...> [DISPLAY] [TIMEOUT <s>])
+# Tests run with the offscreen platform unless they need a real display (OpenGL, window
+# activation); those get the xcb platform and the DISPLAY that scripts/test provides.
+function(skyvane_test)
+    cmake_parse_arguments(T "DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} skyvane_testsupport Qt6::Test)
+    set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    if(T_DISPLAY)
+        set(_platform "QT_QPA_PLATFORM=xcb")
+        set_tests_properties(${T_NAME} PROPERTIES LABELS display)
+    else()
+        set(_platform "QT_QPA_PLATFORM=offscreen")
+    endif()
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "${_platform};SKYVANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
+endfunction()

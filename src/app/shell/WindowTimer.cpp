@@ -1,0 +1,36 @@
+#include "app/shell/WindowTimer.h"
+
+WindowTimer::WindowTimer(const QString& name, int interval, bool enabled, QObject* parent)
+    : QObject(parent), m_interval(interval), m_enabled(enabled)
+{
+    setObjectName(name);
+    m_timer.setTimerType(interval < 50 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &WindowTimer::Timer);
+    apply();
+}
+
+void WindowTimer::setInterval(int milliseconds)
+{
+    m_interval = milliseconds < 0 ? 0 : milliseconds;
+    m_timer.setTimerType(m_interval < 50 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    apply();
+}
+
+void WindowTimer::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    apply();
+}
+
+void WindowTimer::restart()
+{
+    m_enabled = true;
+    apply();
+}
+
+void WindowTimer::apply()
+{
+    m_timer.stop();
+    if (m_enabled && m_interval > 0)
+        m_timer.start(m_interval);
+}

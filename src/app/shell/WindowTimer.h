@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+// A window timer with an Interval and an Enabled state. An interval of 0 never ticks;
+// disabling and enabling again, or changing the interval, restarts the count.
+class WindowTimer : public QObject
+{
+    Q_OBJECT
+public:
+    WindowTimer(const QString& name, int interval, bool enabled, QObject* parent = nullptr);
+
+    int Interval() const { return m_interval; }
+    void setInterval(int milliseconds);
+    bool Enabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    // Disable then enable: the next tick comes one full interval from now.
+    void restart();
+    bool isTicking() const { return m_timer.isActive(); }
+
+signals:
+    void Timer();
+
+private:
+    void apply();
+
+    QTimer m_timer;
+    int m_interval;
+    bool m_enabled;
+};

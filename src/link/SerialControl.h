@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// Why opening the port failed. InvalidPortNumber is the one failure the connection logic
+// tells apart: the number (or path) names no port of the system.
+struct PortError
+{
+    enum Kind { InvalidPortNumber, Busy, Permission, BadSettings, Other };
+    Kind kind = Other;
+    QString description;
+};
+
+// The serial-port control of the window: a port number or device path, the line settings
+// ("115200,n,8,1"), open/close, and unbuffered access to what was received and what is sent.
+class SerialControl : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    int CommPort() const { return m_commPort; }
+    void setCommPort(int number)
+    {
+        m_commPort = number;
+        m_devicePath.clear();
+    }
+    // A device path used as it stands ("/dev/pts/3"); it overrides the port number.
+    QString DevicePath() const { return m_devicePath; }
+    void setDevicePath(const QString& path) { m_devicePath = path; }
+    QString Settings() const { return m_settings; }
+    void setSettings(const QString& settings) { m_settings = settings; }
+
+    virtual bool PortOpen() const = 0;
+    // Opening uses the current CommPort/DevicePath and Settings; it throws PortError on failure.
+    // Closing never fails.
+    virtual void setPortOpen(bool open) = 0;
+    // Every byte received and not yet read; reading empties the receive buffer.
+    virtual QByteArray Input() = 0;
+    // Sends the bytes in order; returns false when the write failed.
+    virtual bool Output(const QByteArray& bytes) = 0;
+
+signals:
+    // Bytes have arrived.
+    void readyRead();
+    // The port went from open to closed, for whatever reason.
+    void closed();
+
+private:
+    int m_commPort = 1;
+    QString m_devicePath;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+};

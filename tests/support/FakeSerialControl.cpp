@@ -1,0 +1,43 @@
+#include "support/FakeSerialControl.h"
+
+void FakeSerialControl::setPortOpen(bool open)
+{
+    if (open == m_open)
+        return;
+    if (open) {
+        if (refuseOpen)
+            throw refusal;
+        m_open = true;
+        ++openCount;
+        return;
+    }
+    m_open = false;
+    emit closed();
+}
+
+QByteArray FakeSerialControl::Input()
+{
+    QByteArray out;
+    out.swap(m_input);
+    return out;
+}
+
+bool FakeSerialControl::Output(const QByteArray& bytes)
+{
+    if (!m_open)
+        return false;
+    written += bytes;
+    return true;
+}
+
+void FakeSerialControl::feed(const QByteArray& bytes)
+{
+    m_input += bytes;
+    if (m_open)
+        emit readyRead();
+}
+
+void FakeSerialControl::drop()
+{
+    setPortOpen(false);
+}
