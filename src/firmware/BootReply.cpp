@@ -1,0 +1,65 @@
+#include "firmware/BootReply.h"
+
+#include <QLocale>
+
+BootReply ParseBootReply(QByteArray& buffer)
+{
+    const qsizetype plus = buffer.indexOf('+');
+    buffer.remove(0, plus < 0 ? buffer.size() : plus);
+
+    BootReply reply;
+    if (buffer.size() < 2)
+        return reply;
+    const auto byte = [&](int position) { return static_cast<unsigned char>(buffer[position]); };
+    switch (buffer[1]) {
+    case 'V':
+        if (buffer.size() >= 3) {
+            reply.kind = BootReply::Version;
+            reply.code = byte(2);
+        }
+        break;
+    case 'E':
+        reply.kind = BootReply::Erased;
+        break;
+    case 'F':
+        reply.kind = BootReply::FReply;
+        break;
+    case 'P':
+        if (buffer.size() >= 5) {
+            reply.kind = BootReply::Acknowledged;
+            reply.address = quint32(byte(2)) << 16 | quint32(byte(3)) << 8 | byte(4);
+        }
+        break;
+    case 'R':
+        reply.kind = BootReply::Running;
+        break;
+    case '#':
+        reply.kind = BootReply::Status;
+        if (buffer.size() >= 3)
+            reply.code = byte(2);
+        break;
+    default:
+        reply.kind = BootReply::Unknown;
+        break;
+    }
+    return reply;
+}
+
+QString BootFamilyFor(int code, const QString& current)
+{
+    switch (code) {
+    case 17:
+        return QStringLiteral("24F");
+    case 18:
+        return QStringLiteral("24F - Kortix");
+    case 19:
+        return QStringLiteral("33E");
+    default:
+        return current;
+    }
+}
+
+QString BootVersionText(int code)
+{
+    return QLocale::c().toString(code / 10.0, 'g', QLocale::FloatingPointShortest);
+}

@@ -1,0 +1,109 @@
+#include "firmware/Bootloader.h"
+
+#include "app/shell/Logger.h"
+#include "app/shell/Pause.h"
+#include "app/shell/WindowTimer.h"
+#include "firmware/BootReply.h"
+#include "link/Link.h"
+
+#include <QEventLoop>
+
+Bootloader::Bootloader(Link& link, Logger& log, QByteArray& rxBuffer, WindowTimer& timer3)
+    : m_link(link), m_log(log), m_rxBuffer(rxBuffer), m_timer3(timer3)
+{}
+
+void Bootloader::EnsurePortOpen()
+{
+    m_rxBuffer.clear();
+    SerialControl& port = m_link.M();
+    if (!port.PortOpen()) {
+        try {
+            port.setPortOpen(true);
+        } catch (const PortError&) {
+            m_log.AddLog(QStringLiteral("Connection refused."));
+            return;
+        }
+    }
+    m_log.AddLog(QStringLiteral("Connection established."));
+}
+
+void Bootloader::ResetDevice()
+{
+    EnsurePortOpen();
+    if (m_link.M().PortOpen())
+        m_link.M().Output(QByteArrayLiteral("G"));
+    PauseMs(100);
+    m_log.AddLog(QStringLiteral("Device Reset."));
+}
+
+void Bootloader::CheckBootloaderVersion()
+{
+    m_log.AddLog(QStringLiteral("Checking Bootloader version..."));
+    m_link.SendCommand(QByteArrayLiteral("+V"));
+    WaitBootReply();
+}
+
+void Bootloader::EraseFlash()
+{
+    EnsurePortOpen();
+    m_log.AddLog(QStringLiteral("Erasing Flash Memory..."));
+    m_link.SendCommand(QByteArrayLiteral("+E"));
+    WaitBootReply();
+}
+
+void Bootloader::RunApplication()
+{
+    EnsurePortOpen();
+    m_log.AddLog(QStringLiteral("Running Application..."));
+    m_link.SendCommand(QByteArrayLiteral("+R"));
+    WaitBootReply();
+}
+
+void Bootloader::WaitBootReply()
+{
+    m_rxBuffer.clear();
+    SerialControl& port = m_link.M();
+    for (;;) {
+        if (!port.PortOpen())
+            return;
+        m_rxBuffer += port.Input();
+        if (act(ParseBootReply(m_rxBuffer)))
+            return;
+        // Nothing else can emit between the check above and exec(): one thread.
+        QEventLoop loop;
+        QObject::connect(&port, &SerialControl::readyRead, &loop, &QEventLoop::quit);
+        QObject::connect(&port, &SerialControl::closed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+bool Bootloader::act(const BootReply& reply)
+{
+    switch (reply.kind) {
+    case BootReply::Incomplete:
+    case BootReply::Unknown:
+        return false;
+    case BootReply::Version:
+        BootFamily = BootFamilyFor(reply.code, BootFamily);
+        m_log.AddLog(QStringLiteral("Veltis Bootloader Version ") + BootVersionText(reply.code) +
+                     QStringLiteral(" (") + BootFamily + QStringLiteral(")."));
+        return true;
+    case BootReply::Erased:
+        m_log.AddLog(QStringLiteral("Flash Erased successfully."));
+        return true;
+    case BootReply::FReply:
+        return true;
+    case BootReply::Acknowledged:
+        AckAddress = reply.address;
+        m_timer3.setEnabled(false);
+        return true;
+    case BootReply::Running:
+        m_log.AddLog(QStringLiteral("Application Launched."));
+        return true;
+    case BootReply::Status:
+        if (reply.code == 1)
+            m_log.AddLog(QStringLiteral("Checksum error !"));
+        return true;
+    }
+    return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class Bootloader;
+class FlashProgrammer;
+class Logger;
+class WindowTimer;
+
+// The "Download Firmware" sequence: check the firmware file, stop the frame receiver and the
+// data request, reset the board into its bootloader, ask its version, erase, program, start
+// the application, and let the timers run again.
+class FirmwareDownload
+{
+public:
+    FirmwareDownload(Bootloader& boot, FlashProgrammer& programmer, Logger& log,
+                     QByteArray& rxBuffer, WindowTimer& timer2, WindowTimer& timer12,
+                     std::function<QString()> firmwarePath);
+
+    // The Command4 click. A file that fails the check is refused with one log line before
+    // anything reaches the board. A click while a download runs (its waits handle window
+    // events) is ignored.
+    void Command4();
+    bool isRunning() const { return m_running; }
+
+private:
+    Bootloader& m_boot;
+    FlashProgrammer& m_programmer;
+    Logger& m_log;
+    QByteArray& m_rxBuffer;
+    WindowTimer& m_timer2;
+    WindowTimer& m_timer12;
+    std::function<QString()> m_firmwarePath;
+    bool m_running = false;
+};

@@ -1,0 +1,75 @@
+#include "firmware/FlashProgrammer.h"
+
+#include "app/shell/Logger.h"
+#include "app/shell/Pause.h"
+#include "app/shell/WindowTimer.h"
+#include "firmware/Bootloader.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/FlashProgress.h"
+#include "firmware/RowPackets.h"
+#include "firmware/SecondsText.h"
+#include "link/Link.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace {
+
+constexpr int MaxSends = 72;
+constexpr int AckWaitMs = 200;
+
+} // namespace
+
+FlashProgrammer::FlashProgrammer(Bootloader& boot, Link& link, Logger& log, WindowTimer& timer3,
+                                 FlashProgress& progress)
+    : m_boot(boot), m_link(link), m_log(log), m_timer3(timer3), m_progress(progress)
+{}
+
+bool FlashProgrammer::ProgramFlash(const FirmwareImage& image)
+{
+    m_boot.EnsurePortOpen();
+    m_log.AddLog(QStringLiteral("Programming Flash Memory..."));
+    m_progress.clear();
+    QElapsedTimer clock;
+    clock.start();
+
+    const int rows = CompleteRowCount(image.EndIndex);
+    for (int row = 0; row < rows; ++row) {
+        const int rowStart = row * RowWords;
+        if (RowIsSent(rowStart, image.LowestAddress) && !sendRow(image, rowStart)) {
+            m_log.AddLog(QStringLiteral("Programmation failed."));
+            settle();
+            return false;
+        }
+        m_progress.show(rowStart + RowWords - 2, image.EndIndex);
+        QCoreApplication::processEvents();
+    }
+    settle();
+    m_log.AddLog(QStringLiteral("Flash Memory Programmed in ") +
+                 SecondsText(clock.elapsed() / 1000.0) + QStringLiteral("s"));
+    return true;
+}
+
+bool FlashProgrammer::sendRow(const FirmwareImage& image, int rowStart)
+{
+    const QByteArray packet = RowPacket(image.FlashImage, rowStart);
+    for (int send = 1; send <= MaxSends; ++send) {
+        m_boot.AckAddress = -1;
+        m_link.SendCommand(packet);
+        // Timer3 runs once during a wait that no acknowledgement ends within 200 ms.
+        m_timer3.setInterval(AckWaitMs);
+        m_timer3.restart();
+        m_boot.WaitBootReply();
+        if (m_boot.AckAddress == rowStart)
+            return true;
+    }
+    return false;
+}
+
+void FlashProgrammer::settle()
+{
+    PauseMs(100);
+    if (m_link.M().PortOpen())
+        m_link.M().Input();
+    m_progress.clear();
+}

@@ -1,0 +1,191 @@
+#include "firmware/FirmwareImage.h"
+#include "firmware/HexToBytes.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class FirmwareImageTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void hexToBytes();
+    void dataRecordFillsWordsLittleEndian();
+    void extendedAddressMovesTheBase();
+    void lowestAddressNeverAbove65536();
+    void linesAfterEndOfFileStillLoad();
+    void endIndexFollowsHighestWord();
+    void lineEndingsGiveTheSameImage();
+    void refusals_data();
+    void refusals();
+    void dataAtTheLastWordIsKept();
+    void missingFileIsRefused();
+};
+
+void FirmwareImageTest::hexToBytes()
+{
+    QCOMPARE(HexToBytes("0aFF10"), QByteArray("\x0A\xFF\x10", 3));
+    QCOMPARE(HexToBytes(""), QByteArray());
+}
+
+void FirmwareImageTest::dataRecordFillsWordsLittleEndian()
+{
+    const FirmwareLoad load = LoadFirmware(":080000000102030004050600E3\r\n:00000001FF\r\n");
+    QVERIFY(load.ok);
+    const auto& flash = load.image.FlashImage;
+    QCOMPARE(flash.size(), std::size_t(1000001));
+    QCOMPARE(flash[0], 0x0201);
+    QCOMPARE(flash[1], 0x0003);
+    QCOMPARE(flash[2], 0x0504);
+    QCOMPARE(flash[3], 0x0006);
+    QCOMPARE(flash[4], 0xFFFF);
+    QCOMPARE(flash[1000000], 0xFFFF);
+    QCOMPARE(load.image.LowestAddress, 0.0);
+    QCOMPARE(load.image.EndIndex, 259.0);
+}
+
+void FirmwareImageTest::extendedAddressMovesTheBase()
+{
+    const FirmwareLoad load = LoadFirmware(":020000040001F9\n:040000001122334452\n:00000001FF\n");
+    QVERIFY(load.ok);
+    QCOMPARE(load.image.FlashImage[32768], 0x2211);
+    QCOMPARE(load.image.FlashImage[32769], 0x4433);
+    QCOMPARE(load.image.FlashImage[0], 0xFFFF);
+    QCOMPARE(load.image.LowestAddress, 32768.0);
+    QCOMPARE(load.image.EndIndex, 33025.0);
+}
+
+void FirmwareImageTest::lowestAddressNeverAbove65536()
+{
+    // Byte address 0x222E0 is word 70000.
+    const FirmwareLoad load = LoadFirmware(":020000040002F8\n:0222E000AABB97\n:00000001FF\n");
+    QVERIFY(load.ok);
+    QCOMPARE(load.image.FlashImage[70000], 0xBBAA);
+    QCOMPARE(load.image.LowestAddress, 65536.0);
+    QCOMPARE(load.image.EndIndex, 70256.0);
+}
+
+void FirmwareImageTest::linesAfterEndOfFileStillLoad()
+{
+    const FirmwareLoad load = LoadFirmware(":00000001FF\n:080000000102030004050600E3\n");
+    QVERIFY(load.ok);
+    QCOMPARE(load.image.FlashImage[0], 0x0201);
+    // An unknown record type is passed over.
+    QVERIFY(LoadFirmware(":0400000300001234B3\n:080000000102030004050600E3\n").ok);
+}
+
+void FirmwareImageTest::endIndexFollowsHighestWord()
+{
+    // Word 0x1100 (byte 0x2200) comes first in the file, word 0x1000 (byte 0x2000) last.
+    const FirmwareLoad load = LoadFirmware(":04220000AABBCCDDCC\n:042000001122334432\n");
+    QVERIFY(load.ok);
+    QCOMPARE(load.image.FlashImage[0x1100], 0xBBAA);
+    QCOMPARE(load.image.FlashImage[0x1000], 0x2211);
+    QCOMPARE(load.image.LowestAddress, 4096.0);
+    QCOMPARE(load.image.EndIndex, double(0x1101 + 256));
+}
+
+void FirmwareImageTest::lineEndingsGiveTheSameImage()
+{
+    const QByteArray lines[] = {":080000000102030004050600E3", "", ":020000040001F9",
+                                ":040000001122334452", ":00000001FF"};
+    for (const char* ending : {"\n", "\r", "\r\n"}) {
+        QByteArray file;
+        for (const QByteArray& line : lines)
+            file += line + ending;
+        const FirmwareLoad load = LoadFirmware(file);
+        QVERIFY2(load.ok, qPrintable(load.reason));
+        QCOMPARE(load.image.FlashImage[32768], 0x2211);
+        QCOMPARE(load.image.FlashImage[32769], 0x4433);
+        QCOMPARE(load.image.FlashImage[0], 0x0201);
+        QCOMPARE(load.image.FlashImage[3], 0x0006);
+        QCOMPARE(load.image.LowestAddress, 0.0);
+        QCOMPARE(load.image.EndIndex, 32769.0 + 256);
+    }
+}
+
+void FirmwareImageTest::refusals_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("message");
+    const QByteArray good = ":080000000102030004050600E3\r\n";
+    QTest::newRow("no colon") << good + "\r\n080000000102030004050600E3\r\n"
+                              << 3 << "Firmware file fw.kfw, line 3: missing \":\" at the start.";
+    QTest::newRow("not hex") << good + ":08000000010203000405060XE3\r\n"
+                             << 2
+                             << "Firmware file fw.kfw, line 2: a character that is not a "
+                                "hexadecimal digit.";
+    QTest::newRow("trailing blank") << good + ":00000001FF \r\n"
+                                    << 2
+                                    << "Firmware file fw.kfw, line 2: a character that is not "
+                                       "a hexadecimal digit.";
+    QTest::newRow("odd digits") << QByteArray(":080000000102030004050600E\n") + good << 1
+                                << "Firmware file fw.kfw, line 1: an odd number of hexadecimal "
+                                   "digits.";
+    QTest::newRow("colon alone") << good + ":\n"
+                                 << 2 << "Firmware file fw.kfw, line 2: too short for a record.";
+    QTest::newRow("short") << good + ":00000001\n"
+                           << 2 << "Firmware file fw.kfw, line 2: too short for a record.";
+    QTest::newRow("count") << good + ":090000000102030004050600E2\n"
+                           << 2
+                           << "Firmware file fw.kfw, line 2: byte count does not match the line "
+                              "length.";
+    QTest::newRow("checksum") << good + "\n\n:080000000102030004050600E4\n"
+                              << 4 << "Firmware file fw.kfw, line 4: wrong checksum.";
+    QTest::newRow("odd data") << good + ":03000000010203F7\n"
+                              << 2
+                              << "Firmware file fw.kfw, line 2: data record with an odd byte "
+                                 "count.";
+    QTest::newRow("short extended address") << QByteArray(":00000004FC\n") + good << 1
+                                            << "Firmware file fw.kfw, line 1: extended address "
+                                               "record with fewer than 2 data bytes.";
+    // Byte address 0x1E8482 is word 1,000,001.
+    QTest::newRow("beyond the image") << good + ":02000004001EDC\n:02848200AABB93\n"
+                                      << 3
+                                      << "Firmware file fw.kfw, line 3: data beyond word address "
+                                         "1000000.";
+    QTest::newRow("no data") << QByteArray(":020000040001F9\n:00000001FF\n") << 0
+                             << "Firmware file fw.kfw: no data records.";
+    QTest::newRow("empty file") << QByteArray() << 0 << "Firmware file fw.kfw: no data records.";
+}
+
+void FirmwareImageTest::refusals()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, line);
+    QFETCH(QString, message);
+    const FirmwareLoad load = LoadFirmware(file);
+    QVERIFY(!load.ok);
+    QCOMPARE(load.errorLine, line);
+    QCOMPARE(FirmwareRefusal(QStringLiteral("fw.kfw"), load), message);
+}
+
+void FirmwareImageTest::dataAtTheLastWordIsKept()
+{
+    // Byte address 0x1E8480 is word 1,000,000, the last of the image.
+    const FirmwareLoad load = LoadFirmware(":02000004001EDC\n:02848000AABB95\n");
+    QVERIFY2(load.ok, qPrintable(load.reason));
+    QCOMPARE(load.image.FlashImage[1000000], 0xBBAA);
+    QCOMPARE(load.image.EndIndex, 1000000.0);
+}
+
+void FirmwareImageTest::missingFileIsRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("absent.kfw"));
+    const FirmwareLoad load = LoadFirmwareFile(path);
+    QVERIFY(!load.ok);
+    QCOMPARE(FirmwareRefusal(path, load), "Firmware file " + path + ": cannot be read.");
+
+    const QString present = dir.filePath(QStringLiteral("fw.kfw"));
+    QFile file(present);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(":080000000102030004050600E3\r\n:00000001FF\r\n");
+    file.close();
+    const FirmwareLoad loaded = LoadFirmwareFile(present);
+    QVERIFY(loaded.ok);
+    QCOMPARE(loaded.image.FlashImage[3], 0x0006);
+}
+
+QTEST_GUILESS_MAIN(FirmwareImageTest)
+#include "tst_firmware_image.moc"
