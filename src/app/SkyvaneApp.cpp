@@ -1,0 +1,173 @@
+#include "app/SkyvaneApp.h"
+
+#include "app/AdvancedLock.h"
+#include "app/Form1.h"
+#include "app/WindowViews.h"
+#include "app/shell/MessageLog.h"
+#include "app/shell/SettingsFile.h"
+#include "app/shell/WindowTimer.h"
+#include "constants/ConstantsPanel.h"
+#include "display/CockpitView.h"
+#include "firmware/Bootloader.h"
+#include "firmware/FirmwareDownload.h"
+#include "firmware/FirmwareFiles.h"
+#include "firmware/FlashProgrammer.h"
+#include "link/Connection.h"
+#include "link/QtSerialControl.h"
+#include "protocol/DeviceCommands.h"
+#include "protocol/FrameReceiver.h"
+#include "protocol/MeasurementDecoder.h"
+#include "protocol/ReceiveTick.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+SkyvaneApp::Options defaultOptions(const QString& programFolder)
+{
+    SkyvaneApp::Options o;
+    o.programFolder = programFolder;
+    o.fallbackFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return o;
+}
+} // namespace
+
+SkyvaneApp::SkyvaneApp(const QString& programFolder) : SkyvaneApp(defaultOptions(programFolder))
+{
+}
+
+SkyvaneApp::SkyvaneApp(Options options) : m_options(std::move(options))
+{
+    build();
+}
+
+SkyvaneApp::~SkyvaneApp() = default;
+
+void SkyvaneApp::build()
+{
+    m_form = std::make_unique<Form1>();
+    Form1& f = *m_form;
+    m_log = std::make_unique<MessageLog>(f.Text2);
+    m_settings = std::make_unique<SettingsFile>(m_options.programFolder,
+                                                m_options.fallbackFolder, m_log.get());
+    if (m_options.port) {
+        m_port = m_options.port;
+    } else {
+        m_ownPort = std::make_unique<QtSerialControl>();
+        m_port = m_ownPort.get();
+    }
+    m_port->setObjectName(QStringLiteral("M"));
+
+    m_views = std::make_unique<WindowViews>(f);
+    m_receiver = std::make_unique<FrameReceiver>(*m_views);
+    m_decoder = std::make_unique<MeasurementDecoder>(*m_views, QLocale().decimalPoint().at(0));
+
+    ConnectionControls c;
+    c.Combo1 = f.Combo1;
+    c.Combo2 = f.Combo2;
+    c.Combo3 = f.Combo3;
+    c.Check4 = f.Check4;
+    c.Check7 = f.Check7;
+    c.Command2 = f.Command2;
+    c.Command3 = f.Command3;
+    c.Text4 = f.Text4;
+    c.Text32 = f.Text32;
+    c.Timer1 = f.Timer1;
+    c.Timer2 = f.Timer2;
+    c.Timer11 = f.Timer11;
+    c.Timer12 = f.Timer12;
+    c.Timer13 = f.Timer13;
+    QByteArray& rx = m_receiver->RxBuffer();
+    m_connection = std::make_unique<Connection>(c, *m_port, *m_log, *m_settings, rx);
+    m_commands = std::make_unique<DeviceCommands>(*m_connection, rx);
+    m_constants = std::make_unique<ConstantsPanel>(f.L, f.Text7, f.Command7, *m_connection,
+                                                   *m_log, m_receiver->ConstantsPayload());
+    m_views->connectTo(*m_decoder, *m_constants);
+
+    m_progress = std::make_unique<BootProgressBar>(f);
+    m_boot = std::make_unique<Bootloader>(*m_connection, *m_log, rx, *f.Timer3);
+    m_programmer = std::make_unique<FlashProgrammer>(*m_boot, *m_connection, *m_log, *f.Timer3,
+                                                     *m_progress);
+    m_download = std::make_unique<FirmwareDownload>(*m_boot, *m_programmer, *m_log, rx,
+                                                    *f.Timer2, *f.Timer12,
+                                                    [&f] { return f.Text1->text(); });
+    m_files = std::make_unique<FirmwareFiles>(
+        f.Text1, *m_log, FirmwareFiles::DialogChooser(&f),
+        [this](const QString& key, const QString& value) { m_settings->WriteSetting(key, value); });
+
+    auto ask = m_options.askPassword;
+    if (!ask) {
+        ask = [&f] {
+            bool ok = false;
+            const QString answer = QInputDialog::getText(
+                &f, QStringLiteral("Password"),
+                QStringLiteral("You need a password to show advanced settings."),
+                QLineEdit::Password, QString(), &ok);
+            return ok ? answer : QString();
+        };
+    }
+    auto tell = m_options.showMessage;
+    if (!tell) {
+        tell = [&f](const QString& text) {
+            QMessageBox::information(&f, f.windowTitle(), text, QMessageBox::Ok);
+        };
+    }
+    m_lock = std::make_unique<AdvancedLock>(
+        f.Command15, [&f](int twips) { f.setOuterWidth(twips); }, ask, tell);
+    if (m_options.showMessage)
+        f.Cockpit->setFailureReport(m_options.showMessage);
+
+    wireButtons();
+}
+
+void SkyvaneApp::wireButtons()
+{
+    Form1& f = *m_form;
+    DeviceCommands* cmd = m_commands.get();
+    auto onClick = [](QPushButton* b, auto slot) { QObject::connect(b, &QPushButton::clicked, b, slot); };
+    onClick(f.Command1, [cmd] { cmd->Alignment(); });
+    onClick(f.Command9, [cmd] { cmd->HardwareReset(); });
+    onClick(f.Command8, [cmd] { cmd->StartStopTrame(); });
+    onClick(f.Command13, [cmd] { cmd->SaveToFlash(); });
+    onClick(f.Command14, [cmd] { cmd->ReadFromFlash(); });
+    onClick(f.Command16, [cmd] { cmd->CalibrateAccelerometers(); });
+    onClick(f.Command17, [cmd] { cmd->CalibrateGyrometers(); });
+    onClick(f.Command18, [cmd] { cmd->CalibrateMagnetometers(); });
+    onClick(f.Command10, [this] { m_constants->RequestConstants(); });
+    onClick(f.Command4, [this] { m_download->Command4(); });
+    onClick(f.Command5, [this] { m_files->Command5(); });
+    onClick(f.Command6, [this] { m_files->Command6(); });
+
+    connect(f.Timer2, &WindowTimer::Timer, this, [this] { ReceiveTick(*m_port, *m_receiver); });
+    connect(f.Timer12, &WindowTimer::Timer, this,
+            [this] { m_commands->RequestFrame(m_form->Check7->isChecked()); });
+    connect(f.Timer3, &WindowTimer::Timer, this, [this] {
+        m_form->Cockpit->InitOpenGL();
+        m_form->Timer3->setEnabled(false);
+    });
+    connect(&f, &Form1::queryUnload, this, [this] {
+        if (m_options.endProgram) {
+            m_options.endProgram();
+            return;
+        }
+        // Closing ends the program at once, even in the middle of a download's wait.
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
+}
+
+void SkyvaneApp::Load()
+{
+    m_form->setOuterWidth(AdvancedLock::kBasicWidth);
+    QCoreApplication::processEvents();
+    StartUp();
+}

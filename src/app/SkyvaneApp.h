@@ -1,0 +1,85 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+class AdvancedLock;
+class Bootloader;
+class Connection;
+class ConstantsPanel;
+class DeviceCommands;
+class FirmwareDownload;
+class FirmwareFiles;
+class FlashProgrammer;
+class Form1;
+class FrameReceiver;
+class MeasurementDecoder;
+class MessageLog;
+class SerialControl;
+class SettingsFile;
+class BootProgressBar;
+class WindowViews;
+
+// The program: the window and the subsystems working on it, made once and wired together.
+class SkyvaneApp : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        // Where "Settings.ini" lives: the program's own folder.
+        QString programFolder;
+        // Where settings go when the program's folder cannot hold them ("" for nowhere).
+        QString fallbackFolder;
+        // What closing the window does: end the process at once.
+        std::function<void()> endProgram;
+        // Replaces the real serial port (tests); null for the real one.
+        SerialControl* port = nullptr;
+        // The password box and the message boxes (tests replace them).
+        std::function<QString()> askPassword;
+        std::function<void(const QString&)> showMessage;
+    };
+
+    explicit SkyvaneApp(const QString& programFolder);
+    explicit SkyvaneApp(Options options);
+    ~SkyvaneApp() override;
+
+    // The window's Load: basic width, one yield, then StartUp.
+    void Load();
+    void StartUp();
+
+    Form1& form() { return *m_form; }
+    MessageLog& log() { return *m_log; }
+    SettingsFile& settings() { return *m_settings; }
+    Connection& connection() { return *m_connection; }
+    FrameReceiver& receiver() { return *m_receiver; }
+    MeasurementDecoder& decoder() { return *m_decoder; }
+    Bootloader& bootloader() { return *m_boot; }
+
+private:
+    void build();
+    void wireButtons();
+    void restoreSettings();
+
+    Options m_options;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MessageLog> m_log;
+    std::unique_ptr<SettingsFile> m_settings;
+    std::unique_ptr<SerialControl> m_ownPort;
+    SerialControl* m_port = nullptr;
+    std::unique_ptr<WindowViews> m_views;
+    std::unique_ptr<FrameReceiver> m_receiver;
+    std::unique_ptr<MeasurementDecoder> m_decoder;
+    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<DeviceCommands> m_commands;
+    std::unique_ptr<ConstantsPanel> m_constants;
+    std::unique_ptr<BootProgressBar> m_progress;
+    std::unique_ptr<Bootloader> m_boot;
+    std::unique_ptr<FlashProgrammer> m_programmer;
+    std::unique_ptr<FirmwareDownload> m_download;
+    std::unique_ptr<FirmwareFiles> m_files;
+    std::unique_ptr<AdvancedLock> m_lock;
+};

@@ -1,0 +1,86 @@
+#include "app/Form1.h"
+#include "app/SkyvaneApp.h"
+#include "app/shell/MessageLog.h"
+#include "app/shell/SettingsFile.h"
+#include "display/CockpitView.h"
+#include "link/Connection.h"
+#include "link/PortNames.h"
+#include "protocol/MeasurementDecoder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+
+namespace {
+
+// A stored check-box state: only "0" and "1" mean something; anything else (edited by
+// hand) leaves the box as it is.
+void restoreCheck(QCheckBox* box, const QString& stored)
+{
+    const QString text = stored.trimmed();
+    if (text == QLatin1String("0"))
+        box->setChecked(false);
+    else if (text == QLatin1String("1"))
+        box->setChecked(true);
+}
+
+} // namespace
+
+void SkyvaneApp::StartUp()
+{
+    Form1& f = *m_form;
+    f.show();
+
+    f.Combo1->clear();
+    f.Combo2->clear();
+    const QList<PortEntry> ports = PortList();
+    for (int i = 0; i < ports.size(); ++i) {
+        f.Combo1->addItem(ports[i].name);
+        f.Combo1->setItemData(i, ports[i].tooltip, Qt::ToolTipRole);
+    }
+    f.Combo1->setEditText(QStringLiteral("COM1"));
+    for (const char* speed : {"1200", "2400", "4800", "9600", "19200", "28800", "38400", "57600",
+                              "115200", "230400", "460800", "921600"})
+        f.Combo2->addItem(QLatin1String(speed));
+    f.Combo2->setEditText(QStringLiteral("115200"));
+    // Adding the rates must not disturb the rate text (a change would store it).
+    const QString rate = f.Combo3->currentText();
+    f.Combo3->blockSignals(true);
+    for (const char* r : {"33ms", "50ms", "100ms", "1000ms"})
+        f.Combo3->addItem(QLatin1String(r));
+    f.Combo3->setEditText(rate);
+    f.Combo3->blockSignals(false);
+
+    restoreSettings();
+    QCoreApplication::processEvents();
+
+    f.Cockpit->InitOpenGL();
+    QCoreApplication::processEvents();
+
+    if (f.Check4->isChecked())
+        m_connection->OpenPort();
+
+    m_decoder->DecodeFrameF(QByteArray(128, '\0'));
+    m_log->AddLog(QStringLiteral("Application started."));
+}
+
+void SkyvaneApp::restoreSettings()
+{
+    Form1& f = *m_form;
+    SettingsFile& s = *m_settings;
+    const QString port = s.ReadSetting(QStringLiteral("ComPort"));
+    if (!port.isEmpty())
+        f.Combo1->setEditText(port);
+    const QString speed = s.ReadSetting(QStringLiteral("ComSpeed"));
+    if (!speed.isEmpty())
+        f.Combo2->setEditText(speed);
+    const QString rate = s.ReadSetting(QStringLiteral("Rate"));
+    if (!rate.isEmpty())
+        f.Combo3->setEditText(rate);
+    restoreCheck(f.Check4, s.ReadSetting(QStringLiteral("AutoPortOpen")));
+    restoreCheck(f.Check7, s.ReadSetting(QStringLiteral("TrameAuto")));
+    const QString firmware = s.ReadSetting(QStringLiteral("Firmware"));
+    if (!firmware.isEmpty())
+        f.Text1->setText(firmware);
+}

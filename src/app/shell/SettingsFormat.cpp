@@ -1,0 +1,105 @@
+#include "app/shell/SettingsFormat.h"
+
+namespace {
+
+QList<QByteArray> splitLines(const QByteArray& content)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const char c = content[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(content.mid(start, i - start));
+        if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < content.size())
+        lines.append(content.mid(start));
+    return lines;
+}
+
+// Reads one field starting at pos; leaves pos after the comma that ends it (or at the end).
+QString readField(const QByteArray& line, qsizetype& pos)
+{
+    while (pos < line.size() && line[pos] == ' ')
+        ++pos;
+    QByteArray field;
+    if (pos < line.size() && line[pos] == '"') {
+        const qsizetype close = line.indexOf('"', pos + 1);
+        const qsizetype end = close < 0 ? line.size() : close;
+        field = line.mid(pos + 1, end - pos - 1);
+        pos = end + 1;
+        const qsizetype comma = line.indexOf(',', pos);
+        pos = comma < 0 ? line.size() : comma + 1;
+        return QString::fromUtf8(field);
+    }
+    const qsizetype comma = line.indexOf(',', pos);
+    const qsizetype end = comma < 0 ? line.size() : comma;
+    field = line.mid(pos, end - pos).trimmed();
+    pos = comma < 0 ? line.size() : comma + 1;
+    return QString::fromUtf8(field);
+}
+
+} // namespace
+
+QList<SettingsEntry> ParseSettings(const QByteArray& content)
+{
+    QList<SettingsEntry> entries;
+    for (const QByteArray& line : splitLines(content)) {
+        if (line.trimmed().isEmpty())
+            continue;
+        qsizetype pos = 0;
+        SettingsEntry entry;
+        entry.key = readField(line, pos);
+        if (pos < line.size())
+            entry.value = readField(line, pos);
+        entries.append(entry);
+    }
+    return entries;
+}
+
+namespace {
+
+// A double quote or a line break cannot stand inside a field; writing one would split
+// the entry on the next read, so they are left out.
+QByteArray fieldText(const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    bytes.replace('"', QByteArray()).replace('\r', QByteArray()).replace('\n', QByteArray());
+    return bytes;
+}
+
+} // namespace
+
+QByteArray FormatSettings(const QList<SettingsEntry>& entries)
+{
+    QByteArray out;
+    for (const SettingsEntry& e : entries)
+        out += '"' + fieldText(e.key) + "\",\"" + fieldText(e.value) + "\"\r\n";
+    return out;
+}
+
+QString LookupSetting(const QList<SettingsEntry>& entries, const QString& key)
+{
+    QString result;
+    for (const SettingsEntry& e : entries) {
+        if (e.key == key)
+            result = e.value;
+    }
+    return result;
+}
+
+void AssignSetting(QList<SettingsEntry>& entries, const QString& key, const QString& value)
+{
+    bool found = false;
+    for (SettingsEntry& e : entries) {
+        if (e.key == key) {
+            e.value = value;
+            found = true;
+        }
+    }
+    if (!found)
+        entries.append({key, value});
+}

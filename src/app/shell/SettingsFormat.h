@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+struct SettingsEntry
+{
+    QString key;
+    QString value;
+};
+
+// Reads "key","value" lines (CR LF, CR or LF). A field in double quotes runs to the next
+// double quote, so commas inside belong to it; an unquoted field ends at a comma. A line
+// with one field is a key with an empty value; empty lines are skipped. There is no limit
+// on the number of entries.
+QList<SettingsEntry> ParseSettings(const QByteArray& content);
+
+// Writes every entry as "key","value" followed by CR LF, in order.
+QByteArray FormatSettings(const QList<SettingsEntry>& entries);
+
+// The value of the last entry with exactly this key (case counts), or the empty text.
+QString LookupSetting(const QList<SettingsEntry>& entries, const QString& key);
+
+// Sets every entry with this key to the value, or appends one entry when there is none.
+void AssignSetting(QList<SettingsEntry>& entries, const QString& key, const QString& value);

@@ -1,0 +1,79 @@
+#include "link/PortNames.h"
+
+#include <QSerialPortInfo>
+
+namespace {
+struct Range
+{
+    int first;
+    const char* prefix;
+};
+const Range kRanges[] = {{1, "/dev/ttyS"}, {33, "/dev/ttyUSB"}, {65, "/dev/ttyACM"}};
+constexpr int kPerRange = 32;
+} // namespace
+
+QString DeviceForComNumber(int number)
+{
+    for (const Range& r : kRanges) {
+        if (number >= r.first && number < r.first + kPerRange)
+            return QLatin1String(r.prefix) + QString::number(number - r.first);
+    }
+    return {};
+}
+
+int ComNumberForDevice(const QString& device)
+{
+    for (const Range& r : kRanges) {
+        const QString prefix = QLatin1String(r.prefix);
+        if (!device.startsWith(prefix))
+            continue;
+        bool ok = false;
+        const int index = device.mid(prefix.size()).toInt(&ok);
+        if (ok && index >= 0 && index < kPerRange)
+            return r.first + index;
+    }
+    return 0;
+}
+
+PortNameResult ComNumberOfName(const QString& name)
+{
+    PortNameResult result;
+    const QString digits = name.mid(3).trimmed();
+    bool ok = false;
+    const int number = digits.toInt(&ok);
+    if (!ok || number < -32768 || number > 32767) {
+        result.error = QStringLiteral("Type mismatch: the port name \"%1\" has no port number.")
+                           .arg(name);
+        return result;
+    }
+    result.ok = true;
+    result.number = number;
+    return result;
+}
+
+QList<PortEntry> PortList()
+{
+    QList<PortEntry> entries;
+    const QList<QSerialPortInfo> present = QSerialPortInfo::availablePorts();
+    auto describe = [&](const QString& device) {
+        for (const QSerialPortInfo& info : present) {
+            if (info.systemLocation() == device && !info.description().isEmpty())
+                return device + QStringLiteral(" - ") + info.description();
+        }
+        return device;
+    };
+    for (int n = 1; n <= 32; ++n) {
+        const QString device = DeviceForComNumber(n);
+        entries.append({QStringLiteral("COM%1").arg(n), describe(device)});
+    }
+    QList<int> adapters;
+    for (const QSerialPortInfo& info : present) {
+        const int n = ComNumberForDevice(info.systemLocation());
+        if (n > 32 && !adapters.contains(n))
+            adapters.append(n);
+    }
+    std::sort(adapters.begin(), adapters.end());
+    for (int n : adapters)
+        entries.append({QStringLiteral("COM%1").arg(n), describe(DeviceForComNumber(n))});
+    return entries;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// Port numbers of the window ("COM12") and the Linux devices they stand for:
+// COM1-32 /dev/ttyS0-31, COM33-64 /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31.
+QString DeviceForComNumber(int number);
+// The COM number of a device of that table, or 0.
+int ComNumberForDevice(const QString& device);
+
+struct PortNameResult
+{
+    bool ok = false;
+    int number = 0;
+    QString error;
+};
+// The port number of a port name: the text from its fourth character on, as an integer.
+PortNameResult ComNumberOfName(const QString& name);
+
+struct PortEntry
+{
+    QString name;
+    QString tooltip;
+};
+// The port list: COM1 to COM32, then the USB and ACM adapters present (by COM name).
+// Every entry's tooltip names its device and, when known, the adapter's description.
+QList<PortEntry> PortList();

@@ -1,0 +1,116 @@
+#include "link/QtSerialControl.h"
+
+#include "link/LineSettings.h"
+#include "link/PortNames.h"
+
+#include <QFileInfo>
+
+QtSerialControl::QtSerialControl(QObject* parent) : SerialControl(parent)
+{
+    // No limit on the in-memory receive buffer: the receiver takes everything each tick.
+    m_port.setReadBufferSize(0);
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialControl::readyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialControl::onError);
+}
+
+QtSerialControl::~QtSerialControl() = default;
+
+QString QtSerialControl::device() const
+{
+    if (!DevicePath().isEmpty())
+        return DevicePath();
+    return DeviceForComNumber(CommPort());
+}
+
+bool QtSerialControl::PortOpen() const
+{
+    return m_port.isOpen();
+}
+
+void QtSerialControl::setPortOpen(bool open)
+{
+    if (!open) {
+        if (!m_port.isOpen())
+            return;
+        m_port.close();
+        emit closed();
+        return;
+    }
+    if (m_port.isOpen())
+        return;
+    const QString path = device();
+    if (path.isEmpty())
+        throw PortError{PortError::InvalidPortNumber,
+                        QStringLiteral("Invalid port number: COM%1 names no port.").arg(CommPort())};
+    if (!QFileInfo::exists(path))
+        throw PortError{PortError::InvalidPortNumber,
+                        QStringLiteral("Invalid port number: %1 does not exist.").arg(path)};
+    const LineSettings line = ParseLineSettings(Settings());
+    if (!line.ok)
+        throw PortError{PortError::BadSettings, line.error};
+
+    m_port.setPortName(path);
+    m_port.setBaudRate(line.baud);
+    m_port.setParity(line.parity);
+    m_port.setDataBits(line.dataBits);
+    m_port.setStopBits(line.stopBits);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (m_port.open(QIODevice::ReadWrite)) {
+        m_port.clearError();
+        m_openPath = path;
+        return;
+    }
+    const QSerialPort::SerialPortError error = m_port.error();
+    const QString reason = m_port.errorString();
+    m_port.clearError();
+    if (error == QSerialPort::DeviceNotFoundError)
+        throw PortError{PortError::InvalidPortNumber,
+                        QStringLiteral("Invalid port number: %1: %2").arg(path, reason)};
+    if (error == QSerialPort::PermissionError) {
+        if (reason.contains(QLatin1String("busy"), Qt::CaseInsensitive) ||
+            reason.contains(QLatin1String("lock"), Qt::CaseInsensitive))
+            throw PortError{PortError::Busy,
+                            QStringLiteral("Port %1 is busy (used by another program): %2")
+                                .arg(path, reason)};
+        throw PortError{PortError::Permission,
+                        QStringLiteral("Cannot open %1: %2. Add your user to the dialout group "
+                                       "(sudo usermod -aG dialout $USER) and log in again.")
+                            .arg(path, reason)};
+    }
+    if (error == QSerialPort::OpenError)
+        throw PortError{PortError::Busy,
+                        QStringLiteral("Port %1 is busy: %2").arg(path, reason)};
+    throw PortError{PortError::Other, QStringLiteral("Cannot open %1: %2").arg(path, reason)};
+}
+
+QByteArray QtSerialControl::Input()
+{
+    if (!m_port.isOpen())
+        return {};
+    return m_port.readAll();
+}
+
+bool QtSerialControl::Output(const QByteArray& bytes)
+{
+    if (!m_port.isOpen() || bytes.isEmpty())
+        return m_port.isOpen();
+    const bool ok = m_port.write(bytes) == bytes.size();
+    m_port.flush();
+    return ok;
+}
+
+void QtSerialControl::onError(QSerialPort::SerialPortError error)
+{
+    // A vanished peer makes QSerialPort report read errors in a storm: the first one
+    // closes the port, which ends the storm.
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    if (!m_port.isOpen())
+        return;
+    const QString description = m_port.errorString();
+    const QString path = m_openPath;
+    m_port.clearError();
+    m_port.close();
+    emit linkLost(path, description);
+    emit closed();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "link/SerialControl.h"
+
+#include <QSerialPort>
+
+// The port control on a real serial device through QSerialPort: the only code of the
+// program that touches a port.
+class QtSerialControl : public SerialControl
+{
+    Q_OBJECT
+public:
+    explicit QtSerialControl(QObject* parent = nullptr);
+    ~QtSerialControl() override;
+
+    bool PortOpen() const override;
+    void setPortOpen(bool open) override;
+    QByteArray Input() override;
+    bool Output(const QByteArray& bytes) override;
+
+    // The device the current CommPort or DevicePath names ("" when the number names none).
+    QString device() const;
+
+signals:
+    // The open port failed under the program (adapter pulled, peer gone); it is closed now.
+    void linkLost(const QString& device, const QString& description);
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    QString m_openPath;
+};

@@ -1,0 +1,49 @@
+#include "app/shell/DateTimeStamp.h"
+#include "app/shell/MessageLog.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+class TestMessageLog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stampFormat()
+    {
+        const QDateTime when(QDate(2020, 10, 7), QTime(14, 5, 9));
+        QCOMPARE(DateTimeStamp(when), QString("2020.10.07 - 14.05.09"));
+        QCOMPARE(DateTimeStamp(when).size(), 21);
+        QCOMPARE(DateTimeStamp(QDateTime(QDate(2021, 1, 2), QTime(0, 0, 0))),
+                 QString("2021.01.02 - 00.00.00"));
+    }
+
+    void linesAreJoinedWithCrLfAndNoneAtTheEnd()
+    {
+        QPlainTextEdit box;
+        MessageLog log(&box, [] { return QDateTime(QDate(2020, 10, 7), QTime(9, 5, 3)); });
+        log.AddLog("Application started.");
+        QCOMPARE(log.text(), QString("2020.10.07 - 09.05.03 : Application started."));
+        log.AddLog("");
+        log.AddLog("two\r\nlines");
+        QCOMPARE(log.text(), QString("2020.10.07 - 09.05.03 : Application started.\r\n"
+                                     "2020.10.07 - 09.05.03 : \r\n"
+                                     "2020.10.07 - 09.05.03 : two\r\nlines"));
+        QCOMPARE(log.lines().size(), 4);
+        QCOMPARE(box.textCursor().position(), box.document()->characterCount() - 1);
+    }
+
+    void appendingStaysCheapForLongLogs()
+    {
+        QPlainTextEdit box;
+        MessageLog log(&box);
+        for (int i = 0; i < 20000; ++i)
+            log.AddLog(QStringLiteral("line %1").arg(i));
+        QCOMPARE(log.lines().size(), 20000);
+        QVERIFY(log.lines().last().endsWith(" : line 19999"));
+    }
+};
+
+QTEST_MAIN(TestMessageLog)
+#include "tst_message_log.moc"

@@ -1,0 +1,160 @@
+#include "app/shell/SettingsFile.h"
+#include "app/shell/SettingsFormat.h"
+#include "support/MemoryLogger.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+} // namespace
+
+class TestSettingsFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstReadCreatesEmptyFileAndFirstWriteIsOneLine()
+    {
+        QTemporaryDir dir;
+        MemoryLogger log;
+        SettingsFile s(dir.path(), QString(), &log);
+        const QString path = dir.filePath("Settings.ini");
+        QCOMPARE(s.ReadSetting("ComPort"), QString());
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(readFile(path), QByteArray());
+        s.WriteSetting("ComPort", "COM1");
+        QCOMPARE(readFile(path), QByteArray("\"ComPort\",\"COM1\"\r\n"));
+        QVERIFY(log.lines.isEmpty());
+    }
+
+    void rewriteKeepsOrderAndPlace()
+    {
+        QTemporaryDir dir;
+        SettingsFile s(dir.path(), QString(), nullptr);
+        s.WriteSetting("ComPort", "COM1");
+        s.WriteSetting("ComSpeed", "115200");
+        s.WriteSetting("AutoPortOpen", "1");
+        s.WriteSetting("Rate", "50ms");
+        s.WriteSetting("ComSpeed", "9600");
+        QCOMPARE(readFile(dir.filePath("Settings.ini")),
+                 QByteArray("\"ComPort\",\"COM1\"\r\n\"ComSpeed\",\"9600\"\r\n"
+                            "\"AutoPortOpen\",\"1\"\r\n\"Rate\",\"50ms\"\r\n"));
+        QCOMPARE(s.ReadSetting("ComSpeed"), QString("9600"));
+    }
+
+    void commaInValueEmptyValueAndCase()
+    {
+        QTemporaryDir dir;
+        SettingsFile s(dir.path(), QString(), nullptr);
+        s.WriteSetting("Firmware", "/home/a,b/fw.kfw");
+        s.WriteSetting("Rate", "");
+        s.WriteSetting("rate", "50ms");
+        QCOMPARE(s.ReadSetting("Firmware"), QString("/home/a,b/fw.kfw"));
+        QCOMPARE(s.ReadSetting("Rate"), QString());
+        QCOMPARE(s.ReadSetting("rate"), QString("50ms"));
+        QCOMPARE(s.ReadSetting("RATE"), QString());
+        QVERIFY(readFile(dir.filePath("Settings.ini")).contains("\"Rate\",\"\"\r\n"));
+    }
+
+    void duplicatesLastWinsAndWriteSetsBoth()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("Settings.ini"),
+                  "\"Rate\",\"33ms\"\r\n\"ComPort\",\"COM2\"\r\n\"Rate\",\"100ms\"\r\n");
+        SettingsFile s(dir.path(), QString(), nullptr);
+        QCOMPARE(s.ReadSetting("Rate"), QString("100ms"));
+        s.WriteSetting("Rate", "50ms");
+        QCOMPARE(readFile(dir.filePath("Settings.ini")),
+                 QByteArray("\"Rate\",\"50ms\"\r\n\"ComPort\",\"COM2\"\r\n\"Rate\",\"50ms\"\r\n"));
+    }
+
+    void manyEntriesAndShortLinesAreKept()
+    {
+        QTemporaryDir dir;
+        QByteArray content;
+        for (int i = 0; i < 300; ++i)
+            content += QStringLiteral("\"Key%1\",\"%2\"\r\n").arg(i).arg(i * 7).toUtf8();
+        content += "\"Lonely\"\n\"After\",\"x\"\r";
+        writeFile(dir.filePath("Settings.ini"), content);
+        SettingsFile s(dir.path(), QString(), nullptr);
+        QCOMPARE(s.ReadSetting("Key299"), QString("2093"));
+        QCOMPARE(s.ReadSetting("After"), QString("x"));
+        s.WriteSetting("Key0", "zero");
+        const QList<SettingsEntry> entries = ParseSettings(readFile(dir.filePath("Settings.ini")));
+        QCOMPARE(entries.size(), 302);
+        QCOMPARE(entries[0].value, QString("zero"));
+        QCOMPARE(entries[299].value, QString("2093"));
+        QCOMPARE(entries[300].key, QString("Lonely"));
+        QCOMPARE(entries[300].value, QString());
+    }
+
+    void quotesAndLineBreaksCannotBreakTheFile()
+    {
+        QTemporaryDir dir;
+        SettingsFile s(dir.path(), QString(), nullptr);
+        s.WriteSetting("Rate", "3\"3\r\nms");
+        s.WriteSetting("ComPort", "COM2");
+        QCOMPARE(s.ReadSetting("Rate"), QString("33ms"));
+        QCOMPARE(s.ReadSetting("ComPort"), QString("COM2"));
+    }
+
+    void writeCutShortLeavesOldFileWhole()
+    {
+        QTemporaryDir dir;
+        SettingsFile s(dir.path(), QString(), nullptr);
+        s.WriteSetting("ComPort", "COM3");
+        const QByteArray before = readFile(dir.filePath("Settings.ini"));
+        s.setBeforeRename([] { throw std::runtime_error("died between write and rename"); });
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, s.WriteSetting("ComPort", "COM4"));
+        QCOMPARE(readFile(dir.filePath("Settings.ini")), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Settings.ini"});
+    }
+
+    void unwritableFolderLogsOnceAndKeepsDefaults()
+    {
+        if (geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        MemoryLogger log;
+        SettingsFile s(dir.path(), QString(), &log);
+        QCOMPARE(s.ReadSetting("ComPort"), QString());
+        s.WriteSetting("ComPort", "COM2");
+        s.WriteSetting("Rate", "50ms");
+        QCOMPARE(s.ReadSetting("ComPort"), QString());
+        QCOMPARE(log.lines.size(), 1);
+        QVERIFY(log.lines[0].contains("cannot be created or written"));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void unwritableFolderFallsBackWithOneLine()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir fallback;
+        const QString blocked = dir.filePath("not-a-folder");
+        writeFile(blocked, "a file where the program folder should be");
+        MemoryLogger log;
+        SettingsFile s(blocked, fallback.path(), &log);
+        s.WriteSetting("ComPort", "COM5");
+        QCOMPARE(s.ReadSetting("ComPort"), QString("COM5"));
+        QCOMPARE(s.path(), QDir(fallback.path()).filePath("Settings.ini"));
+        QCOMPARE(readFile(s.path()), QByteArray("\"ComPort\",\"COM5\"\r\n"));
+        QCOMPARE(log.lines.size(), 1);
+        QVERIFY(log.lines[0].contains(fallback.path()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsFile)
+#include "tst_settings_file.moc"
