@@ -1,0 +1,246 @@
+#include "app/shell/WindowTimer.h"
+#include "firmware/BootReply.h"
+#include "firmware/Bootloader.h"
+#include "support/FakeLink.h"
+#include "support/MemoryLogger.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <ctime>
+
+namespace {
+
+// A bootloader over an open fake port, with the window's Timer3 running.
+struct Bench
+{
+    MemoryLogger log;
+    FakeLink link{log};
+    QByteArray rxBuffer;
+    WindowTimer timer3{QStringLiteral("Timer3"), 500, true};
+    Bootloader boot{link, log, rxBuffer, timer3};
+
+    Bench() { link.port.setPortOpen(true); }
+    // Bytes the board sends after ms milliseconds of the wait.
+    void later(int ms, const QByteArray& bytes)
+    {
+        QTimer::singleShot(ms, &link.port, [this, bytes] { link.port.feed(bytes); });
+    }
+};
+
+} // namespace
+
+class BootloaderTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void versionReplies_data();
+    void versionReplies();
+    void versionKeepsTheLastKnownFamily();
+    void versionWaitsForItsCode();
+    void rowAcknowledgement();
+    void statusReplies();
+    void fReplyEndsTheWaitSilently();
+    void unknownLetterWaitsUntilThePortCloses();
+    void waitingSleeps();
+    void closedPortEndsTheWaitAtOnce();
+    void stepsLogInOrder();
+    void resetWithARefusedPort();
+    void versionCheckDoesNotOpenThePort();
+};
+
+void BootloaderTest::versionReplies_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("family");
+    QTest::newRow("noise then 33E")
+        << QByteArray("\x07\x41+V\x13", 5) << "Veltis Bootloader Version 1.9 (33E)."
+        << "33E";
+    QTest::newRow("Kortix") << QByteArray("+V\x12", 3)
+                            << "Veltis Bootloader Version 1.8 (24F - Kortix)."
+                            << "24F - Kortix";
+    QTest::newRow("24F") << QByteArray("+V\x11", 3) << "Veltis Bootloader Version 1.7 (24F)."
+                         << "24F";
+    QTest::newRow("unknown code") << QByteArray("+V\x14", 3) << "Veltis Bootloader Version 2 ()."
+                                  << "";
+    QTest::newRow("code 5") << QByteArray("+V\x05", 3) << "Veltis Bootloader Version 0.5 ()."
+                            << "";
+}
+
+void BootloaderTest::versionReplies()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, message);
+    QFETCH(QString, family);
+    Bench bench;
+    bench.later(0, reply);
+    bench.boot.WaitBootReply();
+    QCOMPARE(bench.log.lines, QStringList{message});
+    QCOMPARE(bench.boot.BootFamily, family);
+}
+
+void BootloaderTest::versionKeepsTheLastKnownFamily()
+{
+    Bench bench;
+    bench.later(0, QByteArray("+V\x11", 3));
+    bench.boot.WaitBootReply();
+    bench.later(0, QByteArray("+V\x14", 3));
+    bench.boot.WaitBootReply();
+    QCOMPARE(bench.log.lines, (QStringList{"Veltis Bootloader Version 1.7 (24F).",
+                                           "Veltis Bootloader Version 2 (24F)."}));
+    QCOMPARE(BootVersionText(255), QStringLiteral("25.5"));
+}
+
+void BootloaderTest::versionWaitsForItsCode()
+{
+    Bench bench;
+    QStringList seenBeforeCode{"<not reached>"};
+    bench.later(0, "+V");
+    QTimer::singleShot(40, &bench.link.port, [&] {
+        seenBeforeCode = bench.log.lines;
+        bench.link.port.feed("\x13");
+    });
+    bench.boot.WaitBootReply();
+    QCOMPARE(seenBeforeCode, QStringList());
+    QCOMPARE(bench.log.lines, QStringList{"Veltis Bootloader Version 1.9 (33E)."});
+}
+
+void BootloaderTest::rowAcknowledgement()
+{
+    Bench bench;
+    double ackBeforeLastByte = 0;
+    bench.later(0, QByteArray("+P\x01\x80", 4));
+    QTimer::singleShot(40, &bench.link.port, [&] {
+        ackBeforeLastByte = bench.boot.AckAddress;
+        bench.link.port.feed(QByteArray("\x00", 1));
+    });
+    bench.boot.WaitBootReply();
+    QCOMPARE(ackBeforeLastByte, -1.0);
+    QCOMPARE(bench.boot.AckAddress, 98304.0);
+    QVERIFY(!bench.timer3.Enabled());
+    QVERIFY(bench.log.lines.isEmpty());
+
+    QByteArray top("+P\xFF\xFF\xFF", 5);
+    QCOMPARE(ParseBootReply(top).address, 16777215u);
+}
+
+void BootloaderTest::statusReplies()
+{
+    Bench bench;
+    bench.later(0, "+#");
+    bench.boot.WaitBootReply();
+    QVERIFY(bench.log.lines.isEmpty());
+    bench.later(0, "+#\x01");
+    bench.boot.WaitBootReply();
+    QCOMPARE(bench.log.lines, QStringList{"Checksum error !"});
+    bench.later(0, QByteArray("+#\x00", 3));
+    bench.boot.WaitBootReply();
+    QCOMPARE(bench.log.lines.size(), 1);
+    QVERIFY(bench.timer3.Enabled());
+}
+
+void BootloaderTest::fReplyEndsTheWaitSilently()
+{
+    Bench bench;
+    bench.later(0, "xx+F");
+    bench.boot.WaitBootReply();
+    QVERIFY(bench.log.lines.isEmpty());
+    QCOMPARE(bench.boot.AckAddress, -1.0);
+    QCOMPARE(bench.link.port.PortOpen(), true);
+}
+
+void BootloaderTest::unknownLetterWaitsUntilThePortCloses()
+{
+    Bench bench;
+    bool dropped = false;
+    bench.later(0, "+Z");
+    bench.later(20, QByteArray("+V\x13", 3));
+    QTimer::singleShot(60, &bench.link.port, [&] {
+        dropped = true;
+        bench.link.port.drop();
+    });
+    bench.boot.WaitBootReply();
+    QVERIFY(dropped);
+    QVERIFY(bench.log.lines.isEmpty());
+}
+
+void BootloaderTest::waitingSleeps()
+{
+    Bench bench;
+    QTimer::singleShot(300, &bench.link.port, [&] { bench.link.port.drop(); });
+    QElapsedTimer wall;
+    wall.start();
+    const std::clock_t cpuStart = std::clock();
+    bench.boot.WaitBootReply();
+    const double cpuMs = double(std::clock() - cpuStart) * 1000 / CLOCKS_PER_SEC;
+    QVERIFY(wall.elapsed() >= 290);
+    // A polling loop would burn the whole 300 ms; a sleeping wait uses next to nothing.
+    QVERIFY2(cpuMs < 100, qPrintable(QString::number(cpuMs)));
+}
+
+void BootloaderTest::closedPortEndsTheWaitAtOnce()
+{
+    Bench bench;
+    bench.link.port.drop();
+    bench.rxBuffer = "+V";
+    bench.boot.WaitBootReply();
+    QVERIFY(bench.rxBuffer.isEmpty());
+    QVERIFY(bench.log.lines.isEmpty());
+}
+
+void BootloaderTest::stepsLogInOrder()
+{
+    Bench bench;
+    bench.link.port.drop();
+    bench.link.port.openCount = 0;
+    bench.rxBuffer = "stale";
+    bench.later(0, "+E");
+    // The port is closed: EnsurePortOpen opens it and the erase reply arrives.
+    bench.boot.EraseFlash();
+    bench.later(0, "+R");
+    bench.boot.RunApplication();
+    QCOMPARE(bench.log.lines, (QStringList{"Connection established.", "Erasing Flash Memory...",
+                                           "Flash Erased successfully.", "Connection established.",
+                                           "Running Application...", "Application Launched."}));
+    QCOMPARE(bench.link.port.written, QByteArray("+E+R"));
+    QCOMPARE(bench.link.port.openCount, 1);
+
+    bench.log.lines.clear();
+    bench.boot.ResetDevice();
+    QCOMPARE(bench.log.lines, (QStringList{"Connection established.", "Device Reset."}));
+    QCOMPARE(bench.link.port.written, QByteArray("+E+RG"));
+}
+
+void BootloaderTest::resetWithARefusedPort()
+{
+    Bench bench;
+    bench.link.port.drop();
+    bench.link.port.refuseOpen = true;
+    QElapsedTimer wall;
+    wall.start();
+    bench.boot.ResetDevice();
+    QVERIFY(wall.elapsed() >= 95);
+    QCOMPARE(bench.log.lines, (QStringList{"Connection refused.", "Device Reset."}));
+    QCOMPARE(bench.link.port.written, QByteArray());
+
+    bench.log.lines.clear();
+    bench.boot.EraseFlash();
+    QCOMPARE(bench.log.lines, (QStringList{"Connection refused.", "Erasing Flash Memory...",
+                                           "Send failed because the COM port is closed."}));
+}
+
+void BootloaderTest::versionCheckDoesNotOpenThePort()
+{
+    Bench bench;
+    bench.link.port.drop();
+    bench.link.port.openCount = 0;
+    bench.boot.CheckBootloaderVersion();
+    QCOMPARE(bench.log.lines, (QStringList{"Checking Bootloader version...",
+                                           "Send failed because the COM port is closed."}));
+    QCOMPARE(bench.link.port.openCount, 0);
+}
+
+QTEST_GUILESS_MAIN(BootloaderTest)
+#include "tst_bootloader.moc"

@@ -1,0 +1,147 @@
+#include "firmware/BinEncoding.h"
+#include "firmware/FirmwareFiles.h"
+#include "support/MemoryLogger.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+} // namespace
+
+class FirmwareFilesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void encoding();
+    void binFileNameAndTruncation();
+    void shortInputGivesEmptyCopy();
+    void binFailuresAreLogged();
+    void choosingTheFirmwarePackage();
+    void cancelledDialogChangesNothing();
+};
+
+void FirmwareFilesTest::encoding()
+{
+    // 0x01 - 0x92 wraps to 0x6F; 0x05040302 - 21394 = 0x0503AF70.
+    QCOMPARE(EncodeBin(QByteArray("\x01\x02\x03\x04\x05", 5)),
+             QByteArray("\x6F\x70\xAF\x03\x05", 5));
+    // The 32-bit subtraction wraps below zero.
+    QCOMPARE(EncodeBin(QByteArray("\x00\x00\x00\x00", 4)), QByteArray("\x6E\xAC\xFF\xFF", 4));
+    QCOMPARE(EncodeBin(QByteArray("\x01\x02\x03", 3)), QByteArray());
+    QCOMPARE(EncodeBin(QByteArray()), QByteArray());
+}
+
+void FirmwareFilesTest::binFileNameAndTruncation()
+{
+    QTemporaryDir dir;
+    const QString hex = dir.filePath(QStringLiteral("firmware.hex"));
+    QCOMPARE(BinPathFor(hex), dir.filePath(QStringLiteral("firmware.hex.bin")));
+    WriteFile(hex, QByteArray("\x01\x02\x03\x04\x05", 5));
+    WriteFile(hex + ".bin", QByteArray(100, 'x'));
+
+    MemoryLogger log;
+    QLineEdit text1;
+    FirmwareFiles files(
+        &text1, log, [&](const QString&) { return hex; }, [](const QString&, const QString&) {});
+    files.Command6();
+    QCOMPARE(ReadFile(hex + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
+    QVERIFY(log.lines.isEmpty());
+}
+
+void FirmwareFilesTest::shortInputGivesEmptyCopy()
+{
+    QTemporaryDir dir;
+    const QString hex = dir.filePath(QStringLiteral("tiny.hex"));
+    WriteFile(hex, "abc");
+    QCOMPARE(WriteBinFile(hex), BinWrite::Written);
+    QVERIFY(QFileInfo::exists(hex + ".bin"));
+    QCOMPARE(ReadFile(hex + ".bin"), QByteArray());
+}
+
+void FirmwareFilesTest::binFailuresAreLogged()
+{
+    QTemporaryDir dir;
+    MemoryLogger log;
+    QLineEdit text1;
+    QString chosen = dir.filePath(QStringLiteral("absent.hex"));
+    FirmwareFiles files(
+        &text1, log, [&](const QString&) { return chosen; }, [](const QString&, const QString&) {});
+    files.Command6();
+    QCOMPARE(log.lines, QStringList{"HEX file " + chosen + " cannot be read."});
+    QVERIFY(!QFileInfo::exists(chosen + ".bin"));
+
+    // A folder where the copy should go cannot be written over.
+    chosen = dir.filePath(QStringLiteral("blocked.hex"));
+    WriteFile(chosen, "0123456789");
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("blocked.hex.bin")));
+    log.lines.clear();
+    files.Command6();
+    QCOMPARE(log.lines, QStringList{"Bin file " + chosen + ".bin cannot be written."});
+}
+
+void FirmwareFilesTest::choosingTheFirmwarePackage()
+{
+    MemoryLogger log;
+    QLineEdit text1;
+    QStringList patterns;
+    QList<QPair<QString, QString>> settings;
+    FirmwareFiles files(
+        &text1, log,
+        [&](const QString& pattern) {
+            patterns.append(pattern);
+            return QStringLiteral("/data/board v2.kfw");
+        },
+        [&](const QString& key, const QString& value) {
+            settings.append({key, value});
+        });
+    files.Command5();
+    QCOMPARE(patterns, QStringList{"*.kfw"});
+    QCOMPARE(text1.text(), QStringLiteral("/data/board v2.kfw"));
+    QCOMPARE(settings.size(), 1);
+    QCOMPARE(settings[0].first, QStringLiteral("Firmware"));
+    QCOMPARE(settings[0].second, QStringLiteral("/data/board v2.kfw"));
+}
+
+void FirmwareFilesTest::cancelledDialogChangesNothing()
+{
+    MemoryLogger log;
+    QLineEdit text1(QStringLiteral("/old.kfw"));
+    QStringList patterns;
+    int settingWrites = 0;
+    FirmwareFiles files(
+        &text1, log,
+        [&](const QString& pattern) {
+            patterns.append(pattern);
+            return QString();
+        },
+        [&](const QString&, const QString&) { ++settingWrites; });
+    files.Command5();
+    files.Command6();
+    QCOMPARE(patterns, (QStringList{"*.kfw", "*.hex"}));
+    QCOMPARE(text1.text(), QStringLiteral("/old.kfw"));
+    QCOMPARE(settingWrites, 0);
+    QVERIFY(log.lines.isEmpty());
+}
+
+QTEST_MAIN(FirmwareFilesTest)
+#include "tst_firmware_files.moc"
