@@ -1,0 +1,12 @@
+#pragma once
+
+// OpenGL drawing of the artificial horizon; both need a current legacy OpenGL context.
+
+// The fixed scene state: depth test, light 0 at (0, 0, 0, 0), colour material for ambient
+// and diffuse, a grey specular front material, shininess 128, black clear colour. With it
+// every primitive shows the scene ambient term only, a fifth of its colour.
+void SetupAttitudeScene();
+
+// One picture for roll phi and pitch theta (radians) in a box of the given outer size (any
+// unit; only the ratio counts). The caller presents it (swaps the buffers).
+void RenderAttitude(float phi, float theta, double boxHeight, double boxWidth);

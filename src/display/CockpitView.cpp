@@ -1,0 +1,135 @@
+#include "display/CockpitView.h"
+
+#include "display/AttitudeScene.h"
+#include "display/CockpitSurface.h"
+#include "display/GlFrame.h"
+#include "display/PixelFormat.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QOpenGLContext>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor Background(0x40, 0x40, 0x40);
+
+} // namespace
+
+CockpitView::CockpitView(QWidget* parent)
+    : QWidget(parent), m_formatRequest(CockpitFormatRequest()),
+      m_surface(new CockpitSurface(m_formatRequest))
+{
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Background);
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    m_surface->setExposeHandler([this] { exposed(); });
+    QWidget* container = QWidget::createWindowContainer(m_surface, this);
+    container->setPalette(background);
+    container->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(container);
+
+    m_failureReport = [this](const QString& message) { showFailureBox(message); };
+}
+
+CockpitView::~CockpitView()
+{
+    m_surface->setExposeHandler({});
+    m_context.reset();
+}
+
+QWindow* CockpitView::surfaceWindow() const
+{
+    return m_surface;
+}
+
+void CockpitView::setFailureReport(FailureReport report)
+{
+    m_failureReport = std::move(report);
+}
+
+void CockpitView::setFormatRequest(const QSurfaceFormat& format)
+{
+    m_formatRequest = format;
+}
+
+void CockpitView::InitOpenGL()
+{
+    // The earlier context is no longer used; releasing it keeps repeated set-ups from
+    // piling up contexts.
+    m_context.reset();
+
+    if (!m_surface->handle()) {
+        m_surface->create();
+    }
+    auto context = std::make_unique<QOpenGLContext>();
+    context->setFormat(m_formatRequest);
+    const bool usable = m_surface->handle() && context->create() &&
+                        IsUsablePixelFormat(context->format(), m_formatRequest) &&
+                        context->makeCurrent(m_surface);
+    if (!usable) {
+        if (m_failureReport) {
+            m_failureReport(QStringLiteral("format de pixels inconnu"));
+        }
+        return;
+    }
+    SetupAttitudeScene();
+    m_context = std::move(context);
+    if (m_surface->isExposed()) {
+        present();
+    }
+}
+
+void CockpitView::DrawAttitude3D(float phi, float theta)
+{
+    m_phi = phi;
+    m_theta = theta;
+    m_drawn = true;
+    if (!m_context || !m_surface->isExposed() || !makeCurrent()) {
+        return;
+    }
+    present();
+}
+
+bool CockpitView::makeCurrent()
+{
+    if (QOpenGLContext::currentContext() == m_context.get() && m_context->surface() == m_surface) {
+        return true;
+    }
+    return m_context->makeCurrent(m_surface);
+}
+
+void CockpitView::exposed()
+{
+    if (m_context && makeCurrent()) {
+        present();
+    }
+}
+
+void CockpitView::present()
+{
+    if (width() <= 0 || height() <= 0) {
+        return;
+    }
+    if (m_drawn) {
+        constexpr double TwipsPerPixel = 15.0;
+        RenderAttitude(m_phi, m_theta, height() * TwipsPerPixel, width() * TwipsPerPixel);
+    } else {
+        FillBackBuffer(Background);
+    }
+    if (m_capture) {
+        m_lastFrame = ReadBackBuffer(m_surface->size() * m_surface->devicePixelRatio());
+    }
+    m_context->swapBuffers(m_surface);
+}
+
+void CockpitView::showFailureBox(const QString& message)
+{
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), message,
+                    QMessageBox::Ok, window());
+    box.exec();
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QImage>
+#include <QSurfaceFormat>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QOpenGLContext;
+class QWindow;
+class CockpitSurface;
+
+// The 3D attitude view: a native OpenGL window filling this widget, with its own context.
+// InitOpenGL binds a fresh context and sets the scene state; DrawAttitude3D draws a picture
+// and presents it. Until the first picture the view shows #404040; a covered view is
+// repainted with the last angles drawn.
+class CockpitView : public QWidget
+{
+    Q_OBJECT
+public:
+    using FailureReport = std::function<void(const QString& message)>;
+
+    explicit CockpitView(QWidget* parent = nullptr);
+    ~CockpitView() override;
+
+    // Creates a new context for the window (releasing the one of an earlier set-up), makes
+    // it current and sets the scene state. When no usable format or context can be had, the
+    // failure report gets "format de pixels inconnu" once and later draws do nothing until a
+    // set-up succeeds. Call it once the view is shown: the context's viewport is the
+    // window's size at that moment.
+    void InitOpenGL();
+    // Draws the horizon for roll phi and pitch theta (radians) and presents it. Skipped
+    // while there is no context or the window is not exposed; the expose repaints it.
+    void DrawAttitude3D(float phi, float theta);
+
+    // Who hears of a failed set-up; by default a modal message box with an OK button.
+    void setFailureReport(FailureReport report);
+    // The format asked for; IsUsablePixelFormat judges what comes back against it. A new
+    // request is used by the next set-up.
+    void setFormatRequest(const QSurfaceFormat& format);
+    QSurfaceFormat formatRequest() const { return m_formatRequest; }
+    bool hasContext() const { return m_context != nullptr; }
+    QWindow* surfaceWindow() const;
+
+    // When on, every presented picture is also read back (slow; for checks and tests).
+    void setFrameCapture(bool on) { m_capture = on; }
+    // The last picture read back, top row first; null when none was captured.
+    QImage lastFrame() const { return m_lastFrame; }
+
+private:
+    void exposed();
+    bool makeCurrent();
+    void present();
+    void showFailureBox(const QString& message);
+
+    QSurfaceFormat m_formatRequest;
+    CockpitSurface* m_surface;
+    std::unique_ptr<QOpenGLContext> m_context;
+    FailureReport m_failureReport;
+    float m_phi = 0.0f;
+    float m_theta = 0.0f;
+    bool m_drawn = false;
+    bool m_capture = false;
+    QImage m_lastFrame;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+class PictureBox;
+
+// Draws the heading dial into box: the card of ticks and labels turned so that heading psi
+// (radians) stands at the top, the fixed cross and ellipses, over a blank copy of mask. A
+// heading that is not a finite number is drawn as 0 and written back as 0; a heading of 10
+// or more is crossed out in red.
+void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi);

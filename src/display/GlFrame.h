@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+
+// Helpers on the back buffer of the current OpenGL context.
+
+// Fills the colour buffer with one colour, leaving the clear colour as it was.
+void FillBackBuffer(const QColor& color);
+
+// Reads the back buffer (size in device pixels) into an image, top row first.
+QImage ReadBackBuffer(const QSize& size);

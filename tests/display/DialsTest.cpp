@@ -1,0 +1,315 @@
+#include "display/DrawMagDial.h"
+#include "display/DrawRoute.h"
+#include "display/PictureBox.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QRgb Black = 0x000000;
+const QRgb White = 0xFFFFFF;
+const QRgb Red = 0xFF0000;
+const QRgb Yellow = 0xFFFF00;
+const double Pi = 3.14159265358979;
+
+QRgb rgb(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+int countColour(const QImage& image, const QRect& area, QRgb colour)
+{
+    int count = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            count += rgb(image, x, y) == colour;
+        }
+    }
+    return count;
+}
+
+// A 3 x 3 neighbourhood, for lines whose exact pixel column depends on rounding.
+int around(const QImage& image, int x, int y, QRgb colour)
+{
+    return countColour(image, QRect(x - 1, y - 1, 3, 3), colour);
+}
+
+// The designed dial boxes: Route 7455 x 2895 twips, P 1935 x 1935 twips.
+void makeRoute(PictureBox& route, PictureBox& mask)
+{
+    route.resize(497, 193);
+    route.setBackColor(QColor(0x80, 0x80, 0x80));
+    route.setForeColor(Qt::white);
+    mask.resize(497, 193);
+    mask.setBackColor(Qt::black);
+}
+
+// Where the dial puts a label of the card: its text alone, printed white on black.
+QImage labelAlone(const QString& label, int bearing, float h)
+{
+    const double W1 = 7454;
+    const double H1 = 2894;
+    const double s = 8.25;
+    const double n = QString(label).remove(' ').size();
+    const double a = bearing * Pi / 180 - h;
+    PictureBox alone;
+    alone.resize(497, 193);
+    alone.setBackColor(Qt::black);
+    alone.setForeColor(Qt::white);
+    alone.setFontName("MS Sherif");
+    alone.setFontSize(8);
+    alone.setCurrentX(
+        static_cast<float>(W1 / 2 + std::sin(a) * (W1 / 2) * 1.06 * 0.85 - s * n * 6 - 10));
+    alone.setCurrentY(static_cast<float>(H1 / 2 - std::cos(a) * (H1 / 2) * 0.85 - s * 17));
+    alone.Print(label);
+    return alone.image();
+}
+
+// Pixels that differ between the dial and the lone label around the label's ink.
+int labelMismatches(const QImage& dial, const QImage& alone)
+{
+    QRect ink;
+    for (int y = 0; y < alone.height(); ++y) {
+        for (int x = 0; x < alone.width(); ++x) {
+            if (rgb(alone, x, y) != Black) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    if (ink.isEmpty()) {
+        return -1;
+    }
+    const QRect area = ink.adjusted(-1, -1, 1, 1).intersected(alone.rect());
+    int mismatches = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            mismatches += rgb(dial, x, y) != rgb(alone, x, y);
+        }
+    }
+    return mismatches;
+}
+
+// Every ink pixel of the lone label is ink on the dial too (other lines may touch it).
+bool labelInked(const QImage& dial, const QImage& alone)
+{
+    int ink = 0;
+    for (int y = 0; y < alone.height(); ++y) {
+        for (int x = 0; x < alone.width(); ++x) {
+            if (rgb(alone, x, y) == White) {
+                ++ink;
+                if (rgb(dial, x, y) != White) {
+                    return false;
+                }
+            }
+        }
+    }
+    return ink > 5;
+}
+
+} // namespace
+
+class DialsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void routeNorthUpShowsLabelsTicksAndCross();
+    void routeTurnsWithTheHeading();
+    void routeRedCrossFromTenOnwards();
+    void routeHeadingNotANumberIsDrawnAndStoredAsZero();
+    void magDialNeedleFollowsTheField();
+    void magDialFixedParts();
+};
+
+void DialsTest::routeNorthUpShowsLabelsTicksAndCross()
+{
+    PictureBox route;
+    PictureBox mask;
+    makeRoute(route, mask);
+    float psi = 0.0f;
+    DrawRoute(route, mask, psi);
+    const QImage& dial = route.image();
+
+    QCOMPARE(route.FontSize(), 8.25);
+    QCOMPARE(labelMismatches(dial, labelAlone("N", 0, 0)), 0);
+    QCOMPARE(labelMismatches(dial, labelAlone("E", 90, 0)), 0);
+    QCOMPARE(labelMismatches(dial, labelAlone("S", 180, 0)), 0);
+    QCOMPARE(labelMismatches(dial, labelAlone("W", 270, 0)), 0);
+    // Numbers carry one blank in front, which shifts them right.
+    QCOMPARE(labelMismatches(dial, labelAlone(" 30", 30, 0)), 0);
+    QCOMPARE(labelMismatches(dial, labelAlone(" 330", 330, 0)), 0);
+    QVERIFY(labelMismatches(dial, labelAlone("30", 30, 0)) > 0);
+    QVERIFY(labelMismatches(dial, labelAlone("E", 0, 0)) > 0);
+
+    // Mask blanks the back colour; the fixed cross is white through the centre.
+    QCOMPARE(rgb(dial, 5, 5), Black);
+    QCOMPARE(countColour(dial, QRect(0, 0, 497, 193), 0x808080), 0);
+    QVERIFY(around(dial, 248, 96, White) > 0);
+    QVERIFY(around(dial, 150, 96, White) > 0);
+    QCOMPARE(countColour(dial, QRect(92, 90, 5, 12), White), 0);
+    QVERIFY(around(dial, 248, 60, White) > 0);
+    // Long tick of north at the top: from 0.595 to 0.75 of the half-height above the centre.
+    QVERIFY(around(dial, 248, 33, White) > 0);
+    QCOMPARE(countColour(dial, QRect(244, 42, 9, 4), White), 0);
+    // Inner ellipse: horizontal radius 0.2 x W1, vertical 0.33 of that.
+    QVERIFY(around(dial, 248 + 99, 96, White) > 0);
+    QVERIFY(around(dial, 248, 96 - 33, White) > 0);
+    QCOMPARE(countColour(dial, QRect(0, 0, 497, 193), Red), 0);
+}
+
+void DialsTest::routeTurnsWithTheHeading()
+{
+    PictureBox route;
+    PictureBox mask;
+    makeRoute(route, mask);
+
+    float psi = static_cast<float>(Pi / 2);
+    DrawRoute(route, mask, psi);
+    QCOMPARE(labelMismatches(route.image(), labelAlone("E", 90, psi)), 0);
+    QCOMPARE(labelMismatches(route.image(), labelAlone("N", 0, psi)), 0);
+    QVERIFY(labelMismatches(route.image(), labelAlone("N", 0, 0)) > 0);
+
+    psi = static_cast<float>(-Pi / 2);
+    DrawRoute(route, mask, psi);
+    QCOMPARE(labelMismatches(route.image(), labelAlone("W", 270, psi)), 0);
+    QVERIFY(labelMismatches(route.image(), labelAlone("N", 0, 0)) > 0);
+
+    // Ten degrees: a short tick stands at the top, ending 0.7 of the half-height up.
+    psi = static_cast<float>(10 * Pi / 180);
+    DrawRoute(route, mask, psi);
+    QVERIFY(around(route.image(), 248, 26, White) > 0);
+    QCOMPARE(countColour(route.image(), QRect(244, 31, 9, 5), White), 0);
+}
+
+void DialsTest::routeRedCrossFromTenOnwards()
+{
+    PictureBox route;
+    PictureBox mask;
+    makeRoute(route, mask);
+    float psi = 10.0f;
+    DrawRoute(route, mask, psi);
+    QCOMPARE(psi, 10.0f);
+    const QImage& crossed = route.image();
+    // Diagonals from the corners, three pixels thick.
+    QVERIFY(around(crossed, 50, 19, Red) >= 6);
+    QVERIFY(around(crossed, 50, 192 - 19, Red) >= 6);
+    QVERIFY(around(crossed, 446, 19, Red) >= 6);
+    QCOMPARE(countColour(crossed, QRect(49, 14, 3, 1), Red), 0);
+    QCOMPARE(countColour(crossed, QRect(49, 24, 3, 1), Red), 0);
+    // The dial is still drawn under the cross.
+    QVERIFY(countColour(crossed, QRect(0, 0, 497, 193), White) > 300);
+
+    psi = 9.99f;
+    DrawRoute(route, mask, psi);
+    QCOMPARE(countColour(route.image(), QRect(0, 0, 497, 193), Red), 0);
+}
+
+void DialsTest::routeHeadingNotANumberIsDrawnAndStoredAsZero()
+{
+    PictureBox route;
+    PictureBox mask;
+    makeRoute(route, mask);
+    float psi = 0.0f;
+    DrawRoute(route, mask, psi);
+    const QImage north = route.image().copy();
+
+    for (float odd :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+          -std::numeric_limits<float>::infinity()}) {
+        psi = odd;
+        DrawRoute(route, mask, psi);
+        QCOMPARE(psi, 0.0f);
+        QVERIFY(!std::signbit(psi));
+        QCOMPARE(route.image(), north);
+    }
+}
+
+void DialsTest::magDialNeedleFollowsTheField()
+{
+    PictureBox p;
+    p.resize(129, 129);
+    p.setBackColor(Qt::black);
+
+    // Centre at 64.5 pixels, outer circle 45 pixels away.
+    DrawMagDial(p, 0, 1);
+    QVERIFY(around(p.image(), 64, 24, Yellow) >= 3);
+    // Three pixels wide.
+    QCOMPARE(countColour(p.image(), QRect(56, 40, 17, 1), Yellow), 3);
+    QCOMPARE(around(p.image(), 64, 14, Yellow), 0);
+    QCOMPARE(around(p.image(), 40, 64, Yellow), 0);
+    QCOMPARE(around(p.image(), 64, 88, Yellow), 0);
+
+    DrawMagDial(p, 1, 0);
+    QVERIFY(around(p.image(), 40, 64, Yellow) >= 3);
+    QCOMPARE(around(p.image(), 64, 40, Yellow), 0);
+    QCOMPARE(around(p.image(), 88, 64, Yellow), 0);
+
+    DrawMagDial(p, 0.5, -0.5);
+    QVERIFY(around(p.image(), 53, 75, Yellow) >= 3);
+    QCOMPARE(around(p.image(), 36, 93, Yellow), 0);
+
+    DrawMagDial(p, 0, 0);
+    QCOMPARE(countColour(p.image(), p.image().rect(), Yellow), 0);
+    QVERIFY(around(p.image(), 64, 64, White) >= 3);
+
+    // Far beyond the dial: runs into the upper-left corner, cut at the border.
+    DrawMagDial(p, 2, 2);
+    QVERIFY(around(p.image(), 6, 6, Yellow) >= 3);
+    QVERIFY(around(p.image(), 30, 30, Yellow) >= 3);
+    QCOMPARE(rgb(p.image(), 0, 64), White);
+
+    DrawMagDial(p, 1e9, -1e9);
+    QVERIFY(around(p.image(), 10, 118, Yellow) >= 3);
+    DrawMagDial(p, std::numeric_limits<double>::quiet_NaN(), 1);
+    QCOMPARE(countColour(p.image(), p.image().rect(), Yellow), 0);
+}
+
+void DialsTest::magDialFixedParts()
+{
+    PictureBox p;
+    p.resize(129, 129);
+    p.setBackColor(Qt::black);
+    DrawMagDial(p, 0, 0);
+    const QImage& dial = p.image();
+
+    // Outer circle 45 pixels from the centre, inner 22.6 (seen on the diagonal); the cross
+    // spans 0.2 to 0.8 of the box.
+    QVERIFY(around(dial, 64 + 45, 64, White) > 0);
+    QVERIFY(around(dial, 64, 64 + 45, White) > 0);
+    QVERIFY(around(dial, 96, 32, White) > 0);
+    QVERIFY(around(dial, 80, 48, White) > 0);
+    QCOMPARE(countColour(dial, QRect(87, 87, 3, 3), White), 0);
+    QCOMPARE(countColour(dial, QRect(21, 63, 4, 3), White), 0);
+    QVERIFY(around(dial, 30, 64, White) > 0);
+    // Border two pixels wide on every side.
+    QCOMPARE(rgb(dial, 0, 100), White);
+    QCOMPARE(rgb(dial, 100, 0), White);
+    QCOMPARE(rgb(dial, 128, 100), White);
+    QCOMPARE(rgb(dial, 100, 128), White);
+    QCOMPARE(rgb(dial, 5, 100), Black);
+
+    // Letters at their fixed places, in the box's own font.
+    const auto alone = [&p](const QString& label, double x, double y) {
+        PictureBox box;
+        box.resize(129, 129);
+        box.setBackColor(Qt::black);
+        box.setForeColor(Qt::white);
+        box.setFontName(p.FontName());
+        box.setFontSize(p.FontSize());
+        box.setCurrentX(static_cast<float>(x));
+        box.setCurrentY(static_cast<float>(y));
+        box.Print(label);
+        return box.image();
+    };
+    QVERIFY(labelInked(dial, alone("N", 0.46 * 1934, 0.015 * 1934)));
+    QVERIFY(labelInked(dial, alone("S", 0.46 * 1934, 0.88 * 1934)));
+    QVERIFY(labelInked(dial, alone("E", 0.9 * 1934, 0.44 * 1934)));
+    QVERIFY(labelInked(dial, alone("W", 0.03 * 1934, 0.44 * 1934)));
+    QVERIFY(!labelInked(dial, alone("N", 0.46 * 1934, 0.88 * 1934)));
+}
+
+QTEST_MAIN(DialsTest)
+#include "DialsTest.moc"
