@@ -1,0 +1,161 @@
+#include "HexLines.h"
+#include "ScriptedBoard.h"
+#include "app/shell/WindowTimer.h"
+#include "firmware/Bootloader.h"
+#include "firmware/FirmwareDownload.h"
+#include "firmware/FlashProgrammer.h"
+#include "support/MemoryLogger.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The download over a scripted board, the port closed at first as after start-up without
+// automatic connection.
+struct Bench
+{
+    MemoryLogger log;
+    ScriptedLink link{log};
+    QByteArray rxBuffer;
+    WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
+    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
+    WindowTimer timer12{QStringLiteral("Timer12"), 33, true};
+    RecordingProgress progress;
+    Bootloader boot{link, log, rxBuffer, timer3};
+    FlashProgrammer programmer{boot, link, log, timer3, progress};
+    QString path;
+    FirmwareDownload download{
+        boot, programmer, log, rxBuffer, timer2, timer12, [this] {
+                                  return path; }};
+    QTemporaryDir dir;
+
+    void writeFirmware(const QByteArray& content)
+    {
+        path = dir.filePath(QStringLiteral("fw.kfw"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write the test file");
+        file.write(content);
+    }
+};
+
+} // namespace
+
+class FirmwareDownloadTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void wholeDownload();
+    void malformedFileReachesNothing();
+    void missingFileReachesNothing();
+    void boardRefusingEveryRowStillRunsTheApplication();
+    void clickDuringADownloadIsIgnored();
+};
+
+void FirmwareDownloadTest::wholeDownload()
+{
+    Bench bench;
+    GoodBoard board;
+    bench.link.port.responder = std::ref(board);
+    bench.writeFirmware(HexData(0x0000, QByteArray(512, '\x42')) + HexEnd());
+    bench.rxBuffer = "old frame bytes";
+    bench.download.Command4();
+
+    const QStringList& lines = bench.log.lines;
+    QCOMPARE(lines.size(), 13);
+    QCOMPARE(
+        lines.mid(0, 10),
+        (QStringList{"Connection established.", "Device Reset.", "Checking Bootloader version...",
+                     "Veltis Bootloader Version 1.9 (33E).", "Connection established.",
+                     "Erasing Flash Memory...", "Flash Erased successfully.",
+                     "Connection established.", "Programming Flash Memory...", lines[9]}));
+    QVERIFY(lines[9].startsWith(QStringLiteral("Flash Memory Programmed in ")));
+    QCOMPARE(lines.mid(10), (QStringList{"Connection established.", "Running Application...",
+                                         "Application Launched."}));
+
+    const QList<QByteArray>& commands = bench.link.port.commands;
+    QCOMPARE(commands.size(), 8);
+    QCOMPARE(commands[0], QByteArray("G"));
+    QCOMPARE(commands[1], QByteArray("+V"));
+    QCOMPARE(commands[2], QByteArray("+E"));
+    QCOMPARE(commands[7], QByteArray("+R"));
+    QCOMPARE(board.rows.keys(), (QList<int>{0, 128, 256, 384}));
+    QCOMPARE(board.rows[128], QByteArray(192, '\x42'));
+    QCOMPARE(board.rows[256], QByteArray(192, '\xFF'));
+    QCOMPARE(bench.boot.BootFamily, QStringLiteral("33E"));
+    QVERIFY(bench.rxBuffer.isEmpty());
+    QVERIFY(bench.timer2.Enabled());
+    QVERIFY(bench.timer12.Enabled());
+    QVERIFY(!bench.download.isRunning());
+}
+
+void FirmwareDownloadTest::malformedFileReachesNothing()
+{
+    Bench bench;
+    GoodBoard board;
+    bench.link.port.responder = std::ref(board);
+    bench.writeFirmware(":080000000102030004050600E3\r\n:0400000011223344FF\r\n");
+    bench.timer2.setEnabled(true);
+    bench.timer12.setEnabled(false);
+    bench.rxBuffer = "pending";
+    bench.download.Command4();
+
+    QCOMPARE(bench.log.lines,
+             QStringList{"Firmware file " + bench.path + ", line 2: wrong checksum."});
+    QCOMPARE(bench.link.port.openCount, 0);
+    QVERIFY(bench.link.port.written.isEmpty());
+    QVERIFY(bench.timer2.Enabled());
+    QVERIFY(!bench.timer12.Enabled());
+    QCOMPARE(bench.rxBuffer, QByteArray("pending"));
+}
+
+void FirmwareDownloadTest::missingFileReachesNothing()
+{
+    Bench bench;
+    bench.path = bench.dir.filePath(QStringLiteral("gone.kfw"));
+    bench.download.Command4();
+    QCOMPARE(bench.log.lines, QStringList{"Firmware file " + bench.path + ": cannot be read."});
+    QCOMPARE(bench.link.port.openCount, 0);
+    QVERIFY(bench.timer12.Enabled());
+}
+
+void FirmwareDownloadTest::boardRefusingEveryRowStillRunsTheApplication()
+{
+    Bench bench;
+    GoodBoard board;
+    bench.link.port.responder = [&](const QByteArray& command) -> QByteArray {
+        return command.startsWith("+P") ? QByteArray("+F") : board(command);
+    };
+    bench.writeFirmware(HexData(0x2000, QByteArray(16, '\x07')) + HexEnd());
+    bench.download.Command4();
+    QCOMPARE(bench.link.port.commands.count(bench.link.port.commands[3]), 72);
+    const qsizetype failed = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
+    QVERIFY(failed > 0);
+    QCOMPARE(bench.log.lines.mid(failed + 1),
+             (QStringList{"Connection established.", "Running Application...",
+                          "Application Launched."}));
+    QCOMPARE(bench.link.port.commands.last(), QByteArray("+R"));
+    QVERIFY(bench.timer2.Enabled());
+}
+
+void FirmwareDownloadTest::clickDuringADownloadIsIgnored()
+{
+    Bench bench;
+    GoodBoard board;
+    bench.link.port.responder = std::ref(board);
+    bench.writeFirmware(HexData(0x0000, QByteArray(16, '\x01')) + HexEnd());
+    bool clicked = false;
+    QTimer::singleShot(100, &bench.link.port, [&] {
+        clicked = true;
+        bench.download.Command4();
+    });
+    bench.download.Command4();
+    QVERIFY(clicked);
+    QCOMPARE(bench.link.port.commands.count(QByteArray("G")), 1);
+    QCOMPARE(bench.log.lines.count(QStringLiteral("Application Launched.")), 1);
+}
+
+QTEST_GUILESS_MAIN(FirmwareDownloadTest)
+#include "tst_firmware_download.moc"
