@@ -1,0 +1,42 @@
+#pragma once
+
+#include "AppCommandParser.h"
+#include "Calibration.h"
+#include "Chunk.h"
+#include "ConstantsTable.h"
+#include "Motion.h"
+#include "Options.h"
+
+// The board's application firmware: answers the one-byte commands with frames, runs the
+// calibrations and keeps the constants table. Works on commands and time, not on the wire.
+class Application
+{
+public:
+    explicit Application(const Options& options);
+
+    struct Outcome
+    {
+        Chunks output;
+        bool toggleStream = false;
+        bool reset = false;
+    };
+    Outcome handle(const AppCommand& command, double now);
+
+    // One measurement frame of the configured kind, as sent on "F" and by the stream.
+    Chunks measurement(double now);
+    // A restart ends a running calibration; the constants stay as they are.
+    void restart();
+
+    const ConstantsTable& constants() const { return m_constants; }
+
+private:
+    QByteArray measurementFrame(double now) const;
+    // Adds the configured faults (noise, a bad first byte, splitting) around one frame.
+    Chunks shaped(const QByteArray& frame, bool split);
+
+    const Options& m_options;
+    Motion m_motion;
+    Calibration m_calibration;
+    ConstantsTable m_constants;
+    bool m_firstFrameSent = false;
+};

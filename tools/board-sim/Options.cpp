@@ -1,0 +1,152 @@
+#include "Options.h"
+
+#include <QCommandLineParser>
+
+#include <limits>
+
+namespace {
+
+struct Failure
+{
+    QString text;
+};
+
+int intValue(const QCommandLineParser& parser, const QString& name, int minimum,
+             int maximum = std::numeric_limits<int>::max())
+{
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok || value < minimum || value > maximum)
+        throw Failure{QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                          .arg(name)
+                          .arg(minimum)
+                          .arg(maximum)
+                          .arg(parser.value(name))};
+    return value;
+}
+
+std::optional<int> optionalInt(const QCommandLineParser& parser, const QString& name, int minimum)
+{
+    if (!parser.isSet(name))
+        return std::nullopt;
+    return intValue(parser, name, minimum);
+}
+
+FixedAttitude fixedAttitude(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    double values[3] = {0, 0, 0};
+    bool ok = parts.size() == 3;
+    for (qsizetype i = 0; ok && i < 3; ++i)
+        values[i] = parts[i].trimmed().toDouble(&ok);
+    if (!ok)
+        throw Failure{
+            QStringLiteral("--fixed needs three numbers PHI,THETA,PSI in degrees, not \"%1\"")
+                .arg(text)};
+    return {values[0], values[1], values[2]};
+}
+
+void addOptions(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        "A virtual attitude and heading sensor board on a pseudo-terminal.\n"
+        "Prints the pseudo-terminal's path as the first line of standard output, then serves\n"
+        "the board's application and bootloader until it is terminated.");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"link", "Also keep a symbolic link to the pseudo-terminal at <path>.", "path"},
+        {"frame", "Kind of measurement frame answered to \"F\": F, G, R or C (default F).", "kind",
+         "F"},
+        {"stream-ms", "Interval of the frame stream toggled by \"C\" (default 33).", "ms", "33"},
+        {"step-seconds", "Duration of one calibration step (default 3).", "seconds", "3"},
+        {"constants", "Number of entries in the constants table (default 30).", "n", "30"},
+        {"boot-version", "Version code of the bootloader's \"+V\" reply (default 19).", "code",
+         "19"},
+        {"flash-out", "Keep <file> listing the flash rows programmed since the last erase.",
+         "file"},
+        {"record", "Append every received byte to <file>.", "file"},
+        {"fixed", "Freeze the attitude at PHI,THETA,PSI degrees.", "phi,theta,psi"},
+        {"noise", "Send <n> bytes 0x78 before every application frame.", "n"},
+        {"short-frames", "F frames say and carry 10 floats only (G and R frames: 3)."},
+        {"bad-first-byte", "Send one byte 0x78 before the first frame only."},
+        {"silent", "Never answer anything."},
+        {"drop-after", "Close the link and exit after <n> frames have been sent.", "n"},
+        {"constants-split", "Deliver the constants frame in 3 pieces, <ms> apart.", "ms"},
+        {"no-constants-reply", "Do not answer \"[\"."},
+        {"boot-fail-every", "Answer \"+F\" instead of acknowledging every <n>th row.", "n"},
+        {"boot-checksum-error", "Answer rows with \"+#\" 0x01."},
+        {"boot-noise", "Send <n> bytes 0x78 before every bootloader reply.", "n"},
+        {"boot-silent-after", "The bootloader stops answering after <n> rows.", "n"},
+        {"boot-drop-after", "Close the link and exit after answering <n> rows.", "n"},
+        {"baud", "Emulate the wire time of <rate> bits per second both ways.", "rate"},
+    });
+}
+
+Options readOptions(const QCommandLineParser& parser)
+{
+    Options o;
+    o.linkPath = parser.value("link");
+    const QString kind = parser.value("frame");
+    if (kind.size() != 1 || !QStringLiteral("FGRC").contains(kind))
+        throw Failure{QStringLiteral("--frame needs F, G, R or C, not \"%1\"").arg(kind)};
+    o.frameKind = kind.at(0).toLatin1();
+    o.streamMs = intValue(parser, "stream-ms", 1);
+    bool ok = false;
+    o.stepSeconds = parser.value("step-seconds").toDouble(&ok);
+    if (!ok || !(o.stepSeconds > 0) || o.stepSeconds > 86400)
+        throw Failure{QStringLiteral("--step-seconds needs a positive number, not \"%1\"")
+                          .arg(parser.value("step-seconds"))};
+    o.constants = intValue(parser, "constants", 0, 65536);
+    o.bootVersion = intValue(parser, "boot-version", 0, 255);
+    o.flashOut = parser.value("flash-out");
+    o.recordPath = parser.value("record");
+    if (parser.isSet("fixed"))
+        o.fixed = fixedAttitude(parser.value("fixed"));
+
+    if (parser.isSet("noise"))
+        o.noise = intValue(parser, "noise", 0, 65536);
+    o.shortFrames = parser.isSet("short-frames");
+    o.badFirstByte = parser.isSet("bad-first-byte");
+    o.silent = parser.isSet("silent");
+    o.dropAfter = optionalInt(parser, "drop-after", 1);
+    o.constantsSplitMs = optionalInt(parser, "constants-split", 0);
+    o.noConstantsReply = parser.isSet("no-constants-reply");
+
+    o.bootFailEvery = optionalInt(parser, "boot-fail-every", 1);
+    o.bootChecksumError = parser.isSet("boot-checksum-error");
+    if (parser.isSet("boot-noise"))
+        o.bootNoise = intValue(parser, "boot-noise", 0, 65536);
+    o.bootSilentAfter = optionalInt(parser, "boot-silent-after", 0);
+    o.bootDropAfter = optionalInt(parser, "boot-drop-after", 1);
+    if (parser.isSet("baud"))
+        o.baud = intValue(parser, "baud", 50, 100000000);
+    return o;
+}
+
+} // namespace
+
+ParsedOptions parseOptions(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    ParsedOptions result;
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    if (parser.isSet("help")) {
+        result.helpText = parser.helpText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.error =
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
+        return result;
+    }
+    try {
+        result.options = readOptions(parser);
+    } catch (const Failure& failure) {
+        result.error = failure.text;
+    }
+    return result;
+}
