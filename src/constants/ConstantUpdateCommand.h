@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QByteArray>
+
+// The update command for one constant: "!", index high byte, index low byte, the value's 4
+// float bytes (7 bytes). The index must lie in 0..65535; outside it the result is empty.
+QByteArray ConstantUpdateCommand(int index, float value);

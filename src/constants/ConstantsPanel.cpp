@@ -1,0 +1,121 @@
+#include "constants/ConstantsPanel.h"
+
+#include "app/shell/Pause.h"
+#include "constants/ConstantUpdateCommand.h"
+#include "constants/ConstantValueParser.h"
+#include "constants/ConstantsList.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+const char* const TagProperty = "Tag";
+
+// The index held in the tag: decimal digits only, 0 to 65535; -1 otherwise.
+int tagIndex(const QString& tag)
+{
+    if (tag.isEmpty() || tag.size() > 5)
+        return -1;
+    for (QChar c : tag) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+    }
+    const int index = tag.toInt();
+    return index <= 65535 ? index : -1;
+}
+
+} // namespace
+
+ConstantsPanel::ConstantsPanel(QListWidget* L, QLineEdit* Text7, QPushButton* Command7, Link& link,
+                               Logger& log, const QByteArray& constantsPayload, QObject* parent)
+    : QObject(parent), m_list(L), m_text7(Text7), m_command7(Command7), m_link(link), m_log(log),
+      m_constantsPayload(constantsPayload)
+{
+    // A new selection (mouse, keyboard or program) and a click on the selected line both take
+    // it. The current-row signal would come before a mouse press has selected the line.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &ConstantsPanel::L_Click);
+    connect(m_list, &QListWidget::itemClicked, this, &ConstantsPanel::L_Click);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &ConstantsPanel::L_DblClick);
+    connect(m_text7, &QLineEdit::textChanged, this, &ConstantsPanel::Text7_Change);
+    connect(m_text7, &QLineEdit::returnPressed, this, &ConstantsPanel::text7ReturnPressed);
+    connect(m_command7, &QPushButton::clicked, this, &ConstantsPanel::Command7_Click);
+}
+
+void ConstantsPanel::RequestConstants()
+{
+    m_list->clear();
+    m_link.SendCommand(QByteArrayLiteral("["));
+    PauseMs(800);
+}
+
+void ConstantsPanel::FillConstantsList()
+{
+    m_list->clear();
+    m_list->addItems(ConstantsListLines(m_constantsPayload));
+}
+
+void ConstantsPanel::L_Click()
+{
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QStringList fields = selected.first()->text().split(QLatin1Char('\t'));
+    QString indexText = fields.value(0);
+    indexText.remove(QStringLiteral("K[")).remove(QLatin1Char(']'));
+    QString valueText = fields.value(1);
+    valueText.replace(QLatin1Char('.'), QLatin1Char(','));
+    m_text7->setProperty(TagProperty, indexText);
+    m_text7->setText(valueText);
+}
+
+void ConstantsPanel::L_DblClick()
+{
+    m_text7->setFocus();
+    m_text7->setSelection(0, int(m_text7->text().size()));
+}
+
+void ConstantsPanel::Text7_Change()
+{
+    m_command7->setDefault(true);
+}
+
+void ConstantsPanel::text7ReturnPressed()
+{
+    // The main window has no default-button handling of its own, so Enter is passed on here.
+    if (m_command7->isDefault())
+        m_command7->click();
+}
+
+void ConstantsPanel::Command7_Click()
+{
+    QString text = m_text7->text();
+    if (text.isEmpty())
+        return;
+    if (text.contains(QLatin1Char('.'))) {
+        text.replace(QLatin1Char('.'), QLatin1Char(','));
+        m_text7->setText(text);
+    }
+
+    const QString tag = m_text7->property(TagProperty).toString();
+    if (tag.isEmpty()) {
+        m_log.AddLog(QStringLiteral("Send refused: no constant is chosen; pick one in the list "
+                                    "first."));
+        return;
+    }
+    const int index = tagIndex(tag);
+    if (index < 0) {
+        m_log.AddLog(
+            QStringLiteral("Send refused: \"%1\" is not a constant index (0 to 65535).").arg(tag));
+        return;
+    }
+    const ParsedValue parsed = ParseConstantValue(text);
+    if (!parsed.ok) {
+        m_log.AddLog(QStringLiteral("Send refused: ") + parsed.reason);
+        return;
+    }
+
+    m_link.SendCommand(ConstantUpdateCommand(index, parsed.value));
+    RequestConstants();
+}

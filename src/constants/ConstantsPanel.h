@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/shell/Logger.h"
+#include "link/Link.h"
+
+#include <QByteArray>
+#include <QObject>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The constants table of the advanced panel: the list L, the value box Text7 (whose dynamic
+// property "Tag" holds the index of the chosen constant as text) and the "Send" button
+// Command7. The widgets' signals are connected here; "Get Constants" is wired by the window to
+// RequestConstants.
+class ConstantsPanel : public QObject
+{
+    Q_OBJECT
+public:
+    // constantsPayload is the frame receiver's ConstantsPayload, read at each fill.
+    ConstantsPanel(QListWidget* L, QLineEdit* Text7, QPushButton* Command7, Link& link, Logger& log,
+                   const QByteArray& constantsPayload, QObject* parent = nullptr);
+
+public slots:
+    // Empties the list, sends "[" and waits 800 ms while events (and replies) are handled.
+    void RequestConstants();
+    // Rebuilds the list from the constants payload.
+    void FillConstantsList();
+    // Takes the selected line into Text7 (index into its tag, value with a decimal comma).
+    void L_Click();
+    // Focus to Text7 with its whole text selected.
+    void L_DblClick();
+    // Makes "Send" the default button, so Enter in Text7 sends.
+    void Text7_Change();
+    // Sends the edited value to the board and reads the table again. Nothing is sent when
+    // Text7 is empty; a value that is not a number or a missing index is refused with one log
+    // line and Text7 keeps its text.
+    void Command7_Click();
+
+private:
+    void text7ReturnPressed();
+
+    QListWidget* m_list;
+    QLineEdit* m_text7;
+    QPushButton* m_command7;
+    Link& m_link;
+    Logger& m_log;
+    const QByteArray& m_constantsPayload;
+};

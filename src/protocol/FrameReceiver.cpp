@@ -1,0 +1,96 @@
+#include "protocol/FrameReceiver.h"
+
+#include "protocol/Floats.h"
+
+#include <cmath>
+
+void FrameReceiver::ReceiveFrames(const QByteArray& input)
+{
+    m_rxBuffer.append(input);
+    if (m_rxBuffer.isEmpty())
+        return;
+
+    bool handled = false;
+    switch (m_rxBuffer.at(0)) {
+    case '*':
+        handled = takeTextFrame();
+        break;
+    case 'F':
+    case 'G':
+    case 'R':
+        handled = takeCountedFrame(m_rxBuffer.at(0));
+        break;
+    case 'C':
+        handled = takeFrameC();
+        break;
+    case '[':
+        handled = takeConstantsFrame();
+        break;
+    default:
+        break;
+    }
+
+    if (!handled && m_rxBuffer.size() > RxBufferLimit)
+        m_rxBuffer.clear();
+}
+
+bool FrameReceiver::takeTextFrame()
+{
+    const int end = FindText(QByteArrayLiteral("#"), m_rxBuffer);
+    if (end == 0)
+        return false;
+    // The message is shown before the frame leaves the buffer.
+    m_handler.ShowDeviceMessage(m_rxBuffer.mid(1, end - 2));
+    m_rxBuffer.remove(0, end);
+    return true;
+}
+
+bool FrameReceiver::takeCountedFrame(char kind)
+{
+    if (m_rxBuffer.size() < 2)
+        return false;
+    const qsizetype length = 4 * qsizetype(quint8(m_rxBuffer.at(1)));
+    if (m_rxBuffer.size() < 2 + length)
+        return false;
+    m_framePayload = m_rxBuffer.mid(2, length);
+    // Cut before decoding: a failing decoder must not leave its frame at the head.
+    m_rxBuffer.remove(0, 2 + length);
+    if (kind == 'F')
+        m_handler.DecodeFrameF(m_framePayload);
+    else if (kind == 'G')
+        m_handler.DecodeFrameG(m_framePayload);
+    else
+        m_handler.DecodeFrameR(m_framePayload);
+    return true;
+}
+
+bool FrameReceiver::takeFrameC()
+{
+    if (m_rxBuffer.size() < 33)
+        return false;
+    m_framePayload = m_rxBuffer.mid(1, 32);
+    m_rxBuffer.clear();
+    m_handler.DecodeFrameC(m_framePayload);
+    return true;
+}
+
+bool FrameReceiver::takeConstantsFrame()
+{
+    if (m_rxBuffer.size() < 5)
+        return false;
+    const float count = BytesToSingle(m_rxBuffer.mid(1, 4));
+    const float bytes = count * 4.0f;
+    // A negative or NaN length, or a frame longer than the buffer may ever hold, never
+    // completes: the frame blocks the buffer until it is emptied.
+    if (!(bytes >= 0.0f) || double(bytes) > double(RxBufferLimit - 5))
+        return false;
+    // A count with a fraction is not expected from the board; its byte length is cut down to
+    // a whole number (2.5 constants take 10 payload bytes).
+    const auto length = qsizetype(std::floor(bytes));
+    if (m_rxBuffer.size() < 5 + length)
+        return false;
+    m_constantsPayload = m_rxBuffer.mid(5, length);
+    m_rxBuffer.remove(0, 5 + length);
+    m_handler.FillConstantsList();
+    return true;
+}

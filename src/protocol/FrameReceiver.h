@@ -1,0 +1,43 @@
+#pragma once
+
+#include "protocol/FrameHandler.h"
+
+#include <QByteArray>
+
+// Cuts the byte stream from the board into frames, one frame per call, and hands each to its
+// handler. The first byte of the buffer decides the frame kind:
+//   "*" text up to "#", "F"/"G"/"R" count byte + 4N bytes, "C" 32 bytes (drops the rest),
+//   "[" float count M + 4M bytes. Any other first byte blocks until the buffer is emptied.
+class FrameReceiver
+{
+public:
+    // Above this many bytes without a complete frame at its head the buffer is emptied, so a
+    // stream that never forms a frame cannot grow memory without end. A measurement frame is
+    // at most 1022 bytes; a constants frame longer than this can never complete.
+    static constexpr qsizetype RxBufferLimit = 1048576;
+
+    explicit FrameReceiver(FrameHandler& handler) : m_handler(handler) {}
+
+    // Appends the input and handles at most one frame from the head of the buffer.
+    void ReceiveFrames(const QByteArray& input);
+
+    // Bytes received and not yet consumed. Others empty it (port open/close, the stream
+    // toggle, the firmware download) and the bootloader reply wait appends to it.
+    QByteArray& RxBuffer() { return m_rxBuffer; }
+    const QByteArray& RxBuffer() const { return m_rxBuffer; }
+    // Payload of the last measurement frame cut off the buffer.
+    const QByteArray& FramePayload() const { return m_framePayload; }
+    // Payload of the last constants frame (the 4M bytes after the count).
+    const QByteArray& ConstantsPayload() const { return m_constantsPayload; }
+
+private:
+    bool takeTextFrame();
+    bool takeCountedFrame(char kind);
+    bool takeFrameC();
+    bool takeConstantsFrame();
+
+    FrameHandler& m_handler;
+    QByteArray m_rxBuffer;
+    QByteArray m_framePayload;
+    QByteArray m_constantsPayload;
+};

@@ -1,0 +1,99 @@
+#include "protocol/MeasurementDecoder.h"
+
+#include "protocol/CalibrationPrompt.h"
+#include "protocol/Floats.h"
+#include "protocol/NumberText.h"
+
+namespace {
+
+// Float k of a payload (counted from 1) starts at byte position 4k - 3.
+float floatNo(const QByteArray& payload, int k)
+{
+    return ReadFloatAt(payload, 4 * k - 3);
+}
+
+} // namespace
+
+void MeasurementDecoder::readAngles(const QByteArray& payload)
+{
+    Phi = floatNo(payload, 1);
+    Theta = floatNo(payload, 2);
+    Psi = floatNo(payload, 3);
+}
+
+void MeasurementDecoder::DecodeFrameF(const QByteArray& payload)
+{
+    readAngles(payload);
+    const float hx = floatNo(payload, 14);
+    const float hy = floatNo(payload, 15);
+    const float hz = floatNo(payload, 16);
+    const float stepCode = floatNo(payload, 17);
+
+    m_view.frameSeen();
+    m_view.DrawAttitude3D(Phi, Theta);
+    m_view.DrawRoute(Psi);
+    m_view.DrawMagDial(hy, hx);
+    m_view.setSensorText(MagneticText(hx, hy, hz));
+    if (const auto prompt = CalibrationPrompt(stepCode))
+        m_view.ShowDeviceMessage(*prompt);
+}
+
+void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
+{
+    readAngles(payload);
+    const float v1 = floatNo(payload, 4);
+    const float v2 = floatNo(payload, 5);
+    const float v3 = floatNo(payload, 6);
+    const float v4 = floatNo(payload, 7);
+
+    m_view.frameSeen();
+    m_view.DrawAttitude3D(Phi, Theta);
+    m_view.DrawRoute(Psi);
+    m_view.DrawMagDial(0.0, 0.0);
+    m_view.setSensorText(ValuesText(v1, v2, v3, v4));
+}
+
+void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
+{
+    readAngles(payload);
+    const float hx = floatNo(payload, 4);
+    const float hy = floatNo(payload, 5);
+    const float hz = floatNo(payload, 6);
+
+    m_view.frameSeen();
+    m_view.DrawAttitude3D(Phi, Theta);
+    m_view.DrawRoute(Psi);
+    m_view.DrawMagDial(hy, hx);
+    m_view.setSensorText(MagneticText(hx, hy, hz));
+}
+
+void MeasurementDecoder::DecodeFrameC(const QByteArray& payload)
+{
+    const float shown = floatNo(payload, 8);
+
+    m_view.frameSeen();
+    m_view.ShowDeviceMessage(RoundedText(shown, 2, m_separator));
+    m_view.DrawAttitude3D(Phi, Theta);
+    m_view.DrawRoute(Psi);
+}
+
+void MeasurementDecoder::ShowDeviceMessage(const QByteArray& message)
+{
+    m_view.ShowDeviceMessage(QString::fromLatin1(message));
+}
+
+QString MeasurementDecoder::MagneticText(float hx, float hy, float hz) const
+{
+    return QStringLiteral("Hx : ") + RoundedText(hx, 2, m_separator) + QStringLiteral("\r\nHy : ") +
+           RoundedText(hy, 2, m_separator) + QStringLiteral("\r\nHz : ") +
+           RoundedText(hz, 2, m_separator);
+}
+
+QString MeasurementDecoder::ValuesText(float v1, float v2, float v3, float v4) const
+{
+    return QStringLiteral("Value1 : ") + RoundedText(v1, 3, m_separator) +
+           QStringLiteral("\r\nValue2 : ") + RoundedText(v2, 3, m_separator) +
+           QStringLiteral("\r\nValue3 : ") + RoundedText(v3, 3, m_separator) +
+           QStringLiteral("\r\nValue4 : ") + RoundedText(v4, 3, m_separator) +
+           QStringLiteral("\r\n");
+}

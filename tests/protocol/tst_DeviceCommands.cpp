@@ -1,0 +1,194 @@
+#include "protocol/DeviceCommands.h"
+
+#include "protocol/FrameReceiver.h"
+#include "protocol/ReceiveTick.h"
+#include "support/FakeLink.h"
+#include "support/MemoryLogger.h"
+
+#include "RecordingHandler.h"
+
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+using Command = std::function<void(DeviceCommands&)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Command)
+
+class TestDeviceCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void eachButtonSendsItsByte_data();
+    void eachButtonSendsItsByte();
+    void closedPortLogsOnce_data();
+    void closedPortLogsOnce();
+    void requestFrame();
+    void startStopTrameKeepsReceivingDuringThePause();
+    void startStopTrameWithClosedPort();
+    void receiveTick();
+    void receiveTickSwallowsFailures();
+};
+
+void TestDeviceCommands::eachButtonSendsItsByte_data()
+{
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("Alignment") << Command(&DeviceCommands::Alignment) << hex("52");
+    QTest::newRow("Hardware Reset") << Command(&DeviceCommands::HardwareReset) << hex("47");
+    QTest::newRow("Save to Flash") << Command(&DeviceCommands::SaveToFlash) << hex("33");
+    QTest::newRow("Read From Flash") << Command(&DeviceCommands::ReadFromFlash) << hex("3E");
+    QTest::newRow("Accelerometers")
+        << Command(&DeviceCommands::CalibrateAccelerometers) << hex("34");
+    QTest::newRow("Gyrometers") << Command(&DeviceCommands::CalibrateGyrometers) << hex("35");
+    QTest::newRow("Magnetometers") << Command(&DeviceCommands::CalibrateMagnetometers) << hex("36");
+    QTest::newRow("Start/Stop Trame") << Command(&DeviceCommands::StartStopTrame) << hex("43");
+}
+
+void TestDeviceCommands::eachButtonSendsItsByte()
+{
+    QFETCH(Command, command);
+    QFETCH(QByteArray, bytes);
+    MemoryLogger log;
+    FakeLink link(log);
+    link.port.setPortOpen(true);
+    QByteArray rxBuffer;
+    DeviceCommands commands(link, rxBuffer);
+    command(commands);
+    QCOMPARE(link.port.written, bytes);
+    QVERIFY(log.lines.isEmpty());
+}
+
+void TestDeviceCommands::closedPortLogsOnce_data()
+{
+    eachButtonSendsItsByte_data();
+}
+
+void TestDeviceCommands::closedPortLogsOnce()
+{
+    QFETCH(Command, command);
+    MemoryLogger log;
+    FakeLink link(log);
+    QByteArray rxBuffer;
+    DeviceCommands commands(link, rxBuffer);
+    command(commands);
+    QVERIFY(link.port.written.isEmpty());
+    QCOMPARE(log.lines, QStringList{"Send failed because the COM port is closed."});
+}
+
+void TestDeviceCommands::requestFrame()
+{
+    MemoryLogger log;
+    FakeLink link(log);
+    QByteArray rxBuffer;
+    DeviceCommands commands(link, rxBuffer);
+
+    // Closed port: nothing sent and, unlike the buttons, nothing logged.
+    commands.RequestFrame(true);
+    QVERIFY(link.port.written.isEmpty());
+    QVERIFY(log.lines.isEmpty());
+
+    link.port.setPortOpen(true);
+    commands.RequestFrame(false);
+    QVERIFY(link.port.written.isEmpty());
+    commands.RequestFrame(true);
+    commands.RequestFrame(true);
+    QCOMPARE(link.port.written, hex("46 46"));
+    QVERIFY(log.lines.isEmpty());
+}
+
+void TestDeviceCommands::startStopTrameKeepsReceivingDuringThePause()
+{
+    MemoryLogger log;
+    FakeLink link(log);
+    link.port.setPortOpen(true);
+    RecordingHandler handler;
+    FrameReceiver receiver(handler);
+    DeviceCommands commands(link, receiver.RxBuffer());
+
+    QTimer ticks;
+    connect(&ticks, &QTimer::timeout, [&] { ReceiveTick(link.port, receiver); });
+    ticks.start(5);
+
+    // During the pause a whole G frame arrives, then half an F frame.
+    QTimer::singleShot(100, [&] { link.port.feed(hex("47 01 00 00 80 3F 46 12 00 00")); });
+    QByteArray heldBeforeTheEnd;
+    QTimer::singleShot(350, [&] { heldBeforeTheEnd = receiver.RxBuffer(); });
+
+    commands.StartStopTrame();
+    ticks.stop();
+
+    QCOMPARE(link.port.written, hex("43"));
+    QCOMPARE(handler.calls, QStringList{"G:00 00 80 3f"});
+    QCOMPARE(heldBeforeTheEnd, hex("46 12 00 00"));
+    QVERIFY(receiver.RxBuffer().isEmpty());
+    QVERIFY(log.lines.isEmpty());
+}
+
+void TestDeviceCommands::startStopTrameWithClosedPort()
+{
+    MemoryLogger log;
+    FakeLink link(log);
+    QByteArray rxBuffer = hex("78 46 00");
+    QByteArray heldDuringThePause;
+    QTimer::singleShot(100, [&] { heldDuringThePause = rxBuffer; });
+    DeviceCommands commands(link, rxBuffer);
+    commands.StartStopTrame();
+    QCOMPARE(heldDuringThePause, hex("78 46 00"));
+    QVERIFY(rxBuffer.isEmpty());
+    QCOMPARE(log.lines, QStringList{"Send failed because the COM port is closed."});
+}
+
+void TestDeviceCommands::receiveTick()
+{
+    MemoryLogger log;
+    FakeLink link(log);
+    RecordingHandler handler;
+    FrameReceiver receiver(handler);
+    receiver.RxBuffer() = hex("46");
+
+    // Closed port: the input stays unread and the buffer untouched.
+    link.port.feed(hex("00 52 00"));
+    ReceiveTick(link.port, receiver);
+    QVERIFY(handler.calls.isEmpty());
+    QCOMPARE(receiver.RxBuffer(), hex("46"));
+
+    link.port.setPortOpen(true);
+    ReceiveTick(link.port, receiver);
+    QCOMPARE(handler.calls, QStringList{"F:"});
+    ReceiveTick(link.port, receiver);
+    QCOMPARE(handler.calls, (QStringList{"F:", "R:"}));
+    QVERIFY(receiver.RxBuffer().isEmpty());
+}
+
+void TestDeviceCommands::receiveTickSwallowsFailures()
+{
+    MemoryLogger log;
+    FakeLink link(log);
+    link.port.setPortOpen(true);
+    RecordingHandler handler;
+    handler.throwInDecoder = true;
+    FrameReceiver receiver(handler);
+
+    link.port.feed(hex("46 00 47 00"));
+    ReceiveTick(link.port, receiver);
+    // The failing frame has left the buffer; the next tick goes on with the next one.
+    QCOMPARE(receiver.RxBuffer(), hex("47 00"));
+    ReceiveTick(link.port, receiver);
+    QCOMPARE(handler.calls, (QStringList{"F:", "G:"}));
+    QVERIFY(receiver.RxBuffer().isEmpty());
+    QVERIFY(log.lines.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestDeviceCommands)
+#include "tst_DeviceCommands.moc"
