@@ -13,8 +13,8 @@ constexpr char kPasswordDigest[] =
 
 AdvancedLock::AdvancedLock(QPushButton* command15, SetOuterWidth setWidth, AskPassword ask,
                            ShowMessage tell, QObject* parent)
-    : QObject(parent), m_button(command15), m_setWidth(std::move(setWidth)),
-      m_ask(std::move(ask)), m_tell(std::move(tell))
+    : QObject(parent), m_button(command15), m_setWidth(std::move(setWidth)), m_ask(std::move(ask)),
+      m_tell(std::move(tell))
 {
     connect(m_button, &QPushButton::clicked, this, &AdvancedLock::Command15_Click);
 }

@@ -18,8 +18,8 @@ public:
     using ShowMessage = std::function<void(const QString&)>;
     using SetOuterWidth = std::function<void(int twips)>;
 
-    AdvancedLock(QPushButton* command15, SetOuterWidth setWidth, AskPassword ask,
-                 ShowMessage tell, QObject* parent = nullptr);
+    AdvancedLock(QPushButton* command15, SetOuterWidth setWidth, AskPassword ask, ShowMessage tell,
+                 QObject* parent = nullptr);
 
     void Command15_Click();
 

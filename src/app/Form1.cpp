@@ -31,8 +31,7 @@ template <typename W> W* place(W* w, const char* name, int left, int top, int wi
     return w;
 }
 
-QGroupBox* frame(QWidget* parent, const char* name, const char* caption, int l, int t, int w,
-                 int h)
+QGroupBox* frame(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h)
 {
     return place(new QGroupBox(QString::fromLatin1(caption), parent), name, l, t, w, h);
 }
@@ -87,8 +86,8 @@ QLineEdit* courierBox(QWidget* parent, const char* name, const char* text, int l
     return e;
 }
 
-PictureBox* pictureBox(QWidget* parent, const char* name, const QColor& back, int l, int t,
-                       int w, int h)
+PictureBox* pictureBox(QWidget* parent, const char* name, const QColor& back, int l, int t, int w,
+                       int h)
 {
     auto* p = place(new PictureBox(parent), name, l, t, w, h);
     p->setBackColor(back);
@@ -109,8 +108,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     Combo3 = combo(Frame1, "Combo3", "33ms", 2280, 240, 975, 315);
     Check4 = place(new QCheckBox(QStringLiteral("Automatic Connection"), Frame1), "Check4", 120,
                    600, 1935, 255);
-    Check7 = place(new QCheckBox(QStringLiteral("Data communication"), Frame1), "Check7", 120,
-                   840, 2295, 255);
+    Check7 = place(new QCheckBox(QStringLiteral("Data communication"), Frame1), "Check7", 120, 840,
+                   2295, 255);
     Command2 = button(Frame1, "Command2", "Connection", 3360, 240, 1335, 345);
     Command3 = button(Frame1, "Command3", "Disconnection", 3360, 720, 1335, 345);
 

@@ -41,9 +41,7 @@ SkyvaneApp::Options defaultOptions(const QString& programFolder)
 }
 } // namespace
 
-SkyvaneApp::SkyvaneApp(const QString& programFolder) : SkyvaneApp(defaultOptions(programFolder))
-{
-}
+SkyvaneApp::SkyvaneApp(const QString& programFolder) : SkyvaneApp(defaultOptions(programFolder)) {}
 
 SkyvaneApp::SkyvaneApp(Options options) : m_options(std::move(options))
 {
@@ -57,8 +55,8 @@ void SkyvaneApp::build()
     m_form = std::make_unique<Form1>();
     Form1& f = *m_form;
     m_log = std::make_unique<MessageLog>(f.Text2);
-    m_settings = std::make_unique<SettingsFile>(m_options.programFolder,
-                                                m_options.fallbackFolder, m_log.get());
+    m_settings = std::make_unique<SettingsFile>(m_options.programFolder, m_options.fallbackFolder,
+                                                m_log.get());
     if (m_options.port) {
         m_port = m_options.port;
     } else {
@@ -89,17 +87,16 @@ void SkyvaneApp::build()
     QByteArray& rx = m_receiver->RxBuffer();
     m_connection = std::make_unique<Connection>(c, *m_port, *m_log, *m_settings, rx);
     m_commands = std::make_unique<DeviceCommands>(*m_connection, rx);
-    m_constants = std::make_unique<ConstantsPanel>(f.L, f.Text7, f.Command7, *m_connection,
-                                                   *m_log, m_receiver->ConstantsPayload());
+    m_constants = std::make_unique<ConstantsPanel>(f.L, f.Text7, f.Command7, *m_connection, *m_log,
+                                                   m_receiver->ConstantsPayload());
     m_views->connectTo(*m_decoder, *m_constants);
 
     m_progress = std::make_unique<BootProgressBar>(f);
     m_boot = std::make_unique<Bootloader>(*m_connection, *m_log, rx, *f.Timer3);
-    m_programmer = std::make_unique<FlashProgrammer>(*m_boot, *m_connection, *m_log, *f.Timer3,
-                                                     *m_progress);
-    m_download = std::make_unique<FirmwareDownload>(*m_boot, *m_programmer, *m_log, rx,
-                                                    *f.Timer2, *f.Timer12,
-                                                    [&f] { return f.Text1->text(); });
+    m_programmer =
+        std::make_unique<FlashProgrammer>(*m_boot, *m_connection, *m_log, *f.Timer3, *m_progress);
+    m_download = std::make_unique<FirmwareDownload>(*m_boot, *m_programmer, *m_log, rx, *f.Timer2,
+                                                    *f.Timer12, [&f] { return f.Text1->text(); });
     m_files = std::make_unique<FirmwareFiles>(
         f.Text1, *m_log, FirmwareFiles::DialogChooser(&f),
         [this](const QString& key, const QString& value) { m_settings->WriteSetting(key, value); });
@@ -133,7 +130,9 @@ void SkyvaneApp::wireButtons()
 {
     Form1& f = *m_form;
     DeviceCommands* cmd = m_commands.get();
-    auto onClick = [](QPushButton* b, auto slot) { QObject::connect(b, &QPushButton::clicked, b, slot); };
+    auto onClick = [](QPushButton* b, auto slot) {
+        QObject::connect(b, &QPushButton::clicked, b, slot);
+    };
     onClick(f.Command1, [cmd] { cmd->Alignment(); });
     onClick(f.Command9, [cmd] { cmd->HardwareReset(); });
     onClick(f.Command8, [cmd] { cmd->StartStopTrame(); });

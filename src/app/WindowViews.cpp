@@ -5,8 +5,8 @@
 #include "constants/ConstantsPanel.h"
 #include "display/CockpitView.h"
 #include "display/DrawMagDial.h"
-#include "display/PictureBox.h"
 #include "display/DrawRoute.h"
+#include "display/PictureBox.h"
 #include "protocol/MeasurementDecoder.h"
 
 #include <QLineEdit>

@@ -42,8 +42,8 @@ PortNameResult ComNumberOfName(const QString& name)
     bool ok = false;
     const int number = digits.toInt(&ok);
     if (!ok || number < -32768 || number > 32767) {
-        result.error = QStringLiteral("Type mismatch: the port name \"%1\" has no port number.")
-                           .arg(name);
+        result.error =
+            QStringLiteral("Type mismatch: the port name \"%1\" has no port number.").arg(name);
         return result;
     }
     result.ok = true;

@@ -40,8 +40,9 @@ void QtSerialControl::setPortOpen(bool open)
         return;
     const QString path = device();
     if (path.isEmpty())
-        throw PortError{PortError::InvalidPortNumber,
-                        QStringLiteral("Invalid port number: COM%1 names no port.").arg(CommPort())};
+        throw PortError{
+            PortError::InvalidPortNumber,
+            QStringLiteral("Invalid port number: COM%1 names no port.").arg(CommPort())};
     if (!QFileInfo::exists(path))
         throw PortError{PortError::InvalidPortNumber,
                         QStringLiteral("Invalid port number: %1 does not exist.").arg(path)};
@@ -69,17 +70,16 @@ void QtSerialControl::setPortOpen(bool open)
     if (error == QSerialPort::PermissionError) {
         if (reason.contains(QLatin1String("busy"), Qt::CaseInsensitive) ||
             reason.contains(QLatin1String("lock"), Qt::CaseInsensitive))
-            throw PortError{PortError::Busy,
-                            QStringLiteral("Port %1 is busy (used by another program): %2")
-                                .arg(path, reason)};
+            throw PortError{
+                PortError::Busy,
+                QStringLiteral("Port %1 is busy (used by another program): %2").arg(path, reason)};
         throw PortError{PortError::Permission,
                         QStringLiteral("Cannot open %1: %2. Add your user to the dialout group "
                                        "(sudo usermod -aG dialout $USER) and log in again.")
                             .arg(path, reason)};
     }
     if (error == QSerialPort::OpenError)
-        throw PortError{PortError::Busy,
-                        QStringLiteral("Port %1 is busy: %2").arg(path, reason)};
+        throw PortError{PortError::Busy, QStringLiteral("Port %1 is busy: %2").arg(path, reason)};
     throw PortError{PortError::Other, QStringLiteral("Cannot open %1: %2").arg(path, reason)};
 }
 

@@ -8,7 +8,14 @@
 // tells apart: the number (or path) names no port of the system.
 struct PortError
 {
-    enum Kind { InvalidPortNumber, Busy, Permission, BadSettings, Other };
+    enum Kind
+    {
+        InvalidPortNumber,
+        Busy,
+        Permission,
+        BadSettings,
+        Other
+    };
     Kind kind = Other;
     QString description;
 };

@@ -8,8 +8,7 @@
 
 MessageLog::MessageLog(QPlainTextEdit* box, std::function<QDateTime()> clock)
     : m_box(box), m_clock(std::move(clock))
-{
-}
+{}
 
 void MessageLog::AddLog(const QString& message)
 {

@@ -12,12 +12,10 @@ namespace {
 const QString kFileName = QStringLiteral("Settings.ini");
 }
 
-SettingsFile::SettingsFile(const QString& programFolder, const QString& fallbackFolder,
-                           Logger* log)
+SettingsFile::SettingsFile(const QString& programFolder, const QString& fallbackFolder, Logger* log)
     : m_programFolder(programFolder), m_fallbackFolder(fallbackFolder),
       m_path(QDir(programFolder).filePath(kFileName)), m_log(log)
-{
-}
+{}
 
 void SettingsFile::reportOnce(const QString& message)
 {
@@ -70,9 +68,9 @@ bool SettingsFile::ensureFile()
         QFile fresh(m_path);
         if (!existing.isEmpty() && fresh.size() == 0 && fresh.open(QIODevice::WriteOnly))
             fresh.write(existing);
-        reportOnce(QStringLiteral("Settings cannot be written in %1; they are kept in %2.")
-                       .arg(QDir::toNativeSeparators(m_programFolder),
-                            QDir::toNativeSeparators(m_path)));
+        reportOnce(
+            QStringLiteral("Settings cannot be written in %1; they are kept in %2.")
+                .arg(QDir::toNativeSeparators(m_programFolder), QDir::toNativeSeparators(m_path)));
         return true;
     }
     m_path = primary;

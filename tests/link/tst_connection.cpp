@@ -1,0 +1,260 @@
+#include "app/shell/SettingsFile.h"
+#include "app/shell/WindowTimer.h"
+#include "link/Connection.h"
+#include "protocol/Floats.h"
+#include "protocol/MeasurementDecoder.h"
+#include "support/AppRig.h"
+#include "support/Pty.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <ctime>
+
+namespace {
+
+QByteArray fFrame(float phi, float hx, float hy, float hz, float step)
+{
+    QByteArray payload;
+    float values[18] = {phi, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, hx, hy, hz, step, 0};
+    for (float v : values)
+        payload += SingleToBytes(v);
+    return QByteArray("F\x12", 2) + payload;
+}
+
+// The program connected to a pseudo-terminal whose master side the test plays.
+struct Wired
+{
+    Wired()
+    {
+        rig.app->Load();
+        form().Combo1->setEditText(pty.slavePath());
+    }
+    Form1& form() { return rig.form(); }
+    Connection& link() { return rig.app->connection(); }
+    QStringList log() { return rig.logLines(); }
+    QByteArray received(int waitMs = 100)
+    {
+        QTest::qWait(waitMs);
+        return pty.readAvailable();
+    }
+
+    Pty pty;
+    AppRig rig;
+};
+
+bool isGreen(QWidget* w)
+{
+    return w->palette().color(QPalette::Base) == QColor(0, 255, 0);
+}
+
+} // namespace
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+private slots:
+    void connectionOpensAndDisconnectionCloses()
+    {
+        Wired w;
+        w.form().Command2->click();
+        QVERIFY(w.rig.app->connection().M().PortOpen());
+        QVERIFY(w.form().Timer2->Enabled());
+        QVERIFY(w.log().last().endsWith(" : Port " + w.pty.slavePath() + " opened."));
+        QTRY_COMPARE_WITH_TIMEOUT(w.form().Text4->text(), QString("Connected"), 1000);
+        QVERIFY(isGreen(w.form().Combo1));
+
+        // Pressing it again reopens with only the "opened" line.
+        const int before = w.log().size();
+        w.form().Command2->click();
+        QCOMPARE(w.log().size(), before + 1);
+        QVERIFY(w.log().last().endsWith(" opened."));
+
+        w.form().Check4->setChecked(true);
+        w.form().Command3->click();
+        QVERIFY(!w.link().M().PortOpen());
+        QVERIFY(!w.form().Check4->isChecked());
+        QVERIFY(!w.form().Timer2->Enabled());
+        QVERIFY(w.log().last().endsWith(" : COM Port closed."));
+        w.form().Command3->click();
+        QVERIFY(w.log().last().endsWith(" : COM Port closed."));
+        QVERIFY(w.rig.settingsFile().contains("\"AutoPortOpen\",\"0\"\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.form().Text4->text(), QString("Disconnected"), 1000);
+        QVERIFY(!isGreen(w.form().Text4));
+    }
+
+    void connectionChecksTheBoxWhenStoredSoAndSendsNothing()
+    {
+        Wired w;
+        w.rig.app->settings().WriteSetting("AutoPortOpen", "1");
+        w.form().Command2->click();
+        QVERIFY(w.form().Check4->isChecked());
+        QCOMPARE(w.received(), QByteArray());
+    }
+
+    void invalidNumberAndMissingDeviceUncheckTheBox_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("number outside the table") << "COM200";
+        QTest::newRow("missing device") << "/dev/skyvane-no-such-port";
+        QTest::newRow("missing adapter") << "COM60";
+    }
+    void invalidNumberAndMissingDeviceUncheckTheBox()
+    {
+        QFETCH(QString, name);
+        Wired w;
+        w.form().Check4->setChecked(true);
+        w.form().Combo1->setEditText(name);
+        w.form().Command2->click();
+        QVERIFY(!w.link().M().PortOpen());
+        QVERIFY(!w.form().Check4->isChecked());
+        QVERIFY(w.rig.settingsFile().contains("\"AutoPortOpen\",\"0\"\r\n"));
+        QVERIFY(w.log().last().contains("Invalid port number"));
+    }
+
+    void portNameWithoutNumberKeepsTheBox()
+    {
+        Wired w;
+        w.form().Check4->setChecked(true);
+        w.form().Combo1->setEditText("COM");
+        w.form().Command2->click();
+        QVERIFY(w.form().Check4->isChecked());
+        QVERIFY(w.log().last().contains("COM"));
+        QVERIFY(!w.form().Timer2->Enabled());
+    }
+
+    void reconnectionNeedsAllThreeConditions()
+    {
+        Wired w;
+        w.form().Check4->setChecked(true);
+        w.form().Check7->setChecked(false);
+        w.link().Timer13_Timer();
+        QVERIFY(!w.link().M().PortOpen());
+        w.form().Check7->setChecked(true);
+        w.form().Check4->setChecked(false);
+        w.link().Timer13_Timer();
+        QVERIFY(!w.link().M().PortOpen());
+        w.form().Check4->setChecked(true);
+        w.link().Timer13_Timer();
+        QVERIFY(w.link().M().PortOpen());
+        const int lines = w.log().size();
+        w.link().Timer13_Timer();
+        QCOMPARE(w.log().size(), lines);
+    }
+
+    void eachButtonSendsExactlyItsByte()
+    {
+        Wired w;
+        w.form().Command2->click();
+        w.pty.readAvailable();
+        const struct
+        {
+            QPushButton* button;
+            QByteArray bytes;
+        } buttons[] = {{w.form().Command1, "R"},  {w.form().Command9, "G"},
+                       {w.form().Command13, "3"}, {w.form().Command14, ">"},
+                       {w.form().Command16, "4"}, {w.form().Command17, "5"},
+                       {w.form().Command18, "6"}, {w.form().Command8, "C"}};
+        for (const auto& b : buttons) {
+            const int lines = w.log().size();
+            b.button->click();
+            QCOMPARE(w.received(30), b.bytes);
+            QCOMPARE(w.log().size(), lines);
+        }
+    }
+
+    void buttonsWithThePortClosedLogOnce()
+    {
+        Wired w;
+        const int lines = w.log().size();
+        w.form().Command1->click();
+        QCOMPARE(w.log().size(), lines + 1);
+        QVERIFY(w.log().last().endsWith(" : Send failed because the COM port is closed."));
+    }
+
+    void pollingFollowsTheChosenRate()
+    {
+        Wired w;
+        w.form().Command2->click();
+        QTest::qWait(300);
+        QCOMPARE(w.pty.readAvailable(), QByteArray());
+        w.form().Check7->setChecked(true);
+        w.form().Combo3->setEditText("50ms");
+        QCOMPARE(w.form().Timer12->Interval(), 50);
+        QVERIFY(w.rig.settingsFile().contains("\"Rate\",\"50ms\"\r\n"));
+        w.pty.readAvailable();
+        const QByteArray polls = w.received(1000);
+        QVERIFY2(polls.count('F') >= 14 && polls.count('F') <= 22, polls.constData());
+        QCOMPARE(polls.count('F'), polls.size());
+
+        // A half-typed rate keeps the interval in force; "0ms" stops the polling.
+        w.form().Combo3->setEditText("1000m");
+        QCOMPARE(w.form().Timer12->Interval(), 50);
+        w.form().Combo3->setEditText("0ms");
+        w.pty.readAvailable();
+        QCOMPARE(w.received(300), QByteArray());
+    }
+
+    void framesUpdateTheBoxesAndSilenceShowsNoData()
+    {
+        Wired w;
+        w.form().Command2->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.form().Text32->text(), QString("No Data"), 2000);
+        w.pty.write(QByteArray("*Hello#") + fFrame(0.5f, 0.125f, 0.375f, -2.0f, 1.0f));
+        QTRY_COMPARE_WITH_TIMEOUT(w.form().Text3->toPlainText(),
+                                  QString("Hx : 0.12\nHy : 0.38\nHz : -2"), 1000);
+        QCOMPARE(w.form().Text5->toPlainText(), QString::fromUtf8("On the left (Phi=-90°)"));
+        QCOMPARE(w.form().Text32->text(), QString("Data OK"));
+        QVERIFY(isGreen(w.form().Text32));
+        QCOMPARE(w.rig.app->decoder().Phi, 0.5f);
+        QTest::qWait(700);
+        QCOMPARE(w.form().Text32->text(), QString("Data OK"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.form().Text32->text(), QString("No Data"), 600);
+        QVERIFY(!isGreen(w.form().Text32));
+    }
+
+    void vanishedPeerClosesThePortOnce()
+    {
+        Wired w;
+        w.form().Command2->click();
+        const int lines = w.log().size();
+        const std::clock_t cpu = std::clock();
+        w.pty.closeMaster();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.link().M().PortOpen(), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.form().Text4->text(), QString("Disconnected"), 1000);
+        QTest::qWait(500);
+        const double used = double(std::clock() - cpu) / CLOCKS_PER_SEC;
+        QCOMPARE(w.log().size(), lines + 1);
+        QVERIFY(w.log().last().contains(w.pty.slavePath()));
+        QVERIFY(w.log().last().contains("lost"));
+        QVERIFY(!w.form().Timer2->Enabled());
+        QVERIFY2(used < 0.8, qPrintable(QString::number(used)));
+    }
+
+    void checkingTheBoxWithTheMouseOpensThePort()
+    {
+        Wired w;
+        QTest::mouseClick(w.form().Check4, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(w.form().Check4->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT(w.link().M().PortOpen(), 1000);
+        QVERIFY(w.rig.settingsFile().contains("\"AutoPortOpen\",\"1\"\r\n"));
+    }
+
+    void choosingAListEntryStoresIt()
+    {
+        Wired w;
+        w.form().Combo2->setCurrentIndex(3);
+        emit w.form().Combo2->activated(3);
+        QVERIFY(w.rig.settingsFile().contains("\"ComSpeed\",\"9600\"\r\n"));
+        w.form().Combo1->setCurrentIndex(2);
+        emit w.form().Combo1->activated(2);
+        QVERIFY(w.rig.settingsFile().contains("\"ComPort\",\"COM3\"\r\n"));
+    }
+};
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

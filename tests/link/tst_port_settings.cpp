@@ -1,0 +1,88 @@
+#include "link/Connection.h"
+#include "link/LineSettings.h"
+#include "link/PortNames.h"
+
+#include <QtTest>
+
+class TestPortSettings : public QObject
+{
+    Q_OBJECT
+private slots:
+    void comNumbersMapToLinuxDevices()
+    {
+        QCOMPARE(DeviceForComNumber(1), QString("/dev/ttyS0"));
+        QCOMPARE(DeviceForComNumber(32), QString("/dev/ttyS31"));
+        QCOMPARE(DeviceForComNumber(33), QString("/dev/ttyUSB0"));
+        QCOMPARE(DeviceForComNumber(64), QString("/dev/ttyUSB31"));
+        QCOMPARE(DeviceForComNumber(65), QString("/dev/ttyACM0"));
+        QCOMPARE(DeviceForComNumber(96), QString("/dev/ttyACM31"));
+        QCOMPARE(DeviceForComNumber(0), QString());
+        QCOMPARE(DeviceForComNumber(97), QString());
+        QCOMPARE(DeviceForComNumber(-3), QString());
+        QCOMPARE(ComNumberForDevice("/dev/ttyUSB2"), 35);
+        QCOMPARE(ComNumberForDevice("/dev/ttyACM0"), 65);
+        QCOMPARE(ComNumberForDevice("/dev/ttyUSB32"), 0);
+        QCOMPARE(ComNumberForDevice("/dev/pts/3"), 0);
+    }
+
+    void portNumberIsReadFromTheFourthCharacter()
+    {
+        QCOMPARE(ComNumberOfName("COM12").number, 12);
+        QCOMPARE(ComNumberOfName("XYZ3").number, 3);
+        QVERIFY(!ComNumberOfName("COM").ok);
+        QVERIFY(!ComNumberOfName("COM").error.isEmpty());
+        QVERIFY(!ComNumberOfName("COMx1").ok);
+        QVERIFY(!ComNumberOfName("COM99999").ok);
+    }
+
+    void portListKeepsTheFirstThirtyTwoWithTooltips()
+    {
+        const QList<PortEntry> ports = PortList();
+        QVERIFY(ports.size() >= 32);
+        QCOMPARE(ports[0].name, QString("COM1"));
+        QCOMPARE(ports[31].name, QString("COM32"));
+        QVERIFY(ports[4].tooltip.startsWith("/dev/ttyS4"));
+        for (int i = 32; i < ports.size(); ++i)
+            QVERIFY(ComNumberOfName(ports[i].name).number > 32);
+    }
+
+    void lineSettings()
+    {
+        LineSettings s = ParseLineSettings("115200,n,8,1");
+        QVERIFY(s.ok);
+        QCOMPARE(s.baud, 115200);
+        QCOMPARE(s.parity, QSerialPort::NoParity);
+        QCOMPARE(s.dataBits, QSerialPort::Data8);
+        QCOMPARE(s.stopBits, QSerialPort::OneStop);
+        s = ParseLineSettings("9600,e,7,2");
+        QVERIFY(s.ok);
+        QCOMPARE(s.parity, QSerialPort::EvenParity);
+        QCOMPARE(s.dataBits, QSerialPort::Data7);
+        QCOMPARE(s.stopBits, QSerialPort::TwoStop);
+        QVERIFY(!ParseLineSettings(",n,8,1").ok);
+        QVERIFY(!ParseLineSettings("fast,n,8,1").ok);
+        QVERIFY(!ParseLineSettings("9600,q,8,1").ok);
+        QVERIFY(!ParseLineSettings("9600,n,9,1").ok);
+        QVERIFY(!ParseLineSettings("9600,n,8").ok);
+        QVERIFY(!ParseLineSettings("-5,n,8,1").ok);
+    }
+
+    void rateTexts()
+    {
+        QCOMPARE(Connection::RateMilliseconds("33ms"), 33);
+        QCOMPARE(Connection::RateMilliseconds("1000ms"), 1000);
+        QCOMPARE(Connection::RateMilliseconds("0ms"), 0);
+        QCOMPARE(Connection::RateMilliseconds("65535"), 65535);
+        QCOMPARE(Connection::RateMilliseconds("2.5ms"), 2);
+        QCOMPARE(Connection::RateMilliseconds("3.5ms"), 4);
+        QCOMPARE(Connection::RateMilliseconds(""), -1);
+        QCOMPARE(Connection::RateMilliseconds("1000m"), -1);
+        QCOMPARE(Connection::RateMilliseconds("abc"), -1);
+        QCOMPARE(Connection::RateMilliseconds("-5ms"), -1);
+        QCOMPARE(Connection::RateMilliseconds("65536ms"), -1);
+        QCOMPARE(Connection::RateMilliseconds("nanms"), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortSettings)
+#include "tst_port_settings.moc"
