@@ -1,0 +1,240 @@
+#include "HexLines.h"
+#include "ScriptedBoard.h"
+#include "app/shell/WindowTimer.h"
+#include "firmware/Bootloader.h"
+#include "firmware/FirmwareDownload.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/FlashProgrammer.h"
+#include "firmware/RowPackets.h"
+#include "link/QtSerialControl.h"
+#include "support/MemoryLogger.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// SendCommand over the real port, logging the closed-port line as the window's link does.
+class PortLink : public Link
+{
+public:
+    explicit PortLink(Logger& log) : m_log(log) {}
+    void SendCommand(const QByteArray& bytes) override
+    {
+        if (!port.PortOpen()) {
+            m_log.AddLog(QStringLiteral("Send failed because the COM port is closed."));
+            return;
+        }
+        port.Output(bytes);
+    }
+    SerialControl& M() override { return port; }
+
+    QtSerialControl port;
+
+private:
+    Logger& m_log;
+};
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The whole download against the virtual board on a pseudo-terminal.
+struct Bench
+{
+    QTemporaryDir dir;
+    QProcess board;
+    MemoryLogger log;
+    PortLink link{log};
+    QByteArray rxBuffer;
+    WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
+    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
+    WindowTimer timer12{QStringLiteral("Timer12"), 33, false};
+    RecordingProgress progress;
+    Bootloader boot{link, log, rxBuffer, timer3};
+    FlashProgrammer programmer{boot, link, log, timer3, progress};
+    QString firmwarePath;
+    FirmwareDownload download{
+        boot, programmer, log, rxBuffer, timer2, timer12, [this] {
+                                  return firmwarePath; }};
+
+    QString flashOut() const { return dir.filePath(QStringLiteral("flash.txt")); }
+    QString received() const { return dir.filePath(QStringLiteral("received.bin")); }
+
+    ~Bench()
+    {
+        link.port.setPortOpen(false);
+        if (board.state() != QProcess::NotRunning) {
+            board.terminate();
+            if (!board.waitForFinished(3000))
+                board.kill();
+            board.waitForFinished(3000);
+        }
+    }
+
+    // Starts the board; the port is configured for it but left closed, as the download
+    // opens it itself.
+    bool start(const QStringList& extra)
+    {
+        const QString program =
+            qEnvironmentVariable("SKYVANE_BIN_DIR") + QStringLiteral("/board-sim");
+        board.start(program,
+                    QStringList{"--flash-out", flashOut(), "--record", received()} + extra);
+        if (!board.waitForStarted(5000))
+            return false;
+        while (!board.canReadLine()) {
+            if (!board.waitForReadyRead(5000))
+                return false;
+        }
+        link.port.setDevicePath(QString::fromLocal8Bit(board.readLine()).trimmed());
+        link.port.setSettings(QStringLiteral("115200,n,8,1"));
+        return true;
+    }
+
+    void writeFirmware(const QByteArray& content)
+    {
+        firmwarePath = dir.filePath(QStringLiteral("board.kfw"));
+        QFile file(firmwarePath);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write the firmware file");
+        file.write(content);
+    }
+
+    bool programmedLogged() const
+    {
+        for (const QString& line : log.lines) {
+            if (line.startsWith(QStringLiteral("Flash Memory Programmed in ")))
+                return true;
+        }
+        return false;
+    }
+};
+
+// Two stretches of code: word addresses 0 to 0x2FF and 0x800 to 0x87F, every byte different
+// from its neighbours.
+QByteArray TwoSegmentFile()
+{
+    QByteArray low, high;
+    for (int i = 0; i < 0x600; ++i)
+        low.append(char((i * 7 + i / 256) & 0xFF));
+    for (int i = 0; i < 0x100; ++i)
+        high.append(char(0xFF - i));
+    return HexData(0x0000, low) + HexData(0x1000, high) + HexEnd();
+}
+
+} // namespace
+
+class FirmwareEndToEndTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void wholeDownload();
+    void boardRefusingEveryRow();
+    void linkDroppedWhileProgramming();
+    void malformedFileReachesNothing();
+};
+
+void FirmwareEndToEndTest::initTestCase()
+{
+    const QString program = qEnvironmentVariable("SKYVANE_BIN_DIR") + QStringLiteral("/board-sim");
+    if (!QFile::exists(program))
+        QSKIP("board-sim is not built");
+}
+
+void FirmwareEndToEndTest::wholeDownload()
+{
+    Bench bench;
+    QVERIFY(bench.start({}));
+    const QByteArray hex = TwoSegmentFile();
+    bench.writeFirmware(hex);
+    bench.download.Command4();
+
+    const QStringList& lines = bench.log.lines;
+    QCOMPARE(lines.size(), 13);
+    QVERIFY2(lines[9].startsWith(QStringLiteral("Flash Memory Programmed in ")),
+             qPrintable(lines.join('|')));
+    QCOMPARE(lines,
+             (QStringList{"Connection established.", "Device Reset.",
+                          "Checking Bootloader version...", "Veltis Bootloader Version 1.9 (33E).",
+                          "Connection established.", "Erasing Flash Memory...",
+                          "Flash Erased successfully.", "Connection established.",
+                          "Programming Flash Memory...", lines[9], "Connection established.",
+                          "Running Application...", "Application Launched."}));
+
+    // The board's flash holds exactly the rows of the file's image.
+    const FirmwareLoad load = LoadFirmware(hex);
+    QVERIFY(load.ok);
+    QByteArray expected;
+    for (int row : RowsToSend(load.image.LowestAddress, load.image.EndIndex)) {
+        const QByteArray packet = RowPacket(load.image.FlashImage, row);
+        expected +=
+            packet.mid(2, 3).toHex().toUpper() + ' ' + packet.mid(5).toHex().toUpper() + '\n';
+    }
+    QCOMPARE(RowsToSend(load.image.LowestAddress, load.image.EndIndex).size(), std::size_t(19));
+    QCOMPARE(ReadAll(bench.flashOut()).toUpper(), expected);
+    QVERIFY(bench.timer2.Enabled());
+    QVERIFY(bench.timer12.Enabled());
+}
+
+void FirmwareEndToEndTest::boardRefusingEveryRow()
+{
+    Bench bench;
+    QVERIFY(bench.start({"--boot-fail-every", "1"}));
+    bench.writeFirmware(TwoSegmentFile());
+    bench.download.Command4();
+
+    const QByteArray received = ReadAll(bench.received());
+    QCOMPARE(received.count(QByteArray("+P\x00\x00\x00", 5)), 72);
+    QCOMPARE(received.count(QByteArray("+P\x00\x00\x80", 5)), 0);
+    QVERIFY(received.endsWith("+R"));
+    const qsizetype failed = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
+    QVERIFY2(failed > 0, qPrintable(bench.log.lines.join('|')));
+    QCOMPARE(bench.log.lines.mid(failed + 1),
+             (QStringList{"Connection established.", "Running Application...",
+                          "Application Launched."}));
+    QVERIFY(!bench.programmedLogged());
+}
+
+void FirmwareEndToEndTest::linkDroppedWhileProgramming()
+{
+    Bench bench;
+    QVERIFY(bench.start({"--boot-drop-after", "3"}));
+    bench.writeFirmware(TwoSegmentFile());
+    bench.download.Command4();
+
+    QVERIFY2(bench.log.lines.contains(QStringLiteral("Programmation failed.")),
+             qPrintable(bench.log.lines.join('|')));
+    QVERIFY(!bench.programmedLogged());
+    // The board is gone: the run step cannot reopen the port.
+    const qsizetype failed = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
+    QCOMPARE(bench.log.lines.mid(failed + 1),
+             (QStringList{"Connection refused.", "Running Application...",
+                          "Send failed because the COM port is closed."}));
+    QVERIFY(!bench.link.port.PortOpen());
+    QVERIFY(bench.timer2.Enabled());
+}
+
+void FirmwareEndToEndTest::malformedFileReachesNothing()
+{
+    Bench bench;
+    QVERIFY(bench.start({}));
+    bench.writeFirmware(TwoSegmentFile().replace(":10", ":1X"));
+    bench.download.Command4();
+    QCOMPARE(bench.log.lines,
+             QStringList{"Firmware file " + bench.firmwarePath +
+                         ", line 1: a character that is not a hexadecimal digit."});
+    QVERIFY(!bench.link.port.PortOpen());
+    QTest::qWait(200);
+    QCOMPARE(ReadAll(bench.received()), QByteArray());
+    QCOMPARE(ReadAll(bench.flashOut()), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(FirmwareEndToEndTest)
+#include "tst_firmware_e2e.moc"
