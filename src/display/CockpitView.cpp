@@ -77,6 +77,10 @@ void CockpitView::InitOpenGL()
         }
         return;
     }
+    // Qt first binds a new context to a scratch window while it creates it, which leaves
+    // that window's size as the default viewport. Give the context the default it would
+    // have had if this window had been its first: the whole client area.
+    SetViewport(m_surface->size() * m_surface->devicePixelRatio());
     SetupAttitudeScene();
     m_context = std::move(context);
     if (m_surface->isExposed()) {

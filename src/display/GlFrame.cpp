@@ -2,6 +2,11 @@
 
 #include <GL/gl.h>
 
+void SetViewport(const QSize& size)
+{
+    glViewport(0, 0, size.width(), size.height());
+}
+
 void FillBackBuffer(const QColor& color)
 {
     GLfloat saved[4] = {0.0f, 0.0f, 0.0f, 0.0f};

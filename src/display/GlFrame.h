@@ -6,6 +6,9 @@
 
 // Helpers on the back buffer of the current OpenGL context.
 
+// Sets the viewport to the whole drawable (size in device pixels).
+void SetViewport(const QSize& size);
+
 // Fills the colour buffer with one colour, leaving the clear colour as it was.
 void FillBackBuffer(const QColor& color);
 

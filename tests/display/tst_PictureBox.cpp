@@ -247,4 +247,4 @@ void PictureBoxTest::resizeKeepsTheDrawing()
 }
 
 QTEST_MAIN(PictureBoxTest)
-#include "PictureBoxTest.moc"
+#include "tst_PictureBox.moc"

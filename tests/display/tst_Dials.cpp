@@ -312,4 +312,4 @@ void DialsTest::magDialFixedParts()
 }
 
 QTEST_MAIN(DialsTest)
-#include "DialsTest.moc"
+#include "tst_Dials.moc"

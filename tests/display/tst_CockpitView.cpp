@@ -1,0 +1,279 @@
+#include "display/CockpitView.h"
+
+#include <QElapsedTimer>
+#include <QWindow>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const double Pi = 3.14159265358979;
+
+struct Rgb
+{
+    int r;
+    int g;
+    int b;
+};
+
+bool near(QRgb pixel, Rgb want, int tolerance = 4)
+{
+    return std::abs(qRed(pixel) - want.r) <= tolerance &&
+           std::abs(qGreen(pixel) - want.g) <= tolerance &&
+           std::abs(qBlue(pixel) - want.b) <= tolerance;
+}
+
+QString describe(QRgb pixel)
+{
+    return QString("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
+}
+
+// Pixel of a point in model units: the centre of the view is the origin, y points up,
+// one unit is a tenth of the view's height in both directions.
+QPoint pixelOf(const QImage& frame, double x, double y)
+{
+    const double unit = 0.1 * frame.height();
+    return QPoint(static_cast<int>(std::floor(frame.width() / 2.0 + x * unit)),
+                  static_cast<int>(std::floor(frame.height() / 2.0 - y * unit)));
+}
+
+QRgb sample(const QImage& frame, double x, double y)
+{
+    return frame.pixel(pixelOf(frame, x, y));
+}
+
+// Sky and ground fade from their horizon colour to black ten units away.
+Rgb sky(double distance)
+{
+    const double f = 1 - distance / 10;
+    return {int(std::lround(153 * f)), int(std::lround(204 * f)), int(std::lround(255 * f))};
+}
+
+Rgb ground(double distance)
+{
+    const double f = 1 - distance / 10;
+    return {int(std::lround(204 * f)), int(std::lround(153 * f)), int(std::lround(51 * f))};
+}
+
+const Rgb White{255, 255, 255};
+const Rgb Yellow{255, 255, 0};
+const Rgb Grey40{0x40, 0x40, 0x40};
+
+#define EXPECT_NEAR_RGB(frame, x, y, want)                                                         \
+    do {                                                                                           \
+        const QRgb got = sample(frame, x, y);                                                      \
+        QVERIFY2(near(got, want),                                                                  \
+                 qPrintable(QString("at (%1, %2) units: %3").arg(x).arg(y).arg(describe(got))));   \
+    } while (false)
+
+} // namespace
+
+class CockpitViewTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { m_view.reset(); }
+    void showsGreyUntilTheFirstPicture();
+    void levelFlight();
+    void pitchMovesTheHorizonDown();
+    void rollTurnsTheSkyToTheLeft();
+    void wideBoxKeepsUnitsSquare();
+    void repeatedSetUpKeepsDrawing();
+    void unusableFormatIsReportedOncePerSetUp();
+    void drawingSpeed();
+
+private:
+    CockpitView& showView(int width, int height);
+
+    std::unique_ptr<CockpitView> m_view;
+    QStringList m_reports;
+};
+
+CockpitView& CockpitViewTest::showView(int width, int height)
+{
+    m_reports.clear();
+    m_view = std::make_unique<CockpitView>();
+    m_view->setObjectName("Cockpit");
+    m_view->setFailureReport([this](const QString& message) { m_reports.append(message); });
+    m_view->setFrameCapture(true);
+    m_view->resize(width, height);
+    m_view->show();
+    m_view->activateWindow();
+    if (!QTest::qWaitForWindowExposed(m_view->surfaceWindow())) {
+        qWarning("OpenGL window not exposed");
+    }
+    m_view->InitOpenGL();
+    return *m_view;
+}
+
+void CockpitViewTest::showsGreyUntilTheFirstPicture()
+{
+    CockpitView& view = showView(200, 120);
+    QVERIFY(m_reports.isEmpty());
+    QVERIFY(view.hasContext());
+    const QImage frame = view.lastFrame();
+    QCOMPARE(frame.size(), QSize(200, 120));
+    for (const QPoint& p : {QPoint(0, 0), QPoint(100, 60), QPoint(199, 119)}) {
+        QVERIFY2(near(frame.pixel(p), Grey40, 1), qPrintable(describe(frame.pixel(p))));
+    }
+}
+
+void CockpitViewTest::levelFlight()
+{
+    // The designed Cockpit: 7455 x 4815 twips.
+    CockpitView& view = showView(497, 321);
+    view.DrawAttitude3D(0.0f, 0.0f);
+    const QImage frame = view.lastFrame();
+    QCOMPARE(frame.size(), QSize(497, 321));
+    const double px = 1 / 32.1;
+
+    EXPECT_NEAR_RGB(frame, -6.5, 4 * px, sky(4 * px));
+    EXPECT_NEAR_RGB(frame, -6.5, -4 * px, ground(4 * px));
+    EXPECT_NEAR_RGB(frame, 6.5, 2.5, sky(2.5));
+    EXPECT_NEAR_RGB(frame, 6.5, -2.5, ground(2.5));
+    EXPECT_NEAR_RGB(frame, 3, 4.9, sky(4.9));
+    // Horizon line, wings over it, their downward tips, and the rung of 0 between them.
+    EXPECT_NEAR_RGB(frame, -6.5, 0, White);
+    EXPECT_NEAR_RGB(frame, 6.5, 0, White);
+    EXPECT_NEAR_RGB(frame, 3.5, 0, Yellow);
+    EXPECT_NEAR_RGB(frame, -3.5, 0, Yellow);
+    EXPECT_NEAR_RGB(frame, 2, -0.5, Yellow);
+    EXPECT_NEAR_RGB(frame, -2, -0.5, Yellow);
+    EXPECT_NEAR_RGB(frame, 1, 0, White);
+    EXPECT_NEAR_RGB(frame, 2.5, -0.5, ground(0.5));
+    // Lines are 4 pixels thick for the symbol, 2 for the horizon, 1 for the rungs (at
+    // 1.5 units out only those of -20 and 20 show beside the horizon).
+    const auto thickness = [&frame](double x, Rgb colour) {
+        int count = 0;
+        const int column = pixelOf(frame, x, 0).x();
+        for (int row = 0; row < frame.height(); ++row) {
+            count += near(frame.pixel(column, row), colour);
+        }
+        return count;
+    };
+    QCOMPARE(thickness(3.5, Yellow), 4);
+    QCOMPARE(thickness(6.5, White), 2);
+    QCOMPARE(thickness(1.5, White), 2 + 2);
+    // Rungs: 20 degrees is 2.78 units up and 4 units long, 5 degrees 0.6 units long.
+    EXPECT_NEAR_RGB(frame, 1.5, 20 * 0.139, White);
+    EXPECT_NEAR_RGB(frame, 2.5, 20 * 0.139, sky(20 * 0.139));
+    EXPECT_NEAR_RGB(frame, 0.5, -10 * 0.139, White);
+    EXPECT_NEAR_RGB(frame, 1, -10 * 0.139, ground(10 * 0.139));
+    EXPECT_NEAR_RGB(frame, 0.2, 5 * 0.139, White);
+    EXPECT_NEAR_RGB(frame, 0.45, 5 * 0.139, sky(5 * 0.139));
+}
+
+void CockpitViewTest::pitchMovesTheHorizonDown()
+{
+    CockpitView& view = showView(497, 321);
+    view.DrawAttitude3D(0.0f, 0.1745f);
+    const QImage frame = view.lastFrame();
+    const double horizon = -8 * 0.1745;
+    const double px = 1 / 32.1;
+
+    EXPECT_NEAR_RGB(frame, -6.5, horizon + 4 * px, sky(4 * px));
+    EXPECT_NEAR_RGB(frame, -6.5, horizon - 4 * px, ground(4 * px));
+    EXPECT_NEAR_RGB(frame, -6.5, horizon, White);
+    EXPECT_NEAR_RGB(frame, -6.5, 0.5, sky(0.5 - horizon));
+    // The wings stay level in the middle, now over the sky; the rung of 10 passes just
+    // below the centre.
+    EXPECT_NEAR_RGB(frame, 3.5, 0, Yellow);
+    EXPECT_NEAR_RGB(frame, 0.4, horizon + 10 * 0.139, White);
+    EXPECT_NEAR_RGB(frame, 1, horizon + 10 * 0.139, sky(10 * 0.139));
+}
+
+void CockpitViewTest::rollTurnsTheSkyToTheLeft()
+{
+    CockpitView& view = showView(321, 321);
+    view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
+    const QImage frame = view.lastFrame();
+
+    EXPECT_NEAR_RGB(frame, -1, 2.5, sky(1));
+    EXPECT_NEAR_RGB(frame, 1, 2.5, ground(1));
+    EXPECT_NEAR_RGB(frame, -4, -3, sky(4));
+    EXPECT_NEAR_RGB(frame, 0, 3.5, White);
+    // The symbol does not turn.
+    EXPECT_NEAR_RGB(frame, 3.5, 0, Yellow);
+    EXPECT_NEAR_RGB(frame, -3.5, 0, Yellow);
+}
+
+void CockpitViewTest::wideBoxKeepsUnitsSquare()
+{
+    CockpitView& view = showView(600, 200);
+    view.DrawAttitude3D(0.0f, 0.0f);
+    const QImage frame = view.lastFrame();
+    QCOMPARE(frame.size(), QSize(600, 200));
+
+    // The wing ends 5 units out: half the height from the centre, also horizontally.
+    QVERIFY(near(frame.pixel(300 + 97, 100), Yellow));
+    QVERIFY(near(frame.pixel(300 - 98, 100), Yellow));
+    QVERIFY2(near(frame.pixel(300 + 104, 100), White), qPrintable(describe(frame.pixel(404, 100))));
+    QVERIFY(near(frame.pixel(300 - 105, 100), White));
+    // Sky colour one unit up is the same all along x, out to the sky's ends 10 units away.
+    QVERIFY(near(frame.pixel(110, 80), sky(1)));
+    QVERIFY(near(frame.pixel(490, 80), sky(1)));
+    QVERIFY(near(frame.pixel(90, 80), {0, 0, 0}));
+}
+
+void CockpitViewTest::repeatedSetUpKeepsDrawing()
+{
+    CockpitView& view = showView(300, 200);
+    view.DrawAttitude3D(0.0f, 0.0f);
+    for (int i = 0; i < 20; ++i) {
+        view.InitOpenGL();
+    }
+    QVERIFY(m_reports.isEmpty());
+    QVERIFY(view.hasContext());
+    // A set-up shows the last picture again rather than a blank.
+    QVERIFY(near(view.lastFrame().pixel(150, 40), sky(3)));
+    view.DrawAttitude3D(0.0f, -0.1745f);
+    const QImage frame = view.lastFrame();
+    EXPECT_NEAR_RGB(frame, -4, 1.396 + 0.2, sky(0.2));
+    EXPECT_NEAR_RGB(frame, -4, 1.396 - 0.2, ground(0.2));
+}
+
+void CockpitViewTest::unusableFormatIsReportedOncePerSetUp()
+{
+    CockpitView& view = showView(300, 200);
+    view.DrawAttitude3D(0.0f, 0.0f);
+    const QImage before = view.lastFrame();
+
+    const QSurfaceFormat usable = view.formatRequest();
+    QSurfaceFormat impossible = usable;
+    impossible.setDepthBufferSize(64);
+    view.setFormatRequest(impossible);
+    view.InitOpenGL();
+    QCOMPARE(m_reports, QStringList{"format de pixels inconnu"});
+    QVERIFY(!view.hasContext());
+    view.DrawAttitude3D(1.0f, 0.5f);
+    QCOMPARE(view.lastFrame(), before);
+    view.InitOpenGL();
+    QCOMPARE(m_reports.size(), 2);
+
+    view.setFormatRequest(usable);
+    view.InitOpenGL();
+    QCOMPARE(m_reports.size(), 2);
+    view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
+    EXPECT_NEAR_RGB(view.lastFrame(), -1, 2.5, sky(1));
+}
+
+void CockpitViewTest::drawingSpeed()
+{
+    CockpitView& view = showView(497, 321);
+    view.setFrameCapture(false);
+    constexpr int Draws = 300;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < Draws; ++i) {
+        view.DrawAttitude3D(0.001f * i, 0.002f * i);
+    }
+    const double perDraw = clock.nsecsElapsed() / 1e6 / Draws;
+    qInfo("DrawAttitude3D at 497 x 321: %.3f ms per draw over %d draws", perDraw, Draws);
+    // Far above what 30 pictures a second need; only catches a draw that blocks.
+    QVERIFY(perDraw < 100);
+}
+
+QTEST_MAIN(CockpitViewTest)
+#include "tst_CockpitView.moc"
