@@ -68,7 +68,8 @@ QPlainTextEdit* multiLine(QWidget* parent, const char* name, int l, int t, int w
 {
     auto* e = place(new QPlainTextEdit(parent), name, l, t, w, h);
     colours(e, QColor(0xFF, 0xFF, 0x00), Qt::black);
-    e->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Like a multi-line text box without a horizontal bar, long lines wrap.
+    e->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return e;
@@ -101,6 +102,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VELTIS - Skyvane 6.0"));
+    // The layout was designed around a small 8-point face; larger ones clip the captions.
+    QFont small(QStringLiteral("Liberation Sans"), 8);
+    small.setStyleHint(QFont::SansSerif);
+    setFont(small);
 
     Frame1 = frame(this, "Frame1", "Connection Settings:", 0, 0, 4815, 1215);
     Combo1 = combo(Frame1, "Combo1", "COM1", 120, 240, 975, 315);
