@@ -32,7 +32,7 @@ Calibration::Kind calibrationKind(char code)
 
 Application::Application(const Options& options)
     : m_options(options), m_motion(options.fixed), m_calibration(options.stepSeconds),
-      m_constants(options.constants)
+      m_constants(options.constants), m_faultsOn(options.faultAfter == 0)
 {}
 
 Application::Outcome Application::handle(const AppCommand& command, double now)
@@ -69,6 +69,8 @@ Application::Outcome Application::handle(const AppCommand& command, double now)
         outcome.reset = true;
         break;
     }
+    if (m_faultsOn && m_options.appReply && !outcome.output.isEmpty())
+        outcome.output = {Chunk{*m_options.appReply, 0, true}};
     return outcome;
 }
 
@@ -135,7 +137,7 @@ QByteArray Application::measurementFrame(double now) const
 
 Chunks Application::shaped(const QByteArray& frame, bool split)
 {
-    QByteArray lead(m_options.noise, NoiseByte);
+    QByteArray lead(m_faultsOn ? m_options.noise : 0, NoiseByte);
     if (m_options.badFirstByte && !m_firstFrameSent)
         lead.prepend(NoiseByte);
     m_firstFrameSent = true;

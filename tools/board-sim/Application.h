@@ -29,6 +29,10 @@ public:
 
     const ConstantsTable& constants() const { return m_constants; }
 
+    // Whether the configured application faults are in force (see Options::faultAfter).
+    bool faulty() const { return m_faultsOn; }
+    void startFaults() { m_faultsOn = true; }
+
 private:
     QByteArray measurementFrame(double now) const;
     // Adds the configured faults (noise, a bad first byte, splitting) around one frame.
@@ -39,4 +43,5 @@ private:
     Calibration m_calibration;
     ConstantsTable m_constants;
     bool m_firstFrameSent = false;
+    bool m_faultsOn;
 };

@@ -68,7 +68,7 @@ void Board::onReceived(const QByteArray& bytes)
         m_record.write(bytes);
         m_record.flush();
     }
-    if (m_options.silent)
+    if (m_options.silent && m_application.faulty())
         return;
     for (char byte : bytes) {
         if (m_dropping)
@@ -127,6 +127,8 @@ void Board::enterApplication()
 
 void Board::onStreamTick()
 {
+    if (m_options.silent && m_application.faulty())
+        return;
     send(m_application.measurement(now()));
 }
 
@@ -136,7 +138,12 @@ void Board::send(const Chunks& chunks)
         if (m_dropping)
             return;
         m_wire->send(chunk.bytes, chunk.gapMs);
-        if (chunk.endsFrame && m_options.dropAfter && ++m_framesSent >= *m_options.dropAfter)
+        if (!chunk.endsFrame)
+            continue;
+        ++m_framesSent;
+        if (m_framesSent == m_options.faultAfter)
+            m_application.startFaults();
+        if (m_options.dropAfter && m_framesSent >= *m_options.dropAfter)
             dropLink();
     }
 }

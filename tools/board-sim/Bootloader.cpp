@@ -4,6 +4,21 @@ namespace {
 
 constexpr char NoiseByte = 0x78;
 
+char letterOf(BootCommand::Type type)
+{
+    switch (type) {
+    case BootCommand::Type::Version:
+        return 'V';
+    case BootCommand::Type::Erase:
+        return 'E';
+    case BootCommand::Type::Program:
+        return 'P';
+    case BootCommand::Type::Run:
+        return 'R';
+    }
+    return '?';
+}
+
 } // namespace
 
 Bootloader::Bootloader(const Options& options, FlashModel& flash)
@@ -42,7 +57,11 @@ Bootloader::Outcome Bootloader::handle(const BootCommand& command)
         break;
     }
     }
-    outcome.reply = QByteArray(m_options.bootNoise, NoiseByte) + reply;
+    const auto replaced = m_options.bootReplies.find(letterOf(command.type));
+    if (replaced != m_options.bootReplies.end())
+        reply = replaced->second;
+    if (!reply.isEmpty())
+        outcome.reply = QByteArray(m_options.bootNoise, NoiseByte) + reply;
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <limits>
 
@@ -30,6 +31,30 @@ std::optional<int> optionalInt(const QCommandLineParser& parser, const QString& 
     if (!parser.isSet(name))
         return std::nullopt;
     return intValue(parser, name, minimum);
+}
+
+QByteArray hexBytes(const QString& option, const QString& text)
+{
+    static const QRegularExpression hex(QStringLiteral("^([0-9A-Fa-f]{2})*$"));
+    if (!hex.match(text).hasMatch())
+        throw Failure{QStringLiteral("--%1 needs bytes in hexadecimal (\"2B46\"), not \"%2\"")
+                          .arg(option, text)};
+    return QByteArray::fromHex(text.toLatin1());
+}
+
+std::map<char, QByteArray> bootReplies(const QStringList& texts)
+{
+    std::map<char, QByteArray> replies;
+    for (const QString& text : texts) {
+        if (text.size() < 2 || !QStringLiteral("VEPR").contains(text.at(0)) ||
+            text.at(1) != QLatin1Char('='))
+            throw Failure{
+                QStringLiteral("--boot-reply needs a command letter V, E, P or R, \"=\" and "
+                               "hexadecimal bytes (\"V=2B46\"), not \"%1\"")
+                    .arg(text)};
+        replies[text.at(0).toLatin1()] = hexBytes(QStringLiteral("boot-reply"), text.mid(2));
+    }
+    return replies;
 }
 
 FixedAttitude fixedAttitude(const QString& text)
@@ -73,11 +98,18 @@ void addOptions(QCommandLineParser& parser)
         {"drop-after", "Close the link and exit after <n> frames have been sent.", "n"},
         {"constants-split", "Deliver the constants frame in 3 pieces, <ms> apart.", "ms"},
         {"no-constants-reply", "Do not answer \"[\"."},
+        {"app-reply", "Answer every command that has an answer with these bytes instead.", "hex"},
+        {"fault-after", "--silent, --noise and --app-reply start once <n> frames have been sent.",
+         "n"},
         {"boot-fail-every", "Answer \"+F\" instead of acknowledging every <n>th row.", "n"},
         {"boot-checksum-error", "Answer rows with \"+#\" 0x01."},
         {"boot-noise", "Send <n> bytes 0x78 before every bootloader reply.", "n"},
         {"boot-silent-after", "The bootloader stops answering after <n> rows.", "n"},
         {"boot-drop-after", "Close the link and exit after answering <n> rows.", "n"},
+        {"boot-reply",
+         "Answer the bootloader command X (V, E, P or R) with these bytes instead (none: no "
+         "answer). May be repeated.",
+         "X=hex"},
         {"baud", "Emulate the wire time of <rate> bits per second both ways.", "rate"},
     });
 }
@@ -111,6 +143,10 @@ Options readOptions(const QCommandLineParser& parser)
     o.dropAfter = optionalInt(parser, "drop-after", 1);
     o.constantsSplitMs = optionalInt(parser, "constants-split", 0);
     o.noConstantsReply = parser.isSet("no-constants-reply");
+    if (parser.isSet("app-reply"))
+        o.appReply = hexBytes(QStringLiteral("app-reply"), parser.value("app-reply"));
+    if (parser.isSet("fault-after"))
+        o.faultAfter = intValue(parser, "fault-after", 0);
 
     o.bootFailEvery = optionalInt(parser, "boot-fail-every", 1);
     o.bootChecksumError = parser.isSet("boot-checksum-error");
@@ -118,6 +154,7 @@ Options readOptions(const QCommandLineParser& parser)
         o.bootNoise = intValue(parser, "boot-noise", 0, 65536);
     o.bootSilentAfter = optionalInt(parser, "boot-silent-after", 0);
     o.bootDropAfter = optionalInt(parser, "boot-drop-after", 1);
+    o.bootReplies = bootReplies(parser.values("boot-reply"));
     if (parser.isSet("baud"))
         o.baud = intValue(parser, "baud", 50, 100000000);
     return o;

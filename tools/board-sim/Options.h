@@ -2,9 +2,11 @@
 
 #include "Motion.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 
 // Everything the command line can set; an empty optional means the option is off.
@@ -27,12 +29,20 @@ struct Options
     std::optional<int> dropAfter;
     std::optional<int> constantsSplitMs;
     bool noConstantsReply = false;
+    // Sent instead of every application answer (a frame) while the faults are on.
+    std::optional<QByteArray> appReply;
+    // The application's faults (silent, noise, appReply) start once this many frames have
+    // been sent; 0: from the start.
+    int faultAfter = 0;
 
     std::optional<int> bootFailEvery;
     bool bootChecksumError = false;
     int bootNoise = 0;
     std::optional<int> bootSilentAfter;
     std::optional<int> bootDropAfter;
+    // Replies replacing the bootloader's own, by command letter (V, E, P, R); an empty
+    // reply means no answer at all.
+    std::map<char, QByteArray> bootReplies;
 
     int baud = 0;
 };
