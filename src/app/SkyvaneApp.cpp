@@ -143,6 +143,7 @@ void SkyvaneApp::wireButtons()
     onClick(f.Command18, [cmd] { cmd->CalibrateMagnetometers(); });
     onClick(f.Command10, [this] { m_constants->RequestConstants(); });
     onClick(f.Command4, [this] { m_download->Command4(); });
+    onClick(f.Command3, [this] { m_download->abandon(); });
     onClick(f.Command5, [this] { m_files->Command5(); });
     onClick(f.Command6, [this] { m_files->Command6(); });
 

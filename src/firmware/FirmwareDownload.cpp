@@ -30,18 +30,41 @@ void FirmwareDownload::Command4()
         return;
     }
 
+    m_abandoned = false;
     m_timer2.setEnabled(false);
     m_timer12.setEnabled(false);
     PauseMs(500);
     m_rxBuffer.clear();
-    m_boot.ResetDevice();
-    PauseMs(500);
-    m_boot.CheckBootloaderVersion();
-    m_boot.EraseFlash();
-    m_programmer.ProgramFlash(load.image);
-    m_boot.RunApplication();
-    PauseMs(500);
+    // Each step opens the port again if needed; after "Disconnection" none may, or the
+    // operator could never end a download whose board has stopped answering.
+    // The programming step reports its own outcome, success or failure.
+    bool outcomeLogged = false;
+    const auto step = [this](auto&& run) {
+        if (!m_abandoned)
+            run();
+    };
+    step([&] { m_boot.ResetDevice(); });
+    step([&] { PauseMs(500); });
+    step([&] { m_boot.CheckBootloaderVersion(); });
+    step([&] { m_boot.EraseFlash(); });
+    step([&] {
+        m_programmer.ProgramFlash(load.image);
+        outcomeLogged = true;
+    });
+    if (m_abandoned) {
+        if (!outcomeLogged)
+            m_log.AddLog(QStringLiteral("Programmation failed."));
+    } else {
+        m_boot.RunApplication();
+        PauseMs(500);
+    }
     m_rxBuffer.clear();
     m_timer2.setEnabled(true);
     m_timer12.setEnabled(true);
+}
+
+void FirmwareDownload::abandon()
+{
+    if (m_running)
+        m_abandoned = true;
 }

@@ -25,6 +25,9 @@ public:
     // events) is ignored.
     void Command4();
     bool isRunning() const { return m_running; }
+    // The operator pressed "Disconnection": the running download stops after its current
+    // step with "Programmation failed." instead of opening the port again for the next one.
+    void abandon();
 
 private:
     Bootloader& m_boot;
@@ -35,4 +38,5 @@ private:
     WindowTimer& m_timer12;
     std::function<QString()> m_firmwarePath;
     bool m_running = false;
+    bool m_abandoned = false;
 };
