@@ -3,6 +3,9 @@
 # activation); those get the xcb platform and the DISPLAY that scripts/test provides.
 function(skyvane_test)
     cmake_parse_arguments(T "DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(T_DISPLAY AND SKYVANE_SANITIZE)
+        list(APPEND T_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/sanitize/KeepGlDriver.cpp)
+    endif()
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} skyvane_testsupport Qt6::Test)
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

@@ -1,0 +1,309 @@
+// The frame receiver with the measurement decoder and the constants list behind it, fed any
+// byte stream in chunks of any size across calls, as the receive timer hands it over.
+//
+// Input: one byte of options (bit 0: decimal comma), then operations:
+//   0x00-0xEF  a chunk of that many bytes follows
+//   0xF0-0xF7  a filler of 128 KiB to 1 MiB of the next byte (reaches the buffer bound)
+//   0xF8-0xFD  empty calls until one handles no frame (ticks with nothing received)
+//   0xFE       the buffer is emptied from outside (port opened or closed)
+//   0xFF       a chunk whose length is given by the next two bytes (least significant first)
+// The stream is drained at the end.
+
+#include "FuzzCheck.h"
+
+#include "constants/ConstantsList.h"
+#include "protocol/Floats.h"
+#include "protocol/FrameHandler.h"
+#include "protocol/FrameReceiver.h"
+#include "protocol/MeasurementDecoder.h"
+#include "protocol/MeasurementView.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype FillerBudget = 4 * 1048576;
+constexpr int DrainCallLimit = 4096;
+
+bool sane(double x)
+{
+    return std::isfinite(x) && std::fabs(x) <= 1e9;
+}
+
+// The decoded values reach the views only after the float sanitising.
+class CheckingView : public MeasurementView
+{
+public:
+    explicit CheckingView(QChar separator) : m_separator(separator) {}
+
+    void frameSeen() override {}
+    void DrawAttitude3D(float phi, float theta) override
+    {
+        fuzzCheck(sane(phi) && sane(theta), "attitude angles finite and within 1e9");
+    }
+    void DrawRoute(float& psi) override { fuzzCheck(sane(psi), "heading finite and within 1e9"); }
+    void DrawMagDial(double u, double v) override
+    {
+        fuzzCheck(sane(u) && sane(v), "magnetometer values finite and within 1e9");
+    }
+    void setSensorText(const QString& text) override
+    {
+        fuzzCheck(text.startsWith(QLatin1String("Hx : ")) ||
+                      text.startsWith(QLatin1String("Value1 : ")),
+                  "sensor text starts with its first label");
+        fuzzCheck(!text.contains(QLatin1String("NaN")) && !text.contains(QLatin1String("Inf")),
+                  "sensor text shows no non-finite value");
+        const QChar other = m_separator == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+        fuzzCheck(!text.contains(other), "sensor text uses the chosen decimal separator only");
+    }
+    void ShowDeviceMessage(const QString&) override {}
+
+private:
+    QChar m_separator;
+};
+
+// What the receiver handed over during one call, forwarded as the window does.
+class Dispatch : public FrameHandler
+{
+public:
+    explicit Dispatch(MeasurementDecoder& decoder) : m_decoder(decoder) {}
+
+    void ShowDeviceMessage(const QByteArray& message) override
+    {
+        record('*', message);
+        m_decoder.ShowDeviceMessage(message);
+    }
+    void DecodeFrameF(const QByteArray& p) override
+    {
+        record('F', p);
+        m_decoder.DecodeFrameF(p);
+    }
+    void DecodeFrameG(const QByteArray& p) override
+    {
+        record('G', p);
+        m_decoder.DecodeFrameG(p);
+    }
+    void DecodeFrameR(const QByteArray& p) override
+    {
+        record('R', p);
+        m_decoder.DecodeFrameR(p);
+    }
+    void DecodeFrameC(const QByteArray& p) override
+    {
+        record('C', p);
+        m_decoder.DecodeFrameC(p);
+    }
+    void FillConstantsList() override
+    {
+        record('[', QByteArray());
+        constantsCalls++;
+    }
+
+    int calls = 0;
+    int constantsCalls = 0;
+    char kind = 0;
+    QByteArray payload;
+
+private:
+    void record(char k, const QByteArray& p)
+    {
+        ++calls;
+        kind = k;
+        payload = p;
+    }
+
+    MeasurementDecoder& m_decoder;
+};
+
+void checkConstantsList(const QByteArray& payload)
+{
+    // Listing a huge table costs seconds; its lines are built the same way for every group.
+    if (payload.size() > 65536)
+        return;
+    const QStringList lines = ConstantsListLines(payload);
+    fuzzCheck(lines.size() == payload.size() / 4, "one list line per whole constant");
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString head = QStringLiteral("K[") + QString::number(i) + QStringLiteral("]\t");
+        fuzzCheck(lines[i].startsWith(head) && lines[i].size() > head.size(),
+                  "list line is K[index] TAB value");
+    }
+}
+
+// Whether the bytes at the head hold a whole frame, judged from the frame layouts alone.
+bool wholeFrameAt(const char* head, qsizetype n)
+{
+    if (n == 0)
+        return false;
+    switch (head[0]) {
+    case '*':
+        return std::memchr(head, '#', std::size_t(n)) != nullptr;
+    case 'F':
+    case 'G':
+    case 'R':
+        return n >= 2 && n >= 2 + 4 * qsizetype(quint8(head[1]));
+    case 'C':
+        return n >= 33;
+    case '[': {
+        if (n < 5)
+            return false;
+        const float bytes = BytesToSingle(QByteArray(head + 1, 4)) * 4.0f;
+        return bytes >= 0.0f && double(bytes) <= double(FrameReceiver::RxBufferLimit - 5) &&
+               double(n) >= 5.0 + std::floor(double(bytes));
+    }
+    default:
+        return false;
+    }
+}
+
+struct Harness
+{
+    Harness(QChar separator)
+        : view(separator), decoder(view, separator), dispatch(decoder), receiver(dispatch)
+    {}
+
+    // One call of the receiver, checked against the stream fed since the buffer was last empty.
+    // Returns whether a frame was handled.
+    bool call(const QByteArray& input)
+    {
+        const qsizetype before = receiver.RxBuffer().size();
+        fed.append(input);
+        const qsizetype available = before + input.size();
+        const qsizetype head = fed.size() - available;
+        const char* headBytes = fed.constData() + head;
+        const bool whole = wholeFrameAt(headBytes, available);
+
+        dispatch.calls = 0;
+        receiver.ReceiveFrames(input);
+        const QByteArray& rx = receiver.RxBuffer();
+
+        fuzzCheck(dispatch.calls <= 1, "at most one frame per call");
+        fuzzCheck(sane(decoder.Phi) && sane(decoder.Theta) && sane(decoder.Psi),
+                  "stored angles finite and within 1e9");
+        if (dispatch.calls == 0) {
+            fuzzCheck(!whole, "a whole frame at the head is handled");
+            // Without a frame the buffer never stays above its bound: with at most one frame
+            // taken per call, it holds at most the bound plus one chunk.
+            if (available > FrameReceiver::RxBufferLimit)
+                fuzzCheck(rx.isEmpty(), "buffer above its bound is emptied");
+            else
+                fuzzCheck(rx.size() == available, "nothing consumed without a frame");
+        } else {
+            checkFrame(headBytes, available, rx.size());
+        }
+        checkTail(rx);
+        if (rx.isEmpty())
+            fed.clear();
+        return dispatch.calls > 0;
+    }
+
+    void checkFrame(const char* headBytes, qsizetype available, qsizetype left)
+    {
+        fuzzCheck(dispatch.kind == headBytes[0], "frame kind is the first byte");
+        const QByteArray& p = dispatch.payload;
+        switch (dispatch.kind) {
+        case '*':
+            fuzzCheck(!p.contains('#') && p.size() + 2 <= available &&
+                          std::memcmp(headBytes + 1, p.constData(), std::size_t(p.size())) == 0 &&
+                          headBytes[p.size() + 1] == '#',
+                      "text message is the bytes up to the first #");
+            fuzzCheck(left == available - p.size() - 2, "text frame consumed with its markers");
+            break;
+        case 'F':
+        case 'G':
+        case 'R':
+            fuzzCheck(p.size() == 4 * qsizetype(quint8(headBytes[1])) &&
+                          std::memcmp(headBytes + 2, p.constData(), std::size_t(p.size())) == 0 &&
+                          receiver.FramePayload() == p,
+                      "counted frame payload is the 4N bytes after the count");
+            fuzzCheck(left == available - p.size() - 2, "counted frame consumed whole");
+            break;
+        case 'C':
+            fuzzCheck(p.size() == 32 && std::memcmp(headBytes + 1, p.constData(), 32) == 0,
+                      "C frame payload is the 32 bytes after C");
+            fuzzCheck(left == 0, "C frame drops the rest of the buffer");
+            break;
+        case '[': {
+            const QByteArray& c = receiver.ConstantsPayload();
+            const float count = BytesToSingle(QByteArray(headBytes + 1, 4));
+            fuzzCheck(double(c.size()) == std::floor(double(count * 4.0f)) &&
+                          c.size() + 5 <= available &&
+                          std::memcmp(headBytes + 5, c.constData(), std::size_t(c.size())) == 0,
+                      "constants payload is the 4M bytes after the count");
+            fuzzCheck(left == available - c.size() - 5, "constants frame consumed whole");
+            checkConstantsList(c);
+            break;
+        }
+        default:
+            fuzzCheck(false, "a frame of a known kind");
+        }
+    }
+
+    // The buffer is always the unconsumed end of the stream: compare its two ends.
+    void checkTail(const QByteArray& rx) const
+    {
+        fuzzCheck(rx.size() <= fed.size(), "buffer holds only bytes that were fed");
+        const qsizetype start = fed.size() - rx.size();
+        const qsizetype window = std::min<qsizetype>(rx.size(), 64);
+        fuzzCheck(std::memcmp(rx.constData(), fed.constData() + start, std::size_t(window)) == 0 &&
+                      std::memcmp(rx.constData() + rx.size() - window,
+                                  fed.constData() + fed.size() - window, std::size_t(window)) == 0,
+                  "buffer is the unconsumed end of the stream");
+    }
+
+    void drain()
+    {
+        for (int i = 0; i < DrainCallLimit && call(QByteArray()); ++i) {
+        }
+    }
+
+    CheckingView view;
+    MeasurementDecoder decoder;
+    Dispatch dispatch;
+    FrameReceiver receiver;
+    QByteArray fed;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzInput in(data, size);
+    const QChar separator = (in.byte() & 1) ? QLatin1Char(',') : QLatin1Char('.');
+    Harness h(separator);
+    qsizetype fillerLeft = FillerBudget;
+
+    while (!in.atEnd()) {
+        const std::uint8_t op = in.byte();
+        std::size_t length = op;
+        if (op >= 0xF0 && op <= 0xF7) {
+            const char fill = char(in.byte());
+            const qsizetype n = std::min<qsizetype>((op - 0xEF) * 131072, fillerLeft);
+            fillerLeft -= n;
+            h.call(QByteArray(n, fill));
+            continue;
+        }
+        if (op >= 0xF8 && op <= 0xFD) {
+            h.drain();
+            continue;
+        }
+        if (op == 0xFE) {
+            h.receiver.RxBuffer().clear();
+            h.fed.clear();
+            continue;
+        }
+        if (op == 0xFF) {
+            length = in.byte();
+            length |= std::size_t(in.byte()) << 8;
+        }
+        std::size_t taken = 0;
+        const char* chunk = in.take(length, taken);
+        h.call(QByteArray(chunk, qsizetype(taken)));
+    }
+    h.drain();
+    return 0;
+}
