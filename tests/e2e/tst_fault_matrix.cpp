@@ -127,6 +127,7 @@ std::vector<std::pair<const char*, Cell>> BootloaderCells()
           .linkDrops = true,
           .log = QStringList{Version, Erasing, Lost, Refused, Programming, SendFailed} + boardGone,
           .forbidden = {Erased, Programmed, Launched},
+          // Every send of the first row, then the run step's.
           .counts = {{SendFailed, 72 + 1}}}},
         {"bootloader wait/board silent",
          {.state = State::BootWait,
