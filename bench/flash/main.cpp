@@ -1,0 +1,283 @@
+// Firmware download figures:
+//  (a) host time per row against the virtual board at full pseudo-terminal speed,
+//  (b) a whole download with the board emulating a 115200 Bd line, against the time the
+//      bytes need on the wire,
+//  (c) loading and checking a 1 MB HEX file.
+
+#include "app/shell/Logger.h"
+#include "app/shell/WindowTimer.h"
+#include "common/Figures.h"
+#include "common/VirtualBoard.h"
+#include "firmware/Bootloader.h"
+#include "firmware/FirmwareDownload.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/FlashProgrammer.h"
+#include "firmware/FlashProgress.h"
+#include "firmware/RowPackets.h"
+#include "link/Link.h"
+#include "link/QtSerialControl.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+class CollectingLog : public Logger
+{
+public:
+    void AddLog(const QString& message) override { lines.append(message); }
+    QStringList lines;
+};
+
+// The progress bar's calls tell when the programming started (its first clear) and when the
+// last row was done (its last show), without the closing pause.
+class RowClock : public FlashProgress
+{
+public:
+    void clear() override
+    {
+        if (!m_clock.isValid())
+            m_clock.start();
+    }
+    void show(double, double) override { m_lastRowNs = m_clock.nsecsElapsed(); }
+    double rowsSeconds() const { return double(m_lastRowNs) / 1e9; }
+
+private:
+    QElapsedTimer m_clock;
+    qint64 m_lastRowNs = 0;
+};
+
+// The send operation as the program's link does it, over a real port.
+class PortLink : public Link
+{
+public:
+    void SendCommand(const QByteArray& bytes) override
+    {
+        if (port.PortOpen())
+            port.Output(bytes);
+    }
+    SerialControl& M() override { return port; }
+    QtSerialControl port;
+};
+
+QByteArray Record(int type, int offset, const QByteArray& data)
+{
+    QByteArray record;
+    record.append(char(data.size()));
+    record.append(char(offset >> 8 & 0xFF));
+    record.append(char(offset & 0xFF));
+    record.append(char(type));
+    record.append(data);
+    unsigned sum = 0;
+    for (char c : record)
+        sum += quint8(c);
+    record.append(char((0x100 - (sum & 0xFF)) & 0xFF));
+    return ':' + record.toHex().toUpper() + "\r\n";
+}
+
+// A HEX file of the given number of instructions from word address 0, 16 bytes a line.
+QByteArray FirmwareText(int instructions)
+{
+    QByteArray text;
+    int upper = -1;
+    const int bytes = instructions * 4;
+    for (int at = 0; at < bytes; at += 16) {
+        if (at >> 16 != upper) {
+            upper = at >> 16;
+            QByteArray address;
+            address.append(char(upper >> 8 & 0xFF));
+            address.append(char(upper & 0xFF));
+            text += Record(4, 0, address);
+        }
+        QByteArray data;
+        for (int k = at; k < std::min(at + 16, bytes); ++k)
+            data.append(k % 4 == 3 ? '\0' : char((k * 31 + k / 977) & 0xFF));
+        text += Record(0, at & 0xFFFF, data);
+    }
+    return text + ":00000001FF\r\n";
+}
+
+// The bootloader side of the program wired to one port, as the window wires it.
+struct Session
+{
+    CollectingLog log;
+    PortLink link;
+    QByteArray rxBuffer;
+    WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
+    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
+    WindowTimer timer12{QStringLiteral("Timer12"), 33, false};
+    RowClock progress;
+    Bootloader boot{link, log, rxBuffer, timer3};
+    FlashProgrammer programmer{boot, link, log, timer3, progress};
+
+    explicit Session(const QString& device)
+    {
+        link.port.setDevicePath(device);
+        link.port.setSettings(QStringLiteral("115200,n,8,1"));
+    }
+};
+
+double CpuSeconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+bool RowTiming(const QString& boardSim, const FirmwareImage& image)
+{
+    VirtualBoard board;
+    if (!board.start(boardSim, {})) {
+        std::printf("(a) %s\n", qPrintable(board.error()));
+        return false;
+    }
+    Session session(board.portPath());
+    // Into the bootloader and erased, as the download does before programming.
+    session.boot.ResetDevice();
+    session.boot.CheckBootloaderVersion();
+    session.boot.EraseFlash();
+    if (!session.log.lines.contains(QStringLiteral("Flash Erased successfully."))) {
+        std::printf("(a) the board did not erase: %s\n",
+                    qPrintable(session.log.lines.join(QLatin1String(" / "))));
+        return false;
+    }
+    const std::size_t rows = RowsToSend(image.LowestAddress, image.EndIndex).size();
+    const double cpu0 = CpuSeconds();
+    const bool ok = session.programmer.ProgramFlash(image);
+    const double cpu = CpuSeconds() - cpu0;
+    const double seconds = session.progress.rowsSeconds();
+    std::printf("(a) %zu rows at full pty speed: %s, %.3f s: %.3f ms per row round trip "
+                "(target <= 0.5 ms); host CPU %.3f ms per row\n",
+                rows, ok ? "programmed" : "FAILED", seconds, seconds * 1000 / double(rows),
+                cpu * 1000 / double(rows));
+    return ok;
+}
+
+bool DownloadAtBaud(const QString& boardSim, int baud, const QString& firmwarePath,
+                    const FirmwareImage& image)
+{
+    VirtualBoard board;
+    if (!board.start(boardSim, {QStringLiteral("--baud"), QString::number(baud)})) {
+        std::printf("(b) %s\n", qPrintable(board.error()));
+        return false;
+    }
+    Session session(board.portPath());
+    FirmwareDownload download(session.boot, session.programmer, session.log, session.rxBuffer,
+                              session.timer2, session.timer12, [&] { return firmwarePath; });
+    const std::size_t rows = RowsToSend(image.LowestAddress, image.EndIndex).size();
+    QElapsedTimer wall;
+    wall.start();
+    download.Command4();
+    const double seconds = double(wall.nsecsElapsed()) / 1e9;
+    // Bytes each way: "G", "+V"/"+V"c, "+E"/"+E", rows 197/5, "+R"/"+R"; 10 bits a byte.
+    const double hostBytes = 1 + 2 + 2 + 197.0 * double(rows) + 2;
+    const double boardBytes = 3 + 2 + 5.0 * double(rows) + 2;
+    const double wire = (hostBytes + boardBytes) * 10 / baud;
+    // The download's own pauses: 500 ms, the reset's 100 ms, 500 ms, the programming's
+    // closing 100 ms and the final 500 ms.
+    const double pauses = 0.5 + 0.1 + 0.5 + 0.1 + 0.5;
+    const bool ok =
+        session.log.lines.contains(QStringLiteral("Application Launched.")) &&
+        !session.log.lines.contains(QStringLiteral("Programmation failed.")) &&
+        !session.log.lines.filter(QStringLiteral("Flash Memory Programmed in")).isEmpty();
+    std::printf("(b) download of %zu rows at %d Bd: %s, %.2f s; wire-time bound %.2f s; "
+                "ratio %.3f (target <= 1.05); %.3f without the %.1f s of fixed pauses\n",
+                rows, baud, ok ? "complete" : "FAILED", seconds, wire, seconds / wire,
+                (seconds - pauses) / wire, pauses);
+    const double rowWire = (197.0 + 5.0) * 10 / baud;
+    const double rowSeconds = session.progress.rowsSeconds() / double(rows);
+    std::printf(
+        "(b) programming alone: %.2f ms per row against %.2f ms of wire time (ratio %.3f)\n",
+        rowSeconds * 1000, rowWire * 1000, rowSeconds / rowWire);
+    if (!ok)
+        std::printf("(b) log: %s\n", qPrintable(session.log.lines.join(QLatin1String(" / "))));
+    return ok;
+}
+
+bool LoadTiming(double megabytes, int runs)
+{
+    QByteArray text;
+    int instructions = 20000;
+    while ((text = FirmwareText(instructions)).size() < qsizetype(megabytes * 1e6))
+        instructions += 2000;
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        const FirmwareLoad load = LoadFirmware(text);
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+        if (!load.ok) {
+            std::printf("(c) the generated file was refused: line %d: %s\n", load.errorLine,
+                        qPrintable(load.reason));
+            return false;
+        }
+    }
+    std::printf("(c) load and check of a %.2f MB HEX file (%d instructions), %d runs: median "
+                "%.1f ms, best %.1f ms\n",
+                double(text.size()) / 1e6, instructions, runs, Percentile(times, 50),
+                Percentile(times, 0));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Firmware download figures: (a) host time per row at full pty speed, (b) a whole\n"
+        "download at an emulated baud rate against its wire time, (c) loading a large HEX file.\n"
+        "Long run: --instructions 200000 --hex-mb 4 --load-runs 21");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"instructions", "Instructions in the firmware file of (a) and (b) (default 44000).", "n",
+         "44000"},
+        {"baud", "Rate the board emulates in (b) (default 115200).", "rate", "115200"},
+        {"hex-mb", "Size of the HEX file of (c) in MB (default 1).", "mb", "1"},
+        {"load-runs", "Loads timed in (c) (default 7).", "n", "7"},
+        {"board-sim", "The virtual board (default: board-sim next to this benchmark).", "path",
+         BuiltProgram(QStringLiteral("board-sim"))},
+    });
+    parser.process(app);
+    const int instructions = parser.value("instructions").toInt();
+    const int baud = parser.value("baud").toInt();
+    const double megabytes = parser.value("hex-mb").toDouble();
+    const int runs = parser.value("load-runs").toInt();
+    const QString boardSim = parser.value("board-sim");
+    if (instructions <= 0 || baud <= 0 || !(megabytes > 0) || runs <= 0) {
+        std::fprintf(stderr, "bench_flash: the lengths need positive numbers\n");
+        return 2;
+    }
+    PrintCommand({QCoreApplication::applicationFilePath(), "--instructions",
+                  QString::number(instructions), "--baud", QString::number(baud), "--hex-mb",
+                  parser.value("hex-mb"), "--load-runs", QString::number(runs), "--board-sim",
+                  boardSim});
+
+    if (!LoadTiming(megabytes, runs))
+        return 1;
+
+    QTemporaryDir dir;
+    const QString firmwarePath = dir.filePath(QStringLiteral("bench.kfw"));
+    QFile file(firmwarePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(FirmwareText(instructions)) < 0) {
+        std::printf("cannot write %s\n", qPrintable(firmwarePath));
+        return 1;
+    }
+    file.close();
+    const FirmwareLoad load = LoadFirmwareFile(firmwarePath);
+    if (!load.ok) {
+        std::printf("the %d-instruction file was refused: line %d: %s\n", instructions,
+                    load.errorLine, qPrintable(load.reason));
+        return 1;
+    }
+    const bool rowsOk = RowTiming(boardSim, load.image);
+    const bool downloadOk = DownloadAtBaud(boardSim, baud, firmwarePath, load.image);
+    return rowsOk && downloadOk ? 0 : 1;
+}

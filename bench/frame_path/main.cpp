@@ -1,0 +1,290 @@
+// Frame path figures:
+//  (a) time from handing an F frame's bytes to the frame receiver to the end of the redraws
+//      (OpenGL horizon, route dial, magnetometer dial) and text updates, in the real window,
+//      plus the window repaint that follows and the share of each view;
+//  (b) CPU share of the whole program while it polls the virtual board.
+// Run it under an X server (xvfb-run -a): the window and the OpenGL view need one.
+
+#include "app/Form1.h"
+#include "app/SkyvaneApp.h"
+#include "app/shell/Pause.h"
+#include "common/CpuShare.h"
+#include "common/Figures.h"
+#include "display/AttitudeScene.h"
+#include "display/CockpitView.h"
+#include "display/DrawMagDial.h"
+#include "display/DrawRoute.h"
+#include "display/PictureBox.h"
+#include "protocol/FrameReceiver.h"
+#include "protocol/MeasurementDecoder.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct Angles
+{
+    float phi, theta, psi, hx, hy, hz;
+};
+
+// Angles that sweep through roll, pitch and heading so every frame draws a new picture.
+Angles anglesFor(int k)
+{
+    const float t = float(k) * 0.05f;
+    return {0.7f * std::sin(t),        0.45f * std::sin(0.63f * t), std::fmod(0.3f * t, 6.2831853f),
+            0.8f * std::cos(0.7f * t), 0.8f * std::sin(0.7f * t),   0.3f};
+}
+
+QByteArray frameF(const Angles& a)
+{
+    std::vector<float> f(18, 0.0f);
+    f[0] = a.phi;
+    f[1] = a.theta;
+    f[2] = a.psi;
+    f[13] = a.hx;
+    f[14] = a.hy;
+    f[15] = a.hz;
+    QByteArray bytes("F\x12", 2);
+    for (float v : f)
+        bytes.append(reinterpret_cast<const char*>(&v), 4);
+    return bytes;
+}
+
+double msSince(const QElapsedTimer& clock, qint64 startNs)
+{
+    return double(clock.nsecsElapsed() - startNs) / 1e6;
+}
+
+void printTimes(const char* what, const std::vector<double>& ms, const char* target = "")
+{
+    std::printf("    %-44s median %7.3f ms   p99 %7.3f ms   max %7.3f ms%s\n", what,
+                Percentile(ms, 50), Percentile(ms, 99), Percentile(ms, 100), target);
+}
+
+QString rendererName()
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    if (!context)
+        return QStringLiteral("(no current context)");
+    const auto* name =
+        reinterpret_cast<const char*>(context->functions()->glGetString(GL_RENDERER));
+    return name ? QString::fromLatin1(name) : QStringLiteral("(unknown)");
+}
+
+struct PathOptions
+{
+    int frames = 1000;
+    int warmUp = 30;
+    int gapMs = 10;
+};
+
+// (a) in the real window of the program, with no port: the frames are handed to the receiver
+// as a receive tick would hand them.
+bool framePath(const PathOptions& options)
+{
+    QTemporaryDir folder;
+    QStringList messages;
+    SkyvaneApp::Options o;
+    o.programFolder = folder.path();
+    o.endProgram = [] {};
+    o.askPassword = [] { return QString(); };
+    o.showMessage = [&messages](const QString& m) { messages << m; };
+    SkyvaneApp skyvane(o);
+    skyvane.Load();
+    Form1& form = skyvane.form();
+    form.activateWindow();
+    for (int waited = 0; waited < 5000 && !form.Cockpit->surfaceWindow()->isExposed(); waited += 20)
+        PauseMs(20);
+    PauseMs(200);
+    if (!form.Cockpit->hasContext() || !form.Cockpit->surfaceWindow()->isExposed()) {
+        std::printf("(a) the OpenGL view is not drawing (context %s, exposed %s) %s\n",
+                    form.Cockpit->hasContext() ? "yes" : "no",
+                    form.Cockpit->surfaceWindow()->isExposed() ? "yes" : "no",
+                    qPrintable(messages.join(QLatin1String("; "))));
+        return false;
+    }
+    std::printf("(a) renderer: %s; Cockpit %dx%d px, Route %dx%d px, P %dx%d px\n",
+                qPrintable(rendererName()), form.Cockpit->width(), form.Cockpit->height(),
+                form.Route->width(), form.Route->height(), form.P->width(), form.P->height());
+
+    FrameReceiver& receiver = skyvane.receiver();
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<double> handling;
+    std::vector<double> withRepaint;
+    for (int k = 0; k < options.warmUp + options.frames; ++k) {
+        const QByteArray bytes = frameF(anglesFor(k));
+        const qint64 start = clock.nsecsElapsed();
+        receiver.ReceiveFrames(bytes);
+        const double handled = msSince(clock, start);
+        // The dials and text boxes are painted on screen by the events the frame left.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const double repainted = msSince(clock, start);
+        if (k >= options.warmUp) {
+            handling.push_back(handled);
+            withRepaint.push_back(repainted);
+        }
+        PauseMs(options.gapMs);
+    }
+    const Angles last = anglesFor(options.warmUp + options.frames - 1);
+    if (skyvane.decoder().Phi != last.phi || !receiver.RxBuffer().isEmpty() ||
+        !form.Text3->toPlainText().startsWith(QLatin1String("Hx : "))) {
+        std::printf("(a) the frames did not reach the decoder\n");
+        return false;
+    }
+    std::printf("(a) %d F frames, %d ms apart, after %d warm-up frames:\n", options.frames,
+                options.gapMs, options.warmUp);
+    printTimes("ReceiveFrames to end of redraws and texts:", handling,
+               "   (target median <= 1 ms)");
+    printTimes("the same plus the window repaint:", withRepaint);
+
+    // The share of each view: the same drawings called one at a time.
+    std::vector<double> cockpit, route, dial, text;
+    for (int k = 0; k < options.frames; ++k) {
+        Angles a = anglesFor(k + 7);
+        qint64 start = clock.nsecsElapsed();
+        form.Cockpit->DrawAttitude3D(a.phi, a.theta);
+        cockpit.push_back(msSince(clock, start));
+        start = clock.nsecsElapsed();
+        DrawRoute(*form.Route, *form.MaskBoussole, a.psi);
+        route.push_back(msSince(clock, start));
+        start = clock.nsecsElapsed();
+        DrawMagDial(*form.P, a.hy, a.hx);
+        dial.push_back(msSince(clock, start));
+        start = clock.nsecsElapsed();
+        form.Text3->setPlainText(skyvane.decoder().MagneticText(a.hx, a.hy, a.hz));
+        text.push_back(msSince(clock, start));
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        PauseMs(options.gapMs);
+    }
+    // Where the OpenGL time goes: the picture itself (finished) and its presentation. The
+    // view leaves its context current after drawing.
+    std::vector<double> render, swap;
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    QWindow* surface = form.Cockpit->surfaceWindow();
+    const bool ownContext = context && context->surface() == surface;
+    for (int k = 0; ownContext && k < options.frames; ++k) {
+        const Angles a = anglesFor(k + 11);
+        qint64 start = clock.nsecsElapsed();
+        RenderAttitude(a.phi, a.theta, form.Cockpit->height() * 15.0, form.Cockpit->width() * 15.0);
+        context->functions()->glFinish();
+        render.push_back(msSince(clock, start));
+        start = clock.nsecsElapsed();
+        context->swapBuffers(surface);
+        swap.push_back(msSince(clock, start));
+        PauseMs(options.gapMs);
+    }
+    std::printf("(a) each part alone:\n");
+    printTimes("DrawAttitude3D (OpenGL, presented):", cockpit);
+    if (ownContext) {
+        printTimes("  of which the picture (to glFinish):", render);
+        printTimes("  of which swapBuffers:", swap);
+    }
+    printTimes("DrawRoute:", route);
+    printTimes("DrawMagDial:", dial);
+    printTimes("sensor text:", text);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "bench_frame_path: needs an X display for the window and the OpenGL view; "
+                     "run it as xvfb-run -a %s\n",
+                     argv[0]);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Frame path figures: (a) time from an F frame's bytes to the end of the redraws in\n"
+        "the real window, (b) CPU share of the program polling the virtual board.\n"
+        "Needs an X display: run it under Xvfb, e.g. xvfb-run -a bench_frame_path.\n"
+        "Long run: --frames 10000 --seconds 120");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"frames", "F frames timed in (a) (default 1000).", "n", "1000"},
+        {"gap-ms", "Pause between two frames of (a) (default 10).", "ms", "10"},
+        {"seconds", "Length of the CPU measurement of (b) (default 20).", "s", "20"},
+        {"warm-up", "Seconds the program runs before (b) measures (default 3).", "s", "3"},
+        {"split", "Also measure (b) with the port open but no polling."},
+        {"program", "The program (default: skyvane next to this benchmark).", "path",
+         BuiltProgram(QStringLiteral("skyvane"))},
+        {"board-sim", "The virtual board (default: board-sim next to this benchmark).", "path",
+         BuiltProgram(QStringLiteral("board-sim"))},
+    });
+    parser.process(app);
+    PathOptions path;
+    path.frames = parser.value("frames").toInt();
+    path.gapMs = parser.value("gap-ms").toInt();
+    const int seconds = parser.value("seconds").toInt();
+    const int warmUp = parser.value("warm-up").toInt();
+    if (path.frames <= 0 || path.gapMs < 0 || seconds <= 0 || warmUp < 0) {
+        std::fprintf(stderr, "bench_frame_path: --frames and --seconds need positive whole "
+                             "numbers\n");
+        return 2;
+    }
+    QStringList command{QStringLiteral("xvfb-run -a"),
+                        QCoreApplication::applicationFilePath(),
+                        "--frames",
+                        QString::number(path.frames),
+                        "--gap-ms",
+                        QString::number(path.gapMs),
+                        "--seconds",
+                        QString::number(seconds),
+                        "--warm-up",
+                        QString::number(warmUp),
+                        "--program",
+                        parser.value("program"),
+                        "--board-sim",
+                        parser.value("board-sim")};
+    if (parser.isSet("split"))
+        command << "--split";
+    PrintCommand(command);
+
+    if (!framePath(path))
+        return 1;
+
+    CpuShareSetup setup;
+    setup.program = parser.value("program");
+    setup.boardSim = parser.value("board-sim");
+    setup.warmUpSeconds = warmUp;
+    setup.seconds = seconds;
+    const CpuShare cpu = MeasureProgramCpu(setup);
+    if (!cpu.ok) {
+        std::printf("(b) could not measure: %s\n", qPrintable(cpu.error));
+        return 1;
+    }
+    std::printf("(b) whole program polling the virtual board at 33ms: CPU %.2f %% of one core "
+                "over %.1f s (target <= 5 %%); %lld requests, %.1f per second\n",
+                cpu.programPercent(), cpu.wallSeconds, cpu.requests, cpu.requestsPerSecond());
+    if (!parser.isSet("split"))
+        return 0;
+    setup.dataCommunication = false;
+    const CpuShare idle = MeasureProgramCpu(setup);
+    if (!idle.ok) {
+        std::printf("(b) could not measure without polling: %s\n", qPrintable(idle.error));
+        return 1;
+    }
+    std::printf("(b) the same with the port open but no polling: CPU %.2f %% of one core over "
+                "%.1f s\n",
+                idle.programPercent(), idle.wallSeconds);
+    return 0;
+}
