@@ -31,6 +31,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef SKYVANE_LEAK_CHECK
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace {
 SkyvaneApp::Options defaultOptions(const QString& programFolder)
 {
@@ -161,6 +165,10 @@ void SkyvaneApp::wireButtons()
         }
         // Closing ends the program at once, even in the middle of a download's wait.
         std::fflush(nullptr);
+#ifdef SKYVANE_LEAK_CHECK
+        // _Exit skips the exit-time leak check of the sanitizer build; run it here.
+        __lsan_do_leak_check();
+#endif
         std::_Exit(0);
     });
 }
