@@ -24,10 +24,7 @@ public:
     bool atEnd() const { return m_pos >= m_size; }
     std::size_t remaining() const { return m_size - m_pos; }
 
-    std::uint8_t byte()
-    {
-        return m_pos < m_size ? m_data[m_pos++] : 0;
-    }
+    std::uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
 
     // Up to count bytes; fewer when the input ends first.
     const char* take(std::size_t count, std::size_t& taken)

@@ -43,7 +43,8 @@ void checkReply(const QByteArray& buffer, const BootReply& reply)
                   "a status reply holds its byte once it came");
         break;
     case BootReply::Incomplete:
-        fuzzCheck((buffer[1] == 'V' && buffer.size() < 3) || (buffer[1] == 'P' && buffer.size() < 5),
+        fuzzCheck((buffer[1] == 'V' && buffer.size() < 3) ||
+                      (buffer[1] == 'P' && buffer.size() < 5),
                   "only a short version or acknowledgement is incomplete");
         break;
     case BootReply::Erased:

@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Assign to a key read from the file when there is one (duplicates included), else to a
     // new key; the value is one read from the file too.
-    const QString key = entries.isEmpty() ? QStringLiteral("COM Port")
-                                          : entries[size % entries.size()].key;
+    const QString key =
+        entries.isEmpty() ? QStringLiteral("COM Port") : entries[size % entries.size()].key;
     const QString value = entries.isEmpty() ? QStringLiteral("3") : entries.first().value;
     checkAssign(entries, key, value);
     checkAssign(entries, key + QLatin1Char('x'), value);
