@@ -3,7 +3,7 @@
 #include "app/shell/Logger.h"
 #include "firmware/FlashProgress.h"
 #include "link/Link.h"
-#include "support/FakeSerialControl.h"
+#include "support/FakeLink.h"
 
 #include <QList>
 #include <QMap>
@@ -34,26 +34,7 @@ public:
     Responder responder;
 };
 
-// SendCommand over the scripted port, logging the closed-port line as the real link does.
-class ScriptedLink : public Link
-{
-public:
-    explicit ScriptedLink(Logger& log) : m_log(log) {}
-    void SendCommand(const QByteArray& bytes) override
-    {
-        if (!port.PortOpen()) {
-            m_log.AddLog(QStringLiteral("Send failed because the COM port is closed."));
-            return;
-        }
-        port.Output(bytes);
-    }
-    SerialControl& M() override { return port; }
-
-    ScriptedPort port;
-
-private:
-    Logger& m_log;
-};
+using ScriptedLink = LinkOver<ScriptedPort>;
 
 // A healthy bootloader: version 0x13, erase, acknowledges each row with its address (keeping
 // the row's data), and runs the application.

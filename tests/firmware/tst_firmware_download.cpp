@@ -1,10 +1,5 @@
+#include "DownloadRig.h"
 #include "HexLines.h"
-#include "ScriptedBoard.h"
-#include "app/shell/WindowTimer.h"
-#include "firmware/Bootloader.h"
-#include "firmware/FirmwareDownload.h"
-#include "firmware/FlashProgrammer.h"
-#include "support/MemoryLogger.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,21 +9,10 @@ namespace {
 
 // The download over a scripted board, the port closed at first as after start-up without
 // automatic connection.
-struct Bench
+struct Bench : DownloadRig<ScriptedLink>
 {
-    MemoryLogger log;
-    ScriptedLink link{log};
-    QByteArray rxBuffer;
-    WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
-    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
-    WindowTimer timer12{QStringLiteral("Timer12"), 33, true};
-    RecordingProgress progress;
-    Bootloader boot{link, log, rxBuffer, timer3};
-    FlashProgrammer programmer{boot, link, log, timer3, progress};
-    QString path;
-    FirmwareDownload download{
-        boot, programmer, log, rxBuffer, timer2, timer12, [this] {
-                                  return path; }};
+    Bench() : DownloadRig(true) {}
+
     QTemporaryDir dir;
 
     void writeFirmware(const QByteArray& content)

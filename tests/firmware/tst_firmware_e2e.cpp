@@ -1,16 +1,11 @@
+#include "DownloadRig.h"
 #include "HexLines.h"
-#include "ScriptedBoard.h"
-#include "app/shell/WindowTimer.h"
-#include "firmware/Bootloader.h"
-#include "firmware/FirmwareDownload.h"
 #include "firmware/FirmwareImage.h"
-#include "firmware/FlashProgrammer.h"
 #include "firmware/RowPackets.h"
 #include "link/QtSerialControl.h"
-#include "support/MemoryLogger.h"
+#include "support/BoardProcess.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,26 +13,7 @@
 
 namespace {
 
-// SendCommand over the real port, logging the closed-port line as the window's link does.
-class PortLink : public Link
-{
-public:
-    explicit PortLink(Logger& log) : m_log(log) {}
-    void SendCommand(const QByteArray& bytes) override
-    {
-        if (!port.PortOpen()) {
-            m_log.AddLog(QStringLiteral("Send failed because the COM port is closed."));
-            return;
-        }
-        port.Output(bytes);
-    }
-    SerialControl& M() override { return port; }
-
-    QtSerialControl port;
-
-private:
-    Logger& m_log;
-};
+using PortLink = LinkOver<QtSerialControl>;
 
 QByteArray ReadAll(const QString& path)
 {
@@ -46,23 +22,12 @@ QByteArray ReadAll(const QString& path)
 }
 
 // The whole download against the virtual board on a pseudo-terminal.
-struct Bench
+struct Bench : DownloadRig<PortLink>
 {
+    Bench() : DownloadRig(false) {}
+
     QTemporaryDir dir;
-    QProcess board;
-    MemoryLogger log;
-    PortLink link{log};
-    QByteArray rxBuffer;
-    WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
-    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
-    WindowTimer timer12{QStringLiteral("Timer12"), 33, false};
-    RecordingProgress progress;
-    Bootloader boot{link, log, rxBuffer, timer3};
-    FlashProgrammer programmer{boot, link, log, timer3, progress};
-    QString firmwarePath;
-    FirmwareDownload download{
-        boot, programmer, log, rxBuffer, timer2, timer12, [this] {
-                                  return firmwarePath; }};
+    std::unique_ptr<BoardProcess> board;
 
     QString flashOut() const { return dir.filePath(QStringLiteral("flash.txt")); }
     QString received() const { return dir.filePath(QStringLiteral("received.bin")); }
@@ -70,37 +35,26 @@ struct Bench
     ~Bench()
     {
         link.port.setPortOpen(false);
-        if (board.state() != QProcess::NotRunning) {
-            board.terminate();
-            if (!board.waitForFinished(3000))
-                board.kill();
-            board.waitForFinished(3000);
-        }
+        board.reset();
     }
 
     // Starts the board; the port is configured for it but left closed, as the download
     // opens it itself.
     bool start(const QStringList& extra)
     {
-        const QString program =
-            qEnvironmentVariable("SKYVANE_BIN_DIR") + QStringLiteral("/board-sim");
-        board.start(program,
-                    QStringList{"--flash-out", flashOut(), "--record", received()} + extra);
-        if (!board.waitForStarted(5000))
+        board = std::make_unique<BoardProcess>(
+            QStringList{"--flash-out", flashOut(), "--record", received()} + extra);
+        if (board->portPath().isEmpty())
             return false;
-        while (!board.canReadLine()) {
-            if (!board.waitForReadyRead(5000))
-                return false;
-        }
-        link.port.setDevicePath(QString::fromLocal8Bit(board.readLine()).trimmed());
+        link.port.setDevicePath(board->portPath());
         link.port.setSettings(QStringLiteral("115200,n,8,1"));
         return true;
     }
 
     void writeFirmware(const QByteArray& content)
     {
-        firmwarePath = dir.filePath(QStringLiteral("board.kfw"));
-        QFile file(firmwarePath);
+        path = dir.filePath(QStringLiteral("board.kfw"));
+        QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write the firmware file");
         file.write(content);
@@ -228,7 +182,7 @@ void FirmwareEndToEndTest::malformedFileReachesNothing()
     bench.writeFirmware(TwoSegmentFile().replace(":10", ":1X"));
     bench.download.Command4();
     QCOMPARE(bench.log.lines,
-             QStringList{"Firmware file " + bench.firmwarePath +
+             QStringList{"Firmware file " + bench.path +
                          ", line 1: a character that is not a hexadecimal digit."});
     QVERIFY(!bench.link.port.PortOpen());
     QTest::qWait(200);

@@ -4,11 +4,11 @@
 #include "link/Link.h"
 #include "support/FakeSerialControl.h"
 
-// SendCommand over a FakeSerialControl, logging the closed-port line as the real link does.
-class FakeLink : public Link
+// SendCommand over any port control, logging the closed-port line as the window's link does.
+template <class Port> class LinkOver : public Link
 {
 public:
-    explicit FakeLink(Logger& log) : m_log(log) {}
+    explicit LinkOver(Logger& log) : m_log(log) {}
     void SendCommand(const QByteArray& bytes) override
     {
         if (!port.PortOpen()) {
@@ -19,8 +19,10 @@ public:
     }
     SerialControl& M() override { return port; }
 
-    FakeSerialControl port;
+    Port port;
 
 private:
     Logger& m_log;
 };
+
+using FakeLink = LinkOver<FakeSerialControl>;
