@@ -21,6 +21,15 @@ void MeasurementDecoder::readAngles(const QByteArray& payload)
     Psi = floatNo(payload, 3);
 }
 
+// The attitude, heading and magnetometer views, in the order the frames redraw them.
+void MeasurementDecoder::drawViews(double u, double v)
+{
+    m_view.frameSeen();
+    m_view.DrawAttitude3D(Phi, Theta);
+    m_view.DrawRoute(Psi);
+    m_view.DrawMagDial(u, v);
+}
+
 void MeasurementDecoder::DecodeFrameF(const QByteArray& payload)
 {
     readAngles(payload);
@@ -29,10 +38,7 @@ void MeasurementDecoder::DecodeFrameF(const QByteArray& payload)
     const float hz = floatNo(payload, 16);
     const float stepCode = floatNo(payload, 17);
 
-    m_view.frameSeen();
-    m_view.DrawAttitude3D(Phi, Theta);
-    m_view.DrawRoute(Psi);
-    m_view.DrawMagDial(hy, hx);
+    drawViews(hy, hx);
     m_view.setSensorText(MagneticText(hx, hy, hz));
     if (const auto prompt = CalibrationPrompt(stepCode))
         m_view.ShowDeviceMessage(*prompt);
@@ -46,10 +52,7 @@ void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
     const float v3 = floatNo(payload, 6);
     const float v4 = floatNo(payload, 7);
 
-    m_view.frameSeen();
-    m_view.DrawAttitude3D(Phi, Theta);
-    m_view.DrawRoute(Psi);
-    m_view.DrawMagDial(0.0, 0.0);
+    drawViews(0.0, 0.0);
     m_view.setSensorText(ValuesText(v1, v2, v3, v4));
 }
 
@@ -60,10 +63,7 @@ void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
     const float hy = floatNo(payload, 5);
     const float hz = floatNo(payload, 6);
 
-    m_view.frameSeen();
-    m_view.DrawAttitude3D(Phi, Theta);
-    m_view.DrawRoute(Psi);
-    m_view.DrawMagDial(hy, hx);
+    drawViews(hy, hx);
     m_view.setSensorText(MagneticText(hx, hy, hz));
 }
 

@@ -38,6 +38,7 @@ public:
 
 private:
     void readAngles(const QByteArray& payload);
+    void drawViews(double u, double v);
 
     MeasurementView& m_view;
     QChar m_separator;
