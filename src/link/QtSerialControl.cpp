@@ -107,7 +107,11 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error)
         return;
     if (!m_port.isOpen())
         return;
-    const QString description = m_port.errorString();
+    // The serial layer's text for these errors often carries a stale errno ("File exists"),
+    // so the line says what happened in plain words.
+    const QString description = error == QSerialPort::ResourceError
+                                    ? QStringLiteral("the device is gone")
+                                    : QStringLiteral("reading from the device failed");
     const QString path = m_openPath;
     m_port.clearError();
     m_port.close();
