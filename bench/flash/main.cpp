@@ -28,6 +28,11 @@
 #include <ctime>
 #include <vector>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
 namespace {
 
 class CollectingLog : public Logger
@@ -200,6 +205,88 @@ bool DownloadAtBaud(const QString& boardSim, int baud, const QString& firmwarePa
     return ok;
 }
 
+// The pseudo-terminal of the board driven without the program: raw writes and sleeping reads.
+class BarePort
+{
+public:
+    explicit BarePort(const QString& path) : m_fd(::open(qPrintable(path), O_RDWR | O_NOCTTY))
+    {
+        termios mode{};
+        if (m_fd >= 0 && tcgetattr(m_fd, &mode) == 0) {
+            cfmakeraw(&mode);
+            tcsetattr(m_fd, TCSANOW, &mode);
+        }
+    }
+    ~BarePort()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool ok() const { return m_fd >= 0; }
+    bool write(const QByteArray& bytes) const
+    {
+        return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    }
+    // The next count bytes, or fewer when none come for timeoutMs.
+    QByteArray read(int count, int timeoutMs) const
+    {
+        QByteArray bytes;
+        while (bytes.size() < count) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, timeoutMs) <= 0)
+                break;
+            char buffer[256];
+            const ssize_t got =
+                ::read(m_fd, buffer, std::min<size_t>(sizeof buffer, size_t(count - bytes.size())));
+            if (got <= 0)
+                break;
+            bytes.append(buffer, got);
+        }
+        return bytes;
+    }
+
+private:
+    int m_fd;
+};
+
+// The same rows at the same baud rate without the program: what the virtual board's emulation
+// of the line costs by itself.
+bool BareRows(const QString& boardSim, int baud, const FirmwareImage& image)
+{
+    VirtualBoard board;
+    if (!board.start(boardSim, {QStringLiteral("--baud"), QString::number(baud)})) {
+        std::printf("(b) %s\n", qPrintable(board.error()));
+        return false;
+    }
+    BarePort port(board.portPath());
+    if (!port.ok() || !port.write("G")) {
+        std::printf("(b) cannot open %s\n", qPrintable(board.portPath()));
+        return false;
+    }
+    ::usleep(100000);
+    port.write("+E");
+    if (port.read(2, 5000) != "+E") {
+        std::printf("(b) the board did not erase for the bare client\n");
+        return false;
+    }
+    const std::vector<int> rows = RowsToSend(image.LowestAddress, image.EndIndex);
+    QElapsedTimer wall;
+    wall.start();
+    for (int rowStart : rows) {
+        const QByteArray packet = RowPacket(image.FlashImage, rowStart);
+        if (!port.write(packet) || port.read(5, 5000) != "+P" + packet.mid(2, 3)) {
+            std::printf("(b) row %d was not acknowledged to the bare client\n", rowStart);
+            return false;
+        }
+    }
+    const double rowSeconds = double(wall.nsecsElapsed()) / 1e9 / double(rows.size());
+    const double rowWire = (197.0 + 5.0) * 10 / baud;
+    std::printf("(b) the virtual board alone (a bare client writing rows and reading each "
+                "acknowledgement): %.2f ms per row (ratio %.3f)\n",
+                rowSeconds * 1000, rowSeconds / rowWire);
+    return true;
+}
+
 bool LoadTiming(double megabytes, int runs)
 {
     QByteArray text;
@@ -279,5 +366,6 @@ int main(int argc, char** argv)
     }
     const bool rowsOk = RowTiming(boardSim, load.image);
     const bool downloadOk = DownloadAtBaud(boardSim, baud, firmwarePath, load.image);
-    return rowsOk && downloadOk ? 0 : 1;
+    const bool bareOk = BareRows(boardSim, baud, load.image);
+    return rowsOk && downloadOk && bareOk ? 0 : 1;
 }

@@ -87,7 +87,7 @@ struct PathOptions
 {
     int frames = 1000;
     int warmUp = 30;
-    int gapMs = 10;
+    int gapMs = 5;
 };
 
 // (a) in the real window of the program, with no port: the frames are handed to the receiver
@@ -221,7 +221,7 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     parser.addOptions({
         {"frames", "F frames timed in (a) (default 1000).", "n", "1000"},
-        {"gap-ms", "Pause between two frames of (a) (default 10).", "ms", "10"},
+        {"gap-ms", "Pause between two frames of (a) (default 5).", "ms", "5"},
         {"seconds", "Length of the CPU measurement of (b) (default 20).", "s", "20"},
         {"warm-up", "Seconds the program runs before (b) measures (default 3).", "s", "3"},
         {"split", "Also measure (b) with the port open but no polling."},

@@ -19,10 +19,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <vector>
-
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -102,6 +101,8 @@ struct LeakVerdict
     // LeakSanitizer scanned the process (at exit or when the program asked for it).
     bool leakCheckRan = false;
     bool leakReported = false;
+    // Another finding of the sanitizers (a bad access at the end, undefined behaviour).
+    bool otherError = false;
     QString summary;
     std::vector<Leak> leaks;
     // The file name of the program, to tell its own code from the libraries'.
@@ -160,6 +161,8 @@ LeakVerdict leakRun(const QString& program, const QString& boardSim, int seconds
     verdict.crashed = run.exitStatus() == QProcess::CrashExit;
     verdict.leakReported = output.contains("ERROR: LeakSanitizer: detected memory leaks");
     verdict.leakCheckRan = verdict.leakReported || output.contains("Processing thread");
+    verdict.otherError =
+        output.contains("ERROR: AddressSanitizer") || output.contains("runtime error:");
     for (const QByteArray& line : output.split('\n')) {
         if (line.startsWith("SUMMARY:"))
             verdict.summary = QString::fromLocal8Bit(line);
@@ -175,10 +178,12 @@ void printVerdict(const char* what, const LeakVerdict& v)
         std::printf("leak check, %s: could not run: %s\n", what, qPrintable(v.error));
         return;
     }
-    std::printf("leak check, %s: %s %d; LeakSanitizer ran: %s; leak reported: %s%s%s\n", what,
-                v.crashed ? "crashed, signal/code" : "exit code", v.exitCode,
+    std::printf("leak check, %s: %s %d; LeakSanitizer ran: %s; leak reported: %s; other "
+                "sanitizer errors: %s%s%s\n",
+                what, v.crashed ? "crashed, signal/code" : "exit code", v.exitCode,
                 v.leakCheckRan ? "yes" : "NO (it never looked)", v.leakReported ? "YES" : "no",
-                v.summary.isEmpty() ? "" : " - ", qPrintable(v.summary));
+                v.otherError ? "YES" : "no", v.summary.isEmpty() ? "" : " - ",
+                qPrintable(v.summary));
     for (const Leak& leak : v.leaks) {
         const bool own = leak.modules.contains(v.programName);
         std::printf("    %s leak of %lld bytes, allocated through %s%s\n",
