@@ -13,6 +13,8 @@ namespace {
 constexpr int ReaderBacklog = 4000;
 // With a baud rate, input is taken in slices of about this many microseconds of wire time.
 constexpr std::int64_t InputSliceMicros = 5000;
+// How late a slice's timer may fire and the next slice still count as following it directly.
+constexpr std::int64_t InputLatenessMicros = 2000;
 
 } // namespace
 
@@ -48,9 +50,11 @@ std::int64_t WireChannel::wireMicros(qsizetype bytes) const
     return static_cast<std::int64_t>(bytes) * 10 * 1000000 / m_baud;
 }
 
+// Timers count whole milliseconds; rounding to the nearest keeps the error of many short waits
+// from adding up in one direction.
 int WireChannel::delayMs(std::int64_t micros)
 {
-    return static_cast<int>(std::max<std::int64_t>(0, (micros + 999) / 1000));
+    return static_cast<int>(std::max<std::int64_t>(0, (micros + 500) / 1000));
 }
 
 void WireChannel::stopReading()
@@ -81,10 +85,13 @@ void WireChannel::onReadable()
         emit received(bytes);
         return;
     }
-    // The slice counts as received once its wire time has passed; until then the line
-    // is not read further.
+    // The slice counts as received once its wire time has passed; until then the line is not
+    // read further. A slice read right after the previous one was already waiting on the line:
+    // it follows that one without a gap, whatever the timer's lateness.
     m_inputHeld = bytes;
-    m_inputFreeAt = std::max(m_inputFreeAt, nowMicros()) + wireMicros(count);
+    const std::int64_t now = nowMicros();
+    const bool backToBack = now - m_inputFreeAt < InputLatenessMicros;
+    m_inputFreeAt = (backToBack ? m_inputFreeAt : now) + wireMicros(count);
     m_readNotifier.setEnabled(false);
     m_inputTimer.start(delayMs(m_inputFreeAt - nowMicros()));
 }
