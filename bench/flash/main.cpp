@@ -12,6 +12,7 @@
 #include "firmware/FirmwareDownload.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FlashProgrammer.h"
+#include "firmware/HexLines.h"
 #include "firmware/FlashProgress.h"
 #include "firmware/RowPackets.h"
 #include "link/Link.h"
@@ -73,21 +74,6 @@ public:
     QtSerialControl port;
 };
 
-QByteArray Record(int type, int offset, const QByteArray& data)
-{
-    QByteArray record;
-    record.append(char(data.size()));
-    record.append(char(offset >> 8 & 0xFF));
-    record.append(char(offset & 0xFF));
-    record.append(char(type));
-    record.append(data);
-    unsigned sum = 0;
-    for (char c : record)
-        sum += quint8(c);
-    record.append(char((0x100 - (sum & 0xFF)) & 0xFF));
-    return ':' + record.toHex().toUpper() + "\r\n";
-}
-
 // A HEX file of the given number of instructions from word address 0, 16 bytes a line.
 QByteArray FirmwareText(int instructions)
 {
@@ -100,12 +86,12 @@ QByteArray FirmwareText(int instructions)
             QByteArray address;
             address.append(char(upper >> 8 & 0xFF));
             address.append(char(upper & 0xFF));
-            text += Record(4, 0, address);
+            text += HexRecord(4, 0, address);
         }
         QByteArray data;
         for (int k = at; k < std::min(at + 16, bytes); ++k)
             data.append(k % 4 == 3 ? '\0' : char((k * 31 + k / 977) & 0xFF));
-        text += Record(0, at & 0xFFFF, data);
+        text += HexRecord(0, at & 0xFFFF, data);
     }
     return text + ":00000001FF\r\n";
 }
