@@ -1,0 +1,21 @@
+#include "protocol/Measurement.h"
+
+#include "protocol/Floats.h"
+
+QByteArray Measurement::payload() const
+{
+    QByteArray bytes;
+    bytes.reserve(4 * values.size());
+    for (float v : values)
+        bytes += SingleToBytes(v);
+    return bytes;
+}
+
+QList<float> Measurement::valuesOf(const QByteArray& payload)
+{
+    QList<float> out;
+    out.reserve(payload.size() / 4);
+    for (qsizetype i = 0; i + 4 <= payload.size(); i += 4)
+        out.append(BytesToSingle(payload.mid(i, 4)));
+    return out;
+}
