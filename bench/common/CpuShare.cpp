@@ -1,9 +1,9 @@
 #include "common/CpuShare.h"
 
-#include "app/shell/Pause.h"
 #include "common/ProcStat.h"
 #include "common/ProgramRun.h"
 #include "common/VirtualBoard.h"
+#include "core/Pause.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

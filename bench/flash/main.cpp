@@ -4,19 +4,18 @@
 //      bytes need on the wire,
 //  (c) loading and checking a 1 MB HEX file.
 
-#include "app/shell/Logger.h"
-#include "app/shell/WindowTimer.h"
 #include "common/Figures.h"
 #include "common/VirtualBoard.h"
-#include "firmware/Bootloader.h"
-#include "firmware/FirmwareDownload.h"
+#include "core/Logger.h"
+#include "core/WindowTimer.h"
 #include "firmware/FirmwareImage.h"
-#include "firmware/FlashProgrammer.h"
+#include "firmware/FirmwareUpdater.h"
 #include "firmware/FlashProgress.h"
-#include "firmware/HexLines.h"
 #include "firmware/RowPackets.h"
-#include "link/Link.h"
 #include "link/QtSerialControl.h"
+#include "support/HexLines.h"
+#include "support/LinkOver.h"
+#include "support/MemoryLogger.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -36,13 +35,6 @@
 
 namespace {
 
-class CollectingLog : public Logger
-{
-public:
-    void AddLog(const QString& message) override { lines.append(message); }
-    QStringList lines;
-};
-
 // The progress bar's calls tell when the programming started (its first clear) and when the
 // last row was done (its last show), without the closing pause.
 class RowClock : public FlashProgress
@@ -59,19 +51,6 @@ public:
 private:
     QElapsedTimer m_clock;
     qint64 m_lastRowNs = 0;
-};
-
-// The send operation as the program's link does it, over a real port.
-class PortLink : public Link
-{
-public:
-    void SendCommand(const QByteArray& bytes) override
-    {
-        if (port.PortOpen())
-            port.Output(bytes);
-    }
-    SerialControl& M() override { return port; }
-    QtSerialControl port;
 };
 
 // A HEX file of the given number of instructions from word address 0, 16 bytes a line.
@@ -99,17 +78,19 @@ QByteArray FirmwareText(int instructions)
 // The bootloader side of the program wired to one port, as the window wires it.
 struct Session
 {
-    CollectingLog log;
-    PortLink link;
-    QByteArray rxBuffer;
+    MemoryLogger log;
+    LinkOver<QtSerialControl> link{log};
     WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
-    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
     WindowTimer timer12{QStringLiteral("Timer12"), 33, false};
     RowClock progress;
-    Bootloader boot{link, log, rxBuffer, timer3};
-    FlashProgrammer programmer{boot, link, log, timer3, progress};
+    QString path;
+    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, timer2,
+                                                   timer12, [this] { return path; }}};
+    Bootloader& boot = updater.boot;
+    FlashProgrammer& programmer = updater.programmer;
 
-    explicit Session(const QString& device)
+    explicit Session(const QString& device, QString firmwarePath = QString())
+        : path(std::move(firmwarePath))
     {
         link.port.setDevicePath(device);
         link.port.setSettings(QStringLiteral("115200,n,8,1"));
@@ -158,13 +139,12 @@ bool DownloadAtBaud(const QString& boardSim, int baud, const QString& firmwarePa
         std::printf("(b) %s\n", qPrintable(board.error()));
         return false;
     }
-    Session session(board.portPath());
-    FirmwareDownload download(session.boot, session.programmer, session.log, session.rxBuffer,
-                              session.timer2, session.timer12, [&] { return firmwarePath; });
+    Session session(board.portPath(), firmwarePath);
+    FirmwareDownload& download = session.updater.download;
     const std::size_t rows = RowsToSend(image.LowestAddress, image.EndIndex).size();
     QElapsedTimer wall;
     wall.start();
-    download.Command4();
+    download.run();
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
     // Bytes each way: "G", "+V"/"+V"c, "+E"/"+E", rows 197/5, "+R"/"+R"; 10 bits a byte.
     const double hostBytes = 1 + 2 + 2 + 197.0 * double(rows) + 2;

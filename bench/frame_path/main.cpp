@@ -7,9 +7,9 @@
 
 #include "app/Form1.h"
 #include "app/SkyvaneApp.h"
-#include "app/shell/Pause.h"
 #include "common/CpuShare.h"
 #include "common/Figures.h"
+#include "core/Pause.h"
 #include "display/AttitudeScene.h"
 #include "display/CockpitView.h"
 #include "display/DrawMagDial.h"

@@ -6,6 +6,7 @@
 
 #include "common/CpuShare.h"
 #include "common/Figures.h"
+#include "protocol/FrameDispatch.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/MeasurementView.h"
@@ -33,43 +34,6 @@ public:
 
     long long seen = 0;
     double sink = 0;
-};
-
-class Dispatch : public FrameHandler
-{
-public:
-    explicit Dispatch(MeasurementDecoder& decoder) : m_decoder(decoder) {}
-    void ShowDeviceMessage(const QByteArray& message) override
-    {
-        ++frames;
-        m_decoder.ShowDeviceMessage(message);
-    }
-    void DecodeFrameF(const QByteArray& payload) override
-    {
-        ++frames;
-        m_decoder.DecodeFrameF(payload);
-    }
-    void DecodeFrameG(const QByteArray& payload) override
-    {
-        ++frames;
-        m_decoder.DecodeFrameG(payload);
-    }
-    void DecodeFrameR(const QByteArray& payload) override
-    {
-        ++frames;
-        m_decoder.DecodeFrameR(payload);
-    }
-    void DecodeFrameC(const QByteArray& payload) override
-    {
-        ++frames;
-        m_decoder.DecodeFrameC(payload);
-    }
-    void FillConstantsList() override { ++frames; }
-
-    long long frames = 0;
-
-private:
-    MeasurementDecoder& m_decoder;
 };
 
 QByteArray floats(const std::vector<float>& values)
@@ -128,7 +92,8 @@ Throughput oneFramePerCall(long long count)
 {
     DetachedView view;
     MeasurementDecoder decoder(view, QLatin1Char('.'));
-    Dispatch dispatch(decoder);
+    FrameDispatch dispatch(decoder);
+    dispatch.setConstantsListener([](const QByteArray&) {});
     FrameReceiver receiver(dispatch);
     std::vector<QByteArray> frames;
     for (int k = 0; k < 200; ++k)
@@ -141,7 +106,7 @@ Throughput oneFramePerCall(long long count)
         receiver.ReceiveFrames(frames[std::size_t(i) % frames.size()]);
     Throughput result;
     result.seconds = double(clock.nsecsElapsed()) / 1e9;
-    result.frames = dispatch.frames;
+    result.frames = dispatch.frames();
     result.complete = result.frames == count && view.seen > 0 && receiver.RxBuffer().isEmpty();
     return result;
 }
@@ -152,7 +117,8 @@ Throughput backlog(long long count, int perBacklog)
 {
     DetachedView view;
     MeasurementDecoder decoder(view, QLatin1Char('.'));
-    Dispatch dispatch(decoder);
+    FrameDispatch dispatch(decoder);
+    dispatch.setConstantsListener([](const QByteArray&) {});
     FrameReceiver receiver(dispatch);
     std::vector<QByteArray> inputs;
     int perInput = 0;
@@ -180,7 +146,7 @@ Throughput backlog(long long count, int perBacklog)
     }
     Throughput result;
     result.seconds = double(clock.nsecsElapsed()) / 1e9;
-    result.frames = dispatch.frames;
+    result.frames = dispatch.frames();
     result.complete = result.frames == handled && view.seen > 0 && receiver.RxBuffer().isEmpty();
     return result;
 }

@@ -5,11 +5,11 @@
 
 #include "LeakReport.h"
 #include "WindowClose.h"
-#include "app/shell/Pause.h"
 #include "common/Figures.h"
 #include "common/ProcStat.h"
 #include "common/ProgramRun.h"
 #include "common/VirtualBoard.h"
+#include "core/Pause.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 
-#include "app/shell/WindowTimer.h"
+#include "core/WindowTimer.h"
 #include "display/CockpitView.h"
 #include "display/PictureBox.h"
 

@@ -1,26 +1,27 @@
 #include "app/SkyvaneApp.h"
 
 #include "app/AdvancedLock.h"
+#include "app/ConnectionPanel.h"
+#include "app/ConstantsPanel.h"
 #include "app/Form1.h"
+#include "app/MessageLog.h"
 #include "app/WindowViews.h"
-#include "app/shell/MessageLog.h"
-#include "app/shell/SettingsFile.h"
-#include "app/shell/WindowTimer.h"
-#include "constants/ConstantsPanel.h"
+#include "core/SettingsFile.h"
+#include "core/WindowTimer.h"
 #include "display/CockpitView.h"
-#include "firmware/Bootloader.h"
-#include "firmware/FirmwareDownload.h"
 #include "firmware/FirmwareFiles.h"
-#include "firmware/FlashProgrammer.h"
-#include "link/Connection.h"
+#include "firmware/FirmwareUpdater.h"
+#include "link/PortLink.h"
 #include "link/QtSerialControl.h"
 #include "protocol/DeviceCommands.h"
+#include "protocol/FrameDispatch.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/ReceiveTick.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QLocale>
@@ -54,6 +55,11 @@ SkyvaneApp::SkyvaneApp(Options options) : m_options(std::move(options))
 
 SkyvaneApp::~SkyvaneApp() = default;
 
+Bootloader& SkyvaneApp::bootloader()
+{
+    return m_firmware->boot;
+}
+
 void SkyvaneApp::build()
 {
     m_form = std::make_unique<Form1>();
@@ -70,8 +76,11 @@ void SkyvaneApp::build()
     m_port->setObjectName(QStringLiteral("M"));
 
     m_views = std::make_unique<WindowViews>(f);
-    m_receiver = std::make_unique<FrameReceiver>(*m_views);
     m_decoder = std::make_unique<MeasurementDecoder>(*m_views, QLocale().decimalPoint().at(0));
+    m_dispatch = std::make_unique<FrameDispatch>(*m_decoder);
+    m_receiver = std::make_unique<FrameReceiver>(*m_dispatch);
+    ReceiveBuffer& rx = m_receiver->RxBuffer();
+    m_link = std::make_unique<PortLink>(*m_port, *m_log, rx);
 
     ConnectionControls c;
     c.Combo1 = f.Combo1;
@@ -88,21 +97,23 @@ void SkyvaneApp::build()
     c.Timer11 = f.Timer11;
     c.Timer12 = f.Timer12;
     c.Timer13 = f.Timer13;
-    QByteArray& rx = m_receiver->RxBuffer();
-    m_connection = std::make_unique<Connection>(c, *m_port, *m_log, *m_settings, rx);
-    m_commands = std::make_unique<DeviceCommands>(*m_connection, rx);
-    m_constants = std::make_unique<ConstantsPanel>(f.L, f.Text7, f.Command7, *m_connection, *m_log,
-                                                   m_receiver->ConstantsPayload());
-    m_views->connectTo(*m_decoder, *m_constants);
+    m_connection = std::make_unique<ConnectionPanel>(c, *m_link, *m_settings);
+    m_commands = std::make_unique<DeviceCommands>(*m_link, rx);
+    m_constants = std::make_unique<ConstantsPanel>(f.L, f.Text7, f.Command7, *m_link, *m_log);
+    m_dispatch->setConstantsListener(
+        [this](const QByteArray& payload) { m_constants->FillConstantsList(payload); });
 
     m_progress = std::make_unique<BootProgressBar>(f);
-    m_boot = std::make_unique<Bootloader>(*m_connection, *m_log, rx, *f.Timer3);
-    m_programmer =
-        std::make_unique<FlashProgrammer>(*m_boot, *m_connection, *m_log, *f.Timer3, *m_progress);
-    m_download = std::make_unique<FirmwareDownload>(*m_boot, *m_programmer, *m_log, rx, *f.Timer2,
-                                                    *f.Timer12, [&f] { return f.Text1->text(); });
+    m_firmware = std::make_unique<FirmwareUpdater>(FirmwareUpdater::Parts{
+        *m_link, *m_log, rx, *m_progress, *f.Timer2, *f.Timer12, [&f] { return f.Text1->text(); }});
+    const auto chooseFile = [&f](const QString& pattern) {
+        const QString filter = pattern == QStringLiteral("*.kfw")
+                                   ? QStringLiteral("Firmware (*.kfw)")
+                                   : QStringLiteral("HEX (%1)").arg(pattern);
+        return QFileDialog::getOpenFileName(&f, QString(), QString(), filter);
+    };
     m_files = std::make_unique<FirmwareFiles>(
-        f.Text1, *m_log, FirmwareFiles::DialogChooser(&f),
+        *m_log, chooseFile,
         [this](const QString& key, const QString& value) { m_settings->WriteSetting(key, value); });
 
     auto ask = m_options.askPassword;
@@ -146,10 +157,14 @@ void SkyvaneApp::wireButtons()
     onClick(f.Command17, [cmd] { cmd->CalibrateGyrometers(); });
     onClick(f.Command18, [cmd] { cmd->CalibrateMagnetometers(); });
     onClick(f.Command10, [this] { m_constants->RequestConstants(); });
-    onClick(f.Command4, [this] { m_download->Command4(); });
-    onClick(f.Command3, [this] { m_download->abandon(); });
-    onClick(f.Command5, [this] { m_files->Command5(); });
-    onClick(f.Command6, [this] { m_files->Command6(); });
+    onClick(f.Command4, [this] { m_firmware->download.run(); });
+    onClick(f.Command3, [this] { m_firmware->download.abandon(); });
+    onClick(f.Command5, [this] {
+        const QString path = m_files->chooseFirmware();
+        if (!path.isEmpty())
+            m_form->Text1->setText(path);
+    });
+    onClick(f.Command6, [this] { m_files->generateBin(); });
 
     connect(f.Timer2, &WindowTimer::Timer, this, [this] { ReceiveTick(*m_port, *m_receiver); });
     connect(f.Timer12, &WindowTimer::Timer, this,
@@ -157,6 +172,12 @@ void SkyvaneApp::wireButtons()
     connect(f.Timer3, &WindowTimer::Timer, this, [this] {
         m_form->Cockpit->InitOpenGL();
         m_form->Timer3->setEnabled(false);
+    });
+    // A row that waits for its acknowledgement repeats the OpenGL set-up, as Timer3 does.
+    WindowTimer& ack = m_firmware->ackTimeout();
+    connect(&ack, &WindowTimer::Timer, this, [this, &ack] {
+        m_form->Cockpit->InitOpenGL();
+        ack.setEnabled(false);
     });
     connect(&f, &Form1::queryUnload, this, [this] {
         if (m_options.endProgram) {

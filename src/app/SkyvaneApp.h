@@ -8,19 +8,20 @@
 
 class AdvancedLock;
 class Bootloader;
-class Connection;
+class BootProgressBar;
+class ConnectionPanel;
 class ConstantsPanel;
 class DeviceCommands;
-class FirmwareDownload;
 class FirmwareFiles;
-class FlashProgrammer;
+class FirmwareUpdater;
 class Form1;
+class FrameDispatch;
 class FrameReceiver;
 class MeasurementDecoder;
 class MessageLog;
+class PortLink;
 class SerialControl;
 class SettingsFile;
-class BootProgressBar;
 class WindowViews;
 
 // The program: the window and the subsystems working on it, made once and wired together.
@@ -54,10 +55,11 @@ public:
     Form1& form() { return *m_form; }
     MessageLog& log() { return *m_log; }
     SettingsFile& settings() { return *m_settings; }
-    Connection& connection() { return *m_connection; }
+    PortLink& link() { return *m_link; }
+    ConnectionPanel& connection() { return *m_connection; }
     FrameReceiver& receiver() { return *m_receiver; }
     MeasurementDecoder& decoder() { return *m_decoder; }
-    Bootloader& bootloader() { return *m_boot; }
+    Bootloader& bootloader();
 
 private:
     void build();
@@ -71,15 +73,15 @@ private:
     std::unique_ptr<SerialControl> m_ownPort;
     SerialControl* m_port = nullptr;
     std::unique_ptr<WindowViews> m_views;
-    std::unique_ptr<FrameReceiver> m_receiver;
     std::unique_ptr<MeasurementDecoder> m_decoder;
-    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<FrameDispatch> m_dispatch;
+    std::unique_ptr<FrameReceiver> m_receiver;
+    std::unique_ptr<PortLink> m_link;
+    std::unique_ptr<ConnectionPanel> m_connection;
     std::unique_ptr<DeviceCommands> m_commands;
     std::unique_ptr<ConstantsPanel> m_constants;
     std::unique_ptr<BootProgressBar> m_progress;
-    std::unique_ptr<Bootloader> m_boot;
-    std::unique_ptr<FlashProgrammer> m_programmer;
-    std::unique_ptr<FirmwareDownload> m_download;
+    std::unique_ptr<FirmwareUpdater> m_firmware;
     std::unique_ptr<FirmwareFiles> m_files;
     std::unique_ptr<AdvancedLock> m_lock;
 };

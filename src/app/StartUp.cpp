@@ -1,9 +1,9 @@
+#include "app/ConnectionPanel.h"
 #include "app/Form1.h"
+#include "app/MessageLog.h"
 #include "app/SkyvaneApp.h"
-#include "app/shell/MessageLog.h"
-#include "app/shell/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "display/CockpitView.h"
-#include "link/Connection.h"
 #include "link/PortNames.h"
 #include "protocol/MeasurementDecoder.h"
 

@@ -1,13 +1,11 @@
 #include "app/WindowViews.h"
 
 #include "app/Form1.h"
-#include "app/shell/WindowTimer.h"
-#include "constants/ConstantsPanel.h"
+#include "core/WindowTimer.h"
 #include "display/CockpitView.h"
 #include "display/DrawMagDial.h"
 #include "display/DrawRoute.h"
 #include "display/PictureBox.h"
-#include "protocol/MeasurementDecoder.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -58,36 +56,6 @@ void WindowViews::setSensorText(const QString& text)
 void WindowViews::ShowDeviceMessage(const QString& text)
 {
     setPlainTextIfChanged(m_form.Text5, text);
-}
-
-void WindowViews::ShowDeviceMessage(const QByteArray& message)
-{
-    m_decoder->ShowDeviceMessage(message);
-}
-
-void WindowViews::DecodeFrameF(const QByteArray& payload)
-{
-    m_decoder->DecodeFrameF(payload);
-}
-
-void WindowViews::DecodeFrameG(const QByteArray& payload)
-{
-    m_decoder->DecodeFrameG(payload);
-}
-
-void WindowViews::DecodeFrameR(const QByteArray& payload)
-{
-    m_decoder->DecodeFrameR(payload);
-}
-
-void WindowViews::DecodeFrameC(const QByteArray& payload)
-{
-    m_decoder->DecodeFrameC(payload);
-}
-
-void WindowViews::FillConstantsList()
-{
-    m_constants->FillConstantsList();
 }
 
 void BootProgressBar::clear()

@@ -1,20 +1,21 @@
 #include "firmware/Bootloader.h"
 
-#include "app/shell/Logger.h"
-#include "app/shell/Pause.h"
-#include "app/shell/WindowTimer.h"
+#include "core/Logger.h"
+#include "core/Pause.h"
+#include "core/WindowTimer.h"
 #include "firmware/BootReply.h"
 #include "link/Link.h"
+#include "link/ReceiveBuffer.h"
 
 #include <QEventLoop>
 
-Bootloader::Bootloader(Link& link, Logger& log, QByteArray& rxBuffer, WindowTimer& timer3)
-    : m_link(link), m_log(log), m_rxBuffer(rxBuffer), m_timer3(timer3)
+Bootloader::Bootloader(Link& link, Logger& log, ReceiveBuffer& rxBuffer, WindowTimer& ackTimeout)
+    : m_link(link), m_log(log), m_rxBuffer(rxBuffer), m_ackTimeout(ackTimeout)
 {}
 
 void Bootloader::EnsurePortOpen()
 {
-    m_rxBuffer.clear();
+    m_rxBuffer.discard();
     SerialControl& port = m_link.M();
     if (!port.PortOpen()) {
         try {
@@ -61,13 +62,17 @@ void Bootloader::RunApplication()
 
 void Bootloader::WaitBootReply()
 {
-    m_rxBuffer.clear();
+    m_rxBuffer.discard();
     SerialControl& port = m_link.M();
     for (;;) {
         if (!port.PortOpen())
             return;
-        m_rxBuffer += port.Input();
-        if (act(ParseBootReply(m_rxBuffer)))
+        m_rxBuffer.append(port.Input());
+        // The parser drops the noise before a reply from its copy; drop it here too.
+        QByteArray head = m_rxBuffer.bytes();
+        const BootReply reply = ParseBootReply(head);
+        m_rxBuffer.consume(m_rxBuffer.size() - head.size());
+        if (act(reply))
             return;
         // Nothing else can emit between the check above and exec(): one thread.
         QEventLoop loop;
@@ -95,7 +100,7 @@ bool Bootloader::act(const BootReply& reply)
         return true;
     case BootReply::Acknowledged:
         AckAddress = reply.address;
-        m_timer3.setEnabled(false);
+        m_ackTimeout.setEnabled(false);
         return true;
     case BootReply::Running:
         m_log.AddLog(QStringLiteral("Application Launched."));

@@ -6,15 +6,16 @@
 struct BootReply;
 class Link;
 class Logger;
+class ReceiveBuffer;
 class WindowTimer;
 
 // The host side of the bootloader's command/reply protocol. Every step reports through the
 // log; replies are read into the shared receive buffer, which nobody else reads meanwhile
-// (the download stops the frame receiver).
+// (the download stops the frame receiver). An acknowledgement stops the row's time-out.
 class Bootloader
 {
 public:
-    Bootloader(Link& link, Logger& log, QByteArray& rxBuffer, WindowTimer& timer3);
+    Bootloader(Link& link, Logger& log, ReceiveBuffer& rxBuffer, WindowTimer& ackTimeout);
 
     // Empties the receive buffer and opens the port if needed; logs "Connection established."
     // or "Connection refused.".
@@ -40,6 +41,6 @@ private:
 
     Link& m_link;
     Logger& m_log;
-    QByteArray& m_rxBuffer;
-    WindowTimer& m_timer3;
+    ReceiveBuffer& m_rxBuffer;
+    WindowTimer& m_ackTimeout;
 };

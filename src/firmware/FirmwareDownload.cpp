@@ -1,22 +1,23 @@
 #include "firmware/FirmwareDownload.h"
 
-#include "app/shell/Logger.h"
-#include "app/shell/Pause.h"
-#include "app/shell/WindowTimer.h"
+#include "core/Logger.h"
+#include "core/Pause.h"
+#include "core/WindowTimer.h"
 #include "firmware/Bootloader.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FlashProgrammer.h"
+#include "link/ReceiveBuffer.h"
 
 #include <QScopedValueRollback>
 
 FirmwareDownload::FirmwareDownload(Bootloader& boot, FlashProgrammer& programmer, Logger& log,
-                                   QByteArray& rxBuffer, WindowTimer& timer2, WindowTimer& timer12,
-                                   std::function<QString()> firmwarePath)
+                                   ReceiveBuffer& rxBuffer, WindowTimer& timer2,
+                                   WindowTimer& timer12, std::function<QString()> firmwarePath)
     : m_boot(boot), m_programmer(programmer), m_log(log), m_rxBuffer(rxBuffer), m_timer2(timer2),
       m_timer12(timer12), m_firmwarePath(std::move(firmwarePath))
 {}
 
-void FirmwareDownload::Command4()
+void FirmwareDownload::run()
 {
     if (m_running)
         return;
@@ -34,7 +35,7 @@ void FirmwareDownload::Command4()
     m_timer2.setEnabled(false);
     m_timer12.setEnabled(false);
     PauseMs(500);
-    m_rxBuffer.clear();
+    m_rxBuffer.discard();
     // Each step opens the port again if needed; after "Disconnection" none may, or the
     // operator could never end a download whose board has stopped answering.
     // The programming step reports its own outcome, success or failure.
@@ -58,7 +59,7 @@ void FirmwareDownload::Command4()
         m_boot.RunApplication();
         PauseMs(500);
     }
-    m_rxBuffer.clear();
+    m_rxBuffer.discard();
     m_timer2.setEnabled(true);
     m_timer12.setEnabled(true);
 }

@@ -8,6 +8,7 @@
 class Bootloader;
 class FlashProgrammer;
 class Logger;
+class ReceiveBuffer;
 class WindowTimer;
 
 // The "Download Firmware" sequence: check the firmware file, stop the frame receiver and the
@@ -17,13 +18,13 @@ class FirmwareDownload
 {
 public:
     FirmwareDownload(Bootloader& boot, FlashProgrammer& programmer, Logger& log,
-                     QByteArray& rxBuffer, WindowTimer& timer2, WindowTimer& timer12,
+                     ReceiveBuffer& rxBuffer, WindowTimer& timer2, WindowTimer& timer12,
                      std::function<QString()> firmwarePath);
 
-    // The Command4 click. A file that fails the check is refused with one log line before
-    // anything reaches the board. A click while a download runs (its waits handle window
-    // events) is ignored.
-    void Command4();
+    // Runs the whole download. A file that fails the check is refused with one log line
+    // before anything reaches the board. A call while a download runs (its waits handle
+    // window events) is ignored.
+    void run();
     bool isRunning() const { return m_running; }
     // The operator pressed "Disconnection": the running download stops after its current
     // step with "Programmation failed." instead of opening the port again for the next one.
@@ -33,7 +34,7 @@ private:
     Bootloader& m_boot;
     FlashProgrammer& m_programmer;
     Logger& m_log;
-    QByteArray& m_rxBuffer;
+    ReceiveBuffer& m_rxBuffer;
     WindowTimer& m_timer2;
     WindowTimer& m_timer12;
     std::function<QString()> m_firmwarePath;

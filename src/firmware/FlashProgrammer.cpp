@@ -1,8 +1,8 @@
 #include "firmware/FlashProgrammer.h"
 
-#include "app/shell/Logger.h"
-#include "app/shell/Pause.h"
-#include "app/shell/WindowTimer.h"
+#include "core/Logger.h"
+#include "core/Pause.h"
+#include "core/WindowTimer.h"
 #include "firmware/Bootloader.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FlashProgress.h"
@@ -20,9 +20,9 @@ constexpr int AckWaitMs = 200;
 
 } // namespace
 
-FlashProgrammer::FlashProgrammer(Bootloader& boot, Link& link, Logger& log, WindowTimer& timer3,
+FlashProgrammer::FlashProgrammer(Bootloader& boot, Link& link, Logger& log, WindowTimer& ackTimeout,
                                  FlashProgress& progress)
-    : m_boot(boot), m_link(link), m_log(log), m_timer3(timer3), m_progress(progress)
+    : m_boot(boot), m_link(link), m_log(log), m_ackTimeout(ackTimeout), m_progress(progress)
 {}
 
 bool FlashProgrammer::ProgramFlash(const FirmwareImage& image)
@@ -56,9 +56,9 @@ bool FlashProgrammer::sendRow(const FirmwareImage& image, int rowStart)
     for (int send = 1; send <= MaxSends; ++send) {
         m_boot.AckAddress = -1;
         m_link.SendCommand(packet);
-        // Timer3 runs once during a wait that no acknowledgement ends within 200 ms.
-        m_timer3.setInterval(AckWaitMs);
-        m_timer3.restart();
+        // The time-out runs out once during a wait that no acknowledgement ends within 200 ms.
+        m_ackTimeout.setInterval(AckWaitMs);
+        m_ackTimeout.restart();
         m_boot.WaitBootReply();
         if (m_boot.AckAddress == rowStart)
             return true;

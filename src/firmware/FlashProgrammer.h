@@ -12,7 +12,7 @@ struct FirmwareImage;
 class FlashProgrammer
 {
 public:
-    FlashProgrammer(Bootloader& boot, Link& link, Logger& log, WindowTimer& timer3,
+    FlashProgrammer(Bootloader& boot, Link& link, Logger& log, WindowTimer& ackTimeout,
                     FlashProgress& progress);
 
     // Returns true when every row was acknowledged ("Flash Memory Programmed in ...s"),
@@ -26,6 +26,6 @@ private:
     Bootloader& m_boot;
     Link& m_link;
     Logger& m_log;
-    WindowTimer& m_timer3;
+    WindowTimer& m_ackTimeout;
     FlashProgress& m_progress;
 };

@@ -21,10 +21,6 @@ public:
     // The device the current CommPort or DevicePath names ("" when the number names none).
     QString device() const;
 
-signals:
-    // The open port failed under the program (adapter pulled, peer gone); it is closed now.
-    void linkLost(const QString& device, const QString& description);
-
 private:
     void onError(QSerialPort::SerialPortError error);
 

@@ -54,6 +54,9 @@ signals:
     void readyRead();
     // The port went from open to closed, for whatever reason.
     void closed();
+    // The open port failed under the program (adapter pulled, peer gone); it is closed now,
+    // and closed() follows.
+    void linkLost(const QString& device, const QString& description);
 
 private:
     int m_commPort = 1;

@@ -1,6 +1,6 @@
 #include "protocol/DeviceCommands.h"
 
-#include "app/shell/Pause.h"
+#include "core/Pause.h"
 
 void DeviceCommands::RequestFrame(bool dataCommunicationChecked)
 {
@@ -22,7 +22,7 @@ void DeviceCommands::StartStopTrame()
 {
     m_link.SendCommand(QByteArrayLiteral("C"));
     PauseMs(500);
-    m_rxBuffer.clear();
+    m_rxBuffer.discard();
 }
 
 void DeviceCommands::SaveToFlash()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/Link.h"
+#include "link/ReceiveBuffer.h"
 
 #include <QByteArray>
 
@@ -10,7 +11,7 @@ class DeviceCommands
 {
 public:
     // rxBuffer is the frame receiver's buffer, emptied by the stream toggle.
-    DeviceCommands(Link& link, QByteArray& rxBuffer) : m_link(link), m_rxBuffer(rxBuffer) {}
+    DeviceCommands(Link& link, ReceiveBuffer& rxBuffer) : m_link(link), m_rxBuffer(rxBuffer) {}
 
     // Tick of the request timer: "F" when the port is open and "Data communication" is
     // checked; otherwise nothing, not even a log line.
@@ -35,5 +36,5 @@ public:
 
 private:
     Link& m_link;
-    QByteArray& m_rxBuffer;
+    ReceiveBuffer& m_rxBuffer;
 };

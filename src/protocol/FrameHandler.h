@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 
-// Where the frame receiver hands each complete frame. The window implements it by forwarding
-// to the measurement decoder and the constants panel.
+// Where the frame receiver hands each complete frame. FrameDispatch implements it for the
+// program: measurement frames to the decoder, constants frames to the constants listener.
 class FrameHandler
 {
 public:
@@ -14,6 +14,6 @@ public:
     virtual void DecodeFrameG(const QByteArray& payload) = 0;
     virtual void DecodeFrameR(const QByteArray& payload) = 0;
     virtual void DecodeFrameC(const QByteArray& payload) = 0;
-    // A constants frame has arrived; its payload is the receiver's ConstantsPayload().
-    virtual void FillConstantsList() = 0;
+    // A constants frame has arrived: its payload (the 4M bytes after the count).
+    virtual void FillConstantsList(const QByteArray& payload) = 0;
 };

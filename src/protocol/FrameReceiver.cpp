@@ -11,14 +11,14 @@ void FrameReceiver::ReceiveFrames(const QByteArray& input)
         return;
 
     bool handled = false;
-    switch (m_rxBuffer.at(0)) {
+    switch (m_rxBuffer.bytes().at(0)) {
     case '*':
         handled = takeTextFrame();
         break;
     case 'F':
     case 'G':
     case 'R':
-        handled = takeCountedFrame(m_rxBuffer.at(0));
+        handled = takeCountedFrame(m_rxBuffer.bytes().at(0));
         break;
     case 'C':
         handled = takeFrameC();
@@ -31,17 +31,17 @@ void FrameReceiver::ReceiveFrames(const QByteArray& input)
     }
 
     if (!handled && m_rxBuffer.size() > RxBufferLimit)
-        m_rxBuffer.clear();
+        m_rxBuffer.discard();
 }
 
 bool FrameReceiver::takeTextFrame()
 {
-    const int end = FindText(QByteArrayLiteral("#"), m_rxBuffer);
+    const int end = FindText(QByteArrayLiteral("#"), m_rxBuffer.bytes());
     if (end == 0)
         return false;
     // The message is shown before the frame leaves the buffer.
-    m_handler.ShowDeviceMessage(m_rxBuffer.mid(1, end - 2));
-    m_rxBuffer.remove(0, end);
+    m_handler.ShowDeviceMessage(m_rxBuffer.bytes().mid(1, end - 2));
+    m_rxBuffer.consume(end);
     return true;
 }
 
@@ -49,12 +49,12 @@ bool FrameReceiver::takeCountedFrame(char kind)
 {
     if (m_rxBuffer.size() < 2)
         return false;
-    const qsizetype length = 4 * qsizetype(quint8(m_rxBuffer.at(1)));
+    const qsizetype length = 4 * qsizetype(quint8(m_rxBuffer.bytes().at(1)));
     if (m_rxBuffer.size() < 2 + length)
         return false;
-    m_framePayload = m_rxBuffer.mid(2, length);
+    m_framePayload = m_rxBuffer.bytes().mid(2, length);
     // Cut before decoding: a failing decoder must not leave its frame at the head.
-    m_rxBuffer.remove(0, 2 + length);
+    m_rxBuffer.consume(2 + length);
     if (kind == 'F')
         m_handler.DecodeFrameF(m_framePayload);
     else if (kind == 'G')
@@ -68,8 +68,8 @@ bool FrameReceiver::takeFrameC()
 {
     if (m_rxBuffer.size() < 33)
         return false;
-    m_framePayload = m_rxBuffer.mid(1, 32);
-    m_rxBuffer.clear();
+    m_framePayload = m_rxBuffer.bytes().mid(1, 32);
+    m_rxBuffer.discard();
     m_handler.DecodeFrameC(m_framePayload);
     return true;
 }
@@ -78,7 +78,7 @@ bool FrameReceiver::takeConstantsFrame()
 {
     if (m_rxBuffer.size() < 5)
         return false;
-    const float count = BytesToSingle(m_rxBuffer.mid(1, 4));
+    const float count = BytesToSingle(m_rxBuffer.bytes().mid(1, 4));
     const float bytes = count * 4.0f;
     // A negative or NaN length, or a frame longer than the buffer may ever hold, never
     // completes: the frame blocks the buffer until it is emptied.
@@ -89,8 +89,8 @@ bool FrameReceiver::takeConstantsFrame()
     const auto length = qsizetype(std::floor(bytes));
     if (m_rxBuffer.size() < 5 + length)
         return false;
-    m_constantsPayload = m_rxBuffer.mid(5, length);
-    m_rxBuffer.remove(0, 5 + length);
-    m_handler.FillConstantsList();
+    m_constantsPayload = m_rxBuffer.bytes().mid(5, length);
+    m_rxBuffer.consume(5 + length);
+    m_handler.FillConstantsList(m_constantsPayload);
     return true;
 }

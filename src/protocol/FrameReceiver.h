@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ReceiveBuffer.h"
 #include "protocol/FrameHandler.h"
 
 #include <QByteArray>
@@ -23,8 +24,8 @@ public:
 
     // Bytes received and not yet consumed. Others empty it (port open/close, the stream
     // toggle, the firmware download) and the bootloader reply wait appends to it.
-    QByteArray& RxBuffer() { return m_rxBuffer; }
-    const QByteArray& RxBuffer() const { return m_rxBuffer; }
+    ReceiveBuffer& RxBuffer() { return m_rxBuffer; }
+    const ReceiveBuffer& RxBuffer() const { return m_rxBuffer; }
     // Payload of the last measurement frame cut off the buffer.
     const QByteArray& FramePayload() const { return m_framePayload; }
     // Payload of the last constants frame (the 4M bytes after the count).
@@ -37,7 +38,7 @@ private:
     bool takeConstantsFrame();
 
     FrameHandler& m_handler;
-    QByteArray m_rxBuffer;
+    ReceiveBuffer m_rxBuffer;
     QByteArray m_framePayload;
     QByteArray m_constantsPayload;
 };

@@ -30,6 +30,19 @@ void MeasurementDecoder::drawViews(double u, double v)
     m_view.DrawMagDial(u, v);
 }
 
+void MeasurementDecoder::publish(char kind, const QByteArray& payload)
+{
+    if (m_stream.listenerCount() == 0)
+        return;
+    Measurement m;
+    m.kind = kind;
+    m.values = Measurement::valuesOf(payload);
+    m.phi = Phi;
+    m.theta = Theta;
+    m.psi = Psi;
+    m_stream.publish(m);
+}
+
 void MeasurementDecoder::DecodeFrameF(const QByteArray& payload)
 {
     readAngles(payload);
@@ -42,6 +55,7 @@ void MeasurementDecoder::DecodeFrameF(const QByteArray& payload)
     m_view.setSensorText(MagneticText(hx, hy, hz));
     if (const auto prompt = CalibrationPrompt(stepCode))
         m_view.ShowDeviceMessage(*prompt);
+    publish('F', payload);
 }
 
 void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
@@ -54,6 +68,7 @@ void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
 
     drawViews(0.0, 0.0);
     m_view.setSensorText(ValuesText(v1, v2, v3, v4));
+    publish('G', payload);
 }
 
 void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
@@ -65,6 +80,7 @@ void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
 
     drawViews(hy, hx);
     m_view.setSensorText(MagneticText(hx, hy, hz));
+    publish('R', payload);
 }
 
 void MeasurementDecoder::DecodeFrameC(const QByteArray& payload)
@@ -75,6 +91,7 @@ void MeasurementDecoder::DecodeFrameC(const QByteArray& payload)
     m_view.ShowDeviceMessage(RoundedText(shown, 2, m_separator));
     m_view.DrawAttitude3D(Phi, Theta);
     m_view.DrawRoute(Psi);
+    publish('C', payload);
 }
 
 void MeasurementDecoder::ShowDeviceMessage(const QByteArray& message)

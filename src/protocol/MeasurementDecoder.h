@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/MeasurementStream.h"
 #include "protocol/MeasurementView.h"
 
 #include <QByteArray>
@@ -7,13 +8,16 @@
 #include <QString>
 
 // Decodes the measurement frames into the attitude angles and the texts of the window, and
-// redraws the views, each step in a fixed order.
+// redraws the views, each step in a fixed order. Every decoded frame is then published on the
+// measurement stream (recorder, plots, field view).
 class MeasurementDecoder
 {
 public:
     MeasurementDecoder(MeasurementView& view, QChar decimalSeparator)
         : m_view(view), m_separator(decimalSeparator)
     {}
+
+    MeasurementStream& stream() { return m_stream; }
 
     // F: 18 floats; angles, magnetic field (14..16) and the calibration step code (17).
     void DecodeFrameF(const QByteArray& payload);
@@ -39,7 +43,9 @@ public:
 private:
     void readAngles(const QByteArray& payload);
     void drawViews(double u, double v);
+    void publish(char kind, const QByteArray& payload);
 
     MeasurementView& m_view;
     QChar m_separator;
+    MeasurementStream m_stream;
 };

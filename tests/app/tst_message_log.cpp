@@ -1,5 +1,5 @@
-#include "app/shell/DateTimeStamp.h"
-#include "app/shell/MessageLog.h"
+#include "app/MessageLog.h"
+#include "core/DateTimeStamp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "app/shell/WindowTimer.h"
+#include "core/WindowTimer.h"
 #include "display/PictureBox.h"
 #include "support/AppRig.h"
 #include "support/FakeSerialControl.h"

@@ -1,5 +1,6 @@
 #include "SimBoard.h"
 
+#include "protocol/FrameDispatch.h"
 #include "protocol/FrameHandler.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
@@ -35,24 +36,6 @@ public:
     QString message = "untouched";
 };
 
-class Forwarder : public FrameHandler
-{
-public:
-    explicit Forwarder(MeasurementDecoder& decoder) : m_decoder(decoder) {}
-    void ShowDeviceMessage(const QByteArray& message) override
-    {
-        m_decoder.ShowDeviceMessage(message);
-    }
-    void DecodeFrameF(const QByteArray& payload) override { m_decoder.DecodeFrameF(payload); }
-    void DecodeFrameG(const QByteArray& payload) override { m_decoder.DecodeFrameG(payload); }
-    void DecodeFrameR(const QByteArray& payload) override { m_decoder.DecodeFrameR(payload); }
-    void DecodeFrameC(const QByteArray& payload) override { m_decoder.DecodeFrameC(payload); }
-    void FillConstantsList() override {}
-
-private:
-    MeasurementDecoder& m_decoder;
-};
-
 float radians(double degrees)
 {
     return static_cast<float>(degrees * Pi / 180.0);
@@ -86,7 +69,7 @@ private slots:
 
         SeenView view;
         MeasurementDecoder decoder(view, QLatin1Char('.'));
-        Forwarder forwarder(decoder);
+        FrameDispatch forwarder(decoder);
         FrameReceiver receiver(forwarder);
         // Pieces that cut through the frames, as port reads do.
         receiver.ReceiveFrames(stream.left(7));
@@ -113,7 +96,7 @@ private slots:
         board.write("6");
         SeenView view;
         MeasurementDecoder decoder(view, QLatin1Char('.'));
-        Forwarder forwarder(decoder);
+        FrameDispatch forwarder(decoder);
         FrameReceiver receiver(forwarder);
         receiver.ReceiveFrames(board.ask("F", 74));
         QCOMPARE(view.message, QString("Point every possible direction"));

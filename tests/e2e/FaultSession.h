@@ -3,8 +3,9 @@
 #include "support/AppRig.h"
 #include "support/BoardProcess.h"
 
+#include "app/ConnectionPanel.h"
 #include "app/Form1.h"
-#include "link/Connection.h"
+#include "link/PortLink.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -55,7 +56,7 @@ public:
 
     Form1& form() { return m_rig.form(); }
     QString portPath() const { return m_board.portPath(); }
-    bool portOpen() { return m_rig.app->connection().M().PortOpen(); }
+    bool portOpen() { return m_rig.app->link().M().PortOpen(); }
     QString flashFile() const { return m_dir.filePath(QStringLiteral("flash.txt")); }
     QByteArray flashContent() const
     {

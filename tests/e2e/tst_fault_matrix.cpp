@@ -1,5 +1,5 @@
 #include "FaultSession.h"
-#include "firmware/HexLines.h"
+#include "support/HexLines.h"
 
 #include <QCheckBox>
 #include <QListWidget>

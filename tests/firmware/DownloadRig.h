@@ -1,13 +1,10 @@
 #pragma once
 
 #include "ScriptedBoard.h"
-#include "app/shell/WindowTimer.h"
-#include "firmware/Bootloader.h"
-#include "firmware/FirmwareDownload.h"
-#include "firmware/FlashProgrammer.h"
+#include "core/WindowTimer.h"
+#include "firmware/FirmwareUpdater.h"
 #include "support/MemoryLogger.h"
 
-#include <QByteArray>
 #include <QString>
 
 // The firmware download wired as the window wires it, over the link type under test; path
@@ -18,14 +15,15 @@ template <class LinkType> struct DownloadRig
 
     MemoryLogger log;
     LinkType link{log};
-    QByteArray rxBuffer;
+    ReceiveBuffer& rxBuffer = link.rxBuffer;
     WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
-    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
     WindowTimer timer12;
     RecordingProgress progress;
-    Bootloader boot{link, log, rxBuffer, timer3};
-    FlashProgrammer programmer{boot, link, log, timer3, progress};
     QString path;
-    FirmwareDownload download{
-        boot, programmer, log, rxBuffer, timer2, timer12, [this] { return path; }};
+    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, timer2,
+                                                   timer12, [this] { return path; }}};
+    Bootloader& boot = updater.boot;
+    FlashProgrammer& programmer = updater.programmer;
+    FirmwareDownload& download = updater.download;
+    WindowTimer& ackTimeout = updater.ackTimeout();
 };

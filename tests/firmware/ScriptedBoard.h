@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/shell/Logger.h"
+#include "core/Logger.h"
 #include "firmware/FlashProgress.h"
 #include "link/Link.h"
-#include "support/FakeLink.h"
+#include "support/LinkOver.h"
 
 #include <QList>
 #include <QMap>

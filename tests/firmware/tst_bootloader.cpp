@@ -1,7 +1,7 @@
-#include "app/shell/WindowTimer.h"
+#include "core/WindowTimer.h"
 #include "firmware/BootReply.h"
 #include "firmware/Bootloader.h"
-#include "support/FakeLink.h"
+#include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
 #include <QElapsedTimer>
@@ -12,14 +12,14 @@
 
 namespace {
 
-// A bootloader over an open fake port, with the window's Timer3 running.
+// A bootloader over an open fake port, with the acknowledgement time-out running.
 struct Bench
 {
     MemoryLogger log;
     FakeLink link{log};
-    QByteArray rxBuffer;
-    WindowTimer timer3{QStringLiteral("Timer3"), 500, true};
-    Bootloader boot{link, log, rxBuffer, timer3};
+    ReceiveBuffer& rxBuffer = link.rxBuffer;
+    WindowTimer ackTimeout{QStringLiteral("AckTimeout"), 500, true};
+    Bootloader boot{link, log, rxBuffer, ackTimeout};
 
     Bench() { link.port.setPortOpen(true); }
     // Bytes the board sends after ms milliseconds of the wait.
@@ -119,7 +119,7 @@ void BootloaderTest::rowAcknowledgement()
     bench.boot.WaitBootReply();
     QCOMPARE(ackBeforeLastByte, -1.0);
     QCOMPARE(bench.boot.AckAddress, 98304.0);
-    QVERIFY(!bench.timer3.Enabled());
+    QVERIFY(!bench.ackTimeout.Enabled());
     QVERIFY(bench.log.lines.isEmpty());
 
     QByteArray top("+P\xFF\xFF\xFF", 5);
@@ -138,7 +138,7 @@ void BootloaderTest::statusReplies()
     bench.later(0, QByteArray("+#\x00", 3));
     bench.boot.WaitBootReply();
     QCOMPARE(bench.log.lines.size(), 1);
-    QVERIFY(bench.timer3.Enabled());
+    QVERIFY(bench.ackTimeout.Enabled());
 }
 
 void BootloaderTest::fReplyEndsTheWaitSilently()
@@ -184,7 +184,7 @@ void BootloaderTest::closedPortEndsTheWaitAtOnce()
 {
     Bench bench;
     bench.link.port.drop();
-    bench.rxBuffer = "+V";
+    bench.rxBuffer.append("+V");
     bench.boot.WaitBootReply();
     QVERIFY(bench.rxBuffer.isEmpty());
     QVERIFY(bench.log.lines.isEmpty());
@@ -195,7 +195,7 @@ void BootloaderTest::stepsLogInOrder()
     Bench bench;
     bench.link.port.drop();
     bench.link.port.openCount = 0;
-    bench.rxBuffer = "stale";
+    bench.rxBuffer.append("stale");
     bench.later(0, "+E");
     // The port is closed: EnsurePortOpen opens it and the erase reply arrives.
     bench.boot.EraseFlash();

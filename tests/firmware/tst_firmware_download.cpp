@@ -1,5 +1,5 @@
 #include "DownloadRig.h"
-#include "HexLines.h"
+#include "support/HexLines.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,8 +44,8 @@ void FirmwareDownloadTest::wholeDownload()
     GoodBoard board;
     bench.link.port.responder = std::ref(board);
     bench.writeFirmware(HexData(0x0000, QByteArray(512, '\x42')) + HexEnd());
-    bench.rxBuffer = "old frame bytes";
-    bench.download.Command4();
+    bench.rxBuffer.append("old frame bytes");
+    bench.download.run();
 
     const QStringList& lines = bench.log.lines;
     QCOMPARE(lines.size(), 13);
@@ -83,8 +83,8 @@ void FirmwareDownloadTest::malformedFileReachesNothing()
     bench.writeFirmware(":080000000102030004050600E3\r\n:0400000011223344FF\r\n");
     bench.timer2.setEnabled(true);
     bench.timer12.setEnabled(false);
-    bench.rxBuffer = "pending";
-    bench.download.Command4();
+    bench.rxBuffer.append("pending");
+    bench.download.run();
 
     QCOMPARE(bench.log.lines,
              QStringList{"Firmware file " + bench.path + ", line 2: wrong checksum."});
@@ -92,14 +92,14 @@ void FirmwareDownloadTest::malformedFileReachesNothing()
     QVERIFY(bench.link.port.written.isEmpty());
     QVERIFY(bench.timer2.Enabled());
     QVERIFY(!bench.timer12.Enabled());
-    QCOMPARE(bench.rxBuffer, QByteArray("pending"));
+    QCOMPARE(bench.rxBuffer.bytes(), QByteArray("pending"));
 }
 
 void FirmwareDownloadTest::missingFileReachesNothing()
 {
     Bench bench;
     bench.path = bench.dir.filePath(QStringLiteral("gone.kfw"));
-    bench.download.Command4();
+    bench.download.run();
     QCOMPARE(bench.log.lines, QStringList{"Firmware file " + bench.path + ": cannot be read."});
     QCOMPARE(bench.link.port.openCount, 0);
     QVERIFY(bench.timer12.Enabled());
@@ -113,7 +113,7 @@ void FirmwareDownloadTest::boardRefusingEveryRowStillRunsTheApplication()
         return command.startsWith("+P") ? QByteArray("+F") : board(command);
     };
     bench.writeFirmware(HexData(0x2000, QByteArray(16, '\x07')) + HexEnd());
-    bench.download.Command4();
+    bench.download.run();
     QCOMPARE(bench.link.port.commands.count(bench.link.port.commands[3]), 72);
     const qsizetype failed = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
     QVERIFY(failed > 0);
@@ -133,9 +133,9 @@ void FirmwareDownloadTest::clickDuringADownloadIsIgnored()
     bool clicked = false;
     QTimer::singleShot(100, &bench.link.port, [&] {
         clicked = true;
-        bench.download.Command4();
+        bench.download.run();
     });
-    bench.download.Command4();
+    bench.download.run();
     QVERIFY(clicked);
     QCOMPARE(bench.link.port.commands.count(QByteArray("G")), 1);
     QCOMPARE(bench.log.lines.count(QStringLiteral("Application Launched.")), 1);

@@ -1,9 +1,9 @@
 #include "DownloadRig.h"
-#include "HexLines.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/RowPackets.h"
 #include "link/QtSerialControl.h"
 #include "support/BoardProcess.h"
+#include "support/HexLines.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,7 +13,7 @@
 
 namespace {
 
-using PortLink = LinkOver<QtSerialControl>;
+using BoardLink = LinkOver<QtSerialControl>;
 
 QByteArray ReadAll(const QString& path)
 {
@@ -22,7 +22,7 @@ QByteArray ReadAll(const QString& path)
 }
 
 // The whole download against the virtual board on a pseudo-terminal.
-struct Bench : DownloadRig<PortLink>
+struct Bench : DownloadRig<BoardLink>
 {
     Bench() : DownloadRig(false) {}
 
@@ -108,7 +108,7 @@ void FirmwareEndToEndTest::wholeDownload()
     QVERIFY(bench.start({}));
     const QByteArray hex = TwoSegmentFile();
     bench.writeFirmware(hex);
-    bench.download.Command4();
+    bench.download.run();
 
     const QStringList& lines = bench.log.lines;
     QCOMPARE(lines.size(), 13);
@@ -142,7 +142,7 @@ void FirmwareEndToEndTest::boardRefusingEveryRow()
     Bench bench;
     QVERIFY(bench.start({"--boot-fail-every", "1"}));
     bench.writeFirmware(TwoSegmentFile());
-    bench.download.Command4();
+    bench.download.run();
 
     const QByteArray received = ReadAll(bench.received());
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x00", 5)), 72);
@@ -161,7 +161,7 @@ void FirmwareEndToEndTest::linkDroppedWhileProgramming()
     Bench bench;
     QVERIFY(bench.start({"--boot-drop-after", "3"}));
     bench.writeFirmware(TwoSegmentFile());
-    bench.download.Command4();
+    bench.download.run();
 
     QVERIFY2(bench.log.lines.contains(QStringLiteral("Programmation failed.")),
              qPrintable(bench.log.lines.join('|')));
@@ -180,7 +180,7 @@ void FirmwareEndToEndTest::malformedFileReachesNothing()
     Bench bench;
     QVERIFY(bench.start({}));
     bench.writeFirmware(TwoSegmentFile().replace(":10", ":1X"));
-    bench.download.Command4();
+    bench.download.run();
     QCOMPARE(bench.log.lines,
              QStringList{"Firmware file " + bench.path +
                          ", line 1: a character that is not a hexadecimal digit."});

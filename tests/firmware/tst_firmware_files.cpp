@@ -2,10 +2,9 @@
 #include "firmware/FirmwareFiles.h"
 #include "support/MemoryLogger.h"
 
-#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -60,10 +59,9 @@ void FirmwareFilesTest::binFileNameAndTruncation()
     WriteFile(hex + ".bin", QByteArray(100, 'x'));
 
     MemoryLogger log;
-    QLineEdit text1;
     FirmwareFiles files(
-        &text1, log, [&](const QString&) { return hex; }, [](const QString&, const QString&) {});
-    files.Command6();
+        log, [&](const QString&) { return hex; }, [](const QString&, const QString&) {});
+    files.generateBin();
     QCOMPARE(ReadFile(hex + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
     QVERIFY(log.lines.isEmpty());
 }
@@ -82,11 +80,10 @@ void FirmwareFilesTest::binFailuresAreLogged()
 {
     QTemporaryDir dir;
     MemoryLogger log;
-    QLineEdit text1;
     QString chosen = dir.filePath(QStringLiteral("absent.hex"));
     FirmwareFiles files(
-        &text1, log, [&](const QString&) { return chosen; }, [](const QString&, const QString&) {});
-    files.Command6();
+        log, [&](const QString&) { return chosen; }, [](const QString&, const QString&) {});
+    files.generateBin();
     QCOMPARE(log.lines, QStringList{"HEX file " + chosen + " cannot be read."});
     QVERIFY(!QFileInfo::exists(chosen + ".bin"));
 
@@ -95,18 +92,17 @@ void FirmwareFilesTest::binFailuresAreLogged()
     WriteFile(chosen, "0123456789");
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("blocked.hex.bin")));
     log.lines.clear();
-    files.Command6();
+    files.generateBin();
     QCOMPARE(log.lines, QStringList{"Bin file " + chosen + ".bin cannot be written."});
 }
 
 void FirmwareFilesTest::choosingTheFirmwarePackage()
 {
     MemoryLogger log;
-    QLineEdit text1;
     QStringList patterns;
     QList<QPair<QString, QString>> settings;
     FirmwareFiles files(
-        &text1, log,
+        log,
         [&](const QString& pattern) {
             patterns.append(pattern);
             return QStringLiteral("/data/board v2.kfw");
@@ -114,9 +110,8 @@ void FirmwareFilesTest::choosingTheFirmwarePackage()
         [&](const QString& key, const QString& value) {
             settings.append({key, value});
         });
-    files.Command5();
+    QCOMPARE(files.chooseFirmware(), QStringLiteral("/data/board v2.kfw"));
     QCOMPARE(patterns, QStringList{"*.kfw"});
-    QCOMPARE(text1.text(), QStringLiteral("/data/board v2.kfw"));
     QCOMPARE(settings.size(), 1);
     QCOMPARE(settings[0].first, QStringLiteral("Firmware"));
     QCOMPARE(settings[0].second, QStringLiteral("/data/board v2.kfw"));
@@ -125,23 +120,21 @@ void FirmwareFilesTest::choosingTheFirmwarePackage()
 void FirmwareFilesTest::cancelledDialogChangesNothing()
 {
     MemoryLogger log;
-    QLineEdit text1(QStringLiteral("/old.kfw"));
     QStringList patterns;
     int settingWrites = 0;
     FirmwareFiles files(
-        &text1, log,
+        log,
         [&](const QString& pattern) {
             patterns.append(pattern);
             return QString();
         },
         [&](const QString&, const QString&) { ++settingWrites; });
-    files.Command5();
-    files.Command6();
+    QCOMPARE(files.chooseFirmware(), QString());
+    files.generateBin();
     QCOMPARE(patterns, (QStringList{"*.kfw", "*.hex"}));
-    QCOMPARE(text1.text(), QStringLiteral("/old.kfw"));
     QCOMPARE(settingWrites, 0);
     QVERIFY(log.lines.isEmpty());
 }
 
-QTEST_MAIN(FirmwareFilesTest)
+QTEST_GUILESS_MAIN(FirmwareFilesTest)
 #include "tst_firmware_files.moc"

@@ -1,11 +1,11 @@
-#include "HexLines.h"
 #include "ScriptedBoard.h"
-#include "app/shell/WindowTimer.h"
+#include "core/WindowTimer.h"
 #include "firmware/Bootloader.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FlashProgrammer.h"
 #include "firmware/RowPackets.h"
 #include "firmware/SecondsText.h"
+#include "support/HexLines.h"
 #include "support/MemoryLogger.h"
 
 #include <QRegularExpression>
@@ -20,11 +20,11 @@ struct Bench
 {
     MemoryLogger log;
     ScriptedLink link{log};
-    QByteArray rxBuffer;
-    WindowTimer timer3{QStringLiteral("Timer3"), 500, false};
+    ReceiveBuffer& rxBuffer = link.rxBuffer;
+    WindowTimer ackTimeout{QStringLiteral("AckTimeout"), 500, false};
     RecordingProgress progress;
-    Bootloader boot{link, log, rxBuffer, timer3};
-    FlashProgrammer programmer{boot, link, log, timer3, progress};
+    Bootloader boot{link, log, rxBuffer, ackTimeout};
+    FlashProgrammer programmer{boot, link, log, ackTimeout, progress};
 
     Bench() { link.port.setPortOpen(true); }
     QList<int> rowsSent() const
@@ -138,8 +138,8 @@ void FlashProgrammingTest::programsTheSpanFile()
     QCOMPARE(bench.progress.events.last(), QStringLiteral("clear"));
     QCOMPARE(bench.progress.events.count(QStringLiteral("show")), 38);
     QCOMPARE(bench.progress.last, std::make_pair(4862.0, 4863.0));
-    QCOMPARE(bench.timer3.Interval(), 200);
-    QVERIFY(!bench.timer3.Enabled());
+    QCOMPARE(bench.ackTimeout.Interval(), 200);
+    QVERIFY(!bench.ackTimeout.Enabled());
 }
 
 void FlashProgrammingTest::rowHoldingLowestAddressIsSent()

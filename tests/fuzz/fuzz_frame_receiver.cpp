@@ -13,6 +13,7 @@
 
 #include "constants/ConstantsList.h"
 #include "protocol/Floats.h"
+#include "protocol/FrameDispatch.h"
 #include "protocol/FrameHandler.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
@@ -67,39 +68,41 @@ private:
     QChar m_separator;
 };
 
-// What the receiver handed over during one call, forwarded as the window does.
-class Dispatch : public FrameHandler
+// What the receiver handed over during one call, noted on its way through the program's own
+// dispatch.
+class Dispatch : public FrameDispatch
 {
 public:
-    explicit Dispatch(MeasurementDecoder& decoder) : m_decoder(decoder) {}
+    using FrameDispatch::FrameDispatch;
 
     void ShowDeviceMessage(const QByteArray& message) override
     {
         record('*', message);
-        m_decoder.ShowDeviceMessage(message);
+        FrameDispatch::ShowDeviceMessage(message);
     }
     void DecodeFrameF(const QByteArray& p) override
     {
         record('F', p);
-        m_decoder.DecodeFrameF(p);
+        FrameDispatch::DecodeFrameF(p);
     }
     void DecodeFrameG(const QByteArray& p) override
     {
         record('G', p);
-        m_decoder.DecodeFrameG(p);
+        FrameDispatch::DecodeFrameG(p);
     }
     void DecodeFrameR(const QByteArray& p) override
     {
         record('R', p);
-        m_decoder.DecodeFrameR(p);
+        FrameDispatch::DecodeFrameR(p);
     }
     void DecodeFrameC(const QByteArray& p) override
     {
         record('C', p);
-        m_decoder.DecodeFrameC(p);
+        FrameDispatch::DecodeFrameC(p);
     }
-    void FillConstantsList() override
+    void FillConstantsList(const QByteArray& payload) override
     {
+        FrameDispatch::FillConstantsList(payload);
         record('[', QByteArray());
         constantsCalls++;
     }
@@ -116,8 +119,6 @@ private:
         kind = k;
         payload = p;
     }
-
-    MeasurementDecoder& m_decoder;
 };
 
 void checkConstantsList(const QByteArray& payload)
@@ -179,7 +180,7 @@ struct Harness
 
         dispatch.calls = 0;
         receiver.ReceiveFrames(input);
-        const QByteArray& rx = receiver.RxBuffer();
+        const QByteArray& rx = receiver.RxBuffer().bytes();
 
         fuzzCheck(dispatch.calls <= 1, "at most one frame per call");
         fuzzCheck(sane(decoder.Phi) && sane(decoder.Theta) && sane(decoder.Psi),
@@ -292,7 +293,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         if (op == 0xFE) {
-            h.receiver.RxBuffer().clear();
+            h.receiver.RxBuffer().discard();
             h.fed.clear();
             continue;
         }

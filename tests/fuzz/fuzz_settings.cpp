@@ -3,7 +3,7 @@
 
 #include "FuzzCheck.h"
 
-#include "app/shell/SettingsFormat.h"
+#include "core/SettingsFormat.h"
 
 #include <QByteArray>
 #include <QList>

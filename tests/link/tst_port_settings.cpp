@@ -1,6 +1,6 @@
-#include "link/Connection.h"
 #include "link/LineSettings.h"
 #include "link/PortNames.h"
+#include "link/RateText.h"
 
 #include <QtTest>
 
@@ -69,18 +69,18 @@ private slots:
 
     void rateTexts()
     {
-        QCOMPARE(Connection::RateMilliseconds("33ms"), 33);
-        QCOMPARE(Connection::RateMilliseconds("1000ms"), 1000);
-        QCOMPARE(Connection::RateMilliseconds("0ms"), 0);
-        QCOMPARE(Connection::RateMilliseconds("65535"), 65535);
-        QCOMPARE(Connection::RateMilliseconds("2.5ms"), 2);
-        QCOMPARE(Connection::RateMilliseconds("3.5ms"), 4);
-        QCOMPARE(Connection::RateMilliseconds(""), -1);
-        QCOMPARE(Connection::RateMilliseconds("1000m"), -1);
-        QCOMPARE(Connection::RateMilliseconds("abc"), -1);
-        QCOMPARE(Connection::RateMilliseconds("-5ms"), -1);
-        QCOMPARE(Connection::RateMilliseconds("65536ms"), -1);
-        QCOMPARE(Connection::RateMilliseconds("nanms"), -1);
+        QCOMPARE(RateMilliseconds("33ms"), 33);
+        QCOMPARE(RateMilliseconds("1000ms"), 1000);
+        QCOMPARE(RateMilliseconds("0ms"), 0);
+        QCOMPARE(RateMilliseconds("65535"), 65535);
+        QCOMPARE(RateMilliseconds("2.5ms"), 2);
+        QCOMPARE(RateMilliseconds("3.5ms"), 4);
+        QCOMPARE(RateMilliseconds(""), -1);
+        QCOMPARE(RateMilliseconds("1000m"), -1);
+        QCOMPARE(RateMilliseconds("abc"), -1);
+        QCOMPARE(RateMilliseconds("-5ms"), -1);
+        QCOMPARE(RateMilliseconds("65536ms"), -1);
+        QCOMPARE(RateMilliseconds("nanms"), -1);
     }
 };
 

@@ -18,7 +18,10 @@ public:
     void DecodeFrameG(const QByteArray& p) override { record("G", p); }
     void DecodeFrameR(const QByteArray& p) override { record("R", p); }
     void DecodeFrameC(const QByteArray& p) override { record("C", p); }
-    void FillConstantsList() override { calls.append(QStringLiteral("constants")); }
+    void FillConstantsList(const QByteArray&) override
+    {
+        calls.append(QStringLiteral("constants"));
+    }
 
     QStringList calls;
     // When set, every decoder call throws after recording (a failing drawing).

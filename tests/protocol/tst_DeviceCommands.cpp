@@ -2,7 +2,7 @@
 
 #include "protocol/FrameReceiver.h"
 #include "protocol/ReceiveTick.h"
-#include "support/FakeLink.h"
+#include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
 #include "RecordingHandler.h"
@@ -62,7 +62,7 @@ void TestDeviceCommands::eachButtonSendsItsByte()
     MemoryLogger log;
     FakeLink link(log);
     link.port.setPortOpen(true);
-    QByteArray rxBuffer;
+    ReceiveBuffer rxBuffer;
     DeviceCommands commands(link, rxBuffer);
     command(commands);
     QCOMPARE(link.port.written, bytes);
@@ -79,7 +79,7 @@ void TestDeviceCommands::closedPortLogsOnce()
     QFETCH(Command, command);
     MemoryLogger log;
     FakeLink link(log);
-    QByteArray rxBuffer;
+    ReceiveBuffer rxBuffer;
     DeviceCommands commands(link, rxBuffer);
     command(commands);
     QVERIFY(link.port.written.isEmpty());
@@ -90,7 +90,7 @@ void TestDeviceCommands::requestFrame()
 {
     MemoryLogger log;
     FakeLink link(log);
-    QByteArray rxBuffer;
+    ReceiveBuffer rxBuffer;
     DeviceCommands commands(link, rxBuffer);
 
     // Closed port: nothing sent and, unlike the buttons, nothing logged.
@@ -123,7 +123,7 @@ void TestDeviceCommands::startStopTrameKeepsReceivingDuringThePause()
     // During the pause a whole G frame arrives, then half an F frame.
     QTimer::singleShot(100, [&] { link.port.feed(hex("47 01 00 00 80 3F 46 12 00 00")); });
     QByteArray heldBeforeTheEnd;
-    QTimer::singleShot(350, [&] { heldBeforeTheEnd = receiver.RxBuffer(); });
+    QTimer::singleShot(350, [&] { heldBeforeTheEnd = receiver.RxBuffer().bytes(); });
 
     commands.StartStopTrame();
     ticks.stop();
@@ -139,9 +139,10 @@ void TestDeviceCommands::startStopTrameWithClosedPort()
 {
     MemoryLogger log;
     FakeLink link(log);
-    QByteArray rxBuffer = hex("78 46 00");
+    ReceiveBuffer rxBuffer;
+    rxBuffer.append(hex("78 46 00"));
     QByteArray heldDuringThePause;
-    QTimer::singleShot(100, [&] { heldDuringThePause = rxBuffer; });
+    QTimer::singleShot(100, [&] { heldDuringThePause = rxBuffer.bytes(); });
     DeviceCommands commands(link, rxBuffer);
     commands.StartStopTrame();
     QCOMPARE(heldDuringThePause, hex("78 46 00"));
@@ -155,13 +156,13 @@ void TestDeviceCommands::receiveTick()
     FakeLink link(log);
     RecordingHandler handler;
     FrameReceiver receiver(handler);
-    receiver.RxBuffer() = hex("46");
+    receiver.RxBuffer().append(hex("46"));
 
     // Closed port: the input stays unread and the buffer untouched.
     link.port.feed(hex("00 52 00"));
     ReceiveTick(link.port, receiver);
     QVERIFY(handler.calls.isEmpty());
-    QCOMPARE(receiver.RxBuffer(), hex("46"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
 
     link.port.setPortOpen(true);
     ReceiveTick(link.port, receiver);
@@ -183,7 +184,7 @@ void TestDeviceCommands::receiveTickSwallowsFailures()
     link.port.feed(hex("46 00 47 00"));
     ReceiveTick(link.port, receiver);
     // The failing frame has left the buffer; the next tick goes on with the next one.
-    QCOMPARE(receiver.RxBuffer(), hex("47 00"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("47 00"));
     ReceiveTick(link.port, receiver);
     QCOMPARE(handler.calls, (QStringList{"F:", "G:"}));
     QVERIFY(receiver.RxBuffer().isEmpty());

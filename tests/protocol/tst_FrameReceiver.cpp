@@ -70,7 +70,7 @@ void TestFrameReceiver::cutsEachKind()
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(input);
     QCOMPARE(handler.calls, calls);
-    QCOMPARE(receiver.RxBuffer(), rest);
+    QCOMPARE(receiver.RxBuffer().bytes(), rest);
     QCOMPARE(receiver.ConstantsPayload(), constantsPayload);
 }
 
@@ -80,7 +80,7 @@ void TestFrameReceiver::oneFramePerCall()
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(hex("2A 48 65 6C 6C 6F 23 46 01 00 00 80 3F 52 00"));
     QCOMPARE(handler.calls, QStringList{"text:Hello"});
-    QCOMPARE(receiver.RxBuffer(), hex("46 01 00 00 80 3F 52 00"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46 01 00 00 80 3F 52 00"));
 
     // The next frames are handled without new input, one per call.
     receiver.ReceiveFrames({});
@@ -124,7 +124,7 @@ void TestFrameReceiver::incompleteFramesWait()
     receiver.ReceiveFrames(head);
     receiver.ReceiveFrames({});
     QVERIFY(handler.calls.isEmpty());
-    QCOMPARE(receiver.RxBuffer(), head);
+    QCOMPARE(receiver.RxBuffer().bytes(), head);
 
     receiver.ReceiveFrames(tail);
     QCOMPARE(handler.calls, QStringList{call});
@@ -149,16 +149,16 @@ void TestFrameReceiver::emptyFrames()
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(hex("46 00 5B 00 00 00 00 2A 23 99"));
     QCOMPARE(handler.calls, QStringList{"F:"});
-    QCOMPARE(receiver.RxBuffer(), hex("5B 00 00 00 00 2A 23 99"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("5B 00 00 00 00 2A 23 99"));
 
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls, (QStringList{"F:", "constants"}));
     QVERIFY(receiver.ConstantsPayload().isEmpty());
-    QCOMPARE(receiver.RxBuffer(), hex("2A 23 99"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("2A 23 99"));
 
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls, (QStringList{"F:", "constants", "text:"}));
-    QCOMPARE(receiver.RxBuffer(), hex("99"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("99"));
 }
 
 void TestFrameReceiver::textFrameSwallowsLaterFrames()
@@ -170,7 +170,7 @@ void TestFrameReceiver::textFrameSwallowsLaterFrames()
     QVERIFY(handler.calls.isEmpty());
     receiver.ReceiveFrames(hex("23 46 00"));
     QCOMPARE(handler.calls, QStringList{"text:" + QString::fromLatin1(hex("41 46 00 46 00"))});
-    QCOMPARE(receiver.RxBuffer(), hex("46 00"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46 00"));
 }
 
 void TestFrameReceiver::unknownFirstByteBlocks()
@@ -185,7 +185,7 @@ void TestFrameReceiver::unknownFirstByteBlocks()
     QCOMPARE(receiver.RxBuffer().size(), 14);
 
     // Emptying the buffer (as the stream toggle does) lets frames through again.
-    receiver.RxBuffer().clear();
+    receiver.RxBuffer().discard();
     receiver.ReceiveFrames(hex("46 00"));
     QCOMPARE(handler.calls, QStringList{"F:"});
 }
@@ -259,7 +259,7 @@ void TestFrameReceiver::constantsFrameAtTheBound()
     receiver.ReceiveFrames(hex("5B 80 FF 7F 48") + QByteArray(1048568, '\0') + hex("46"));
     QCOMPARE(handler.calls, QStringList{"constants"});
     QCOMPARE(receiver.ConstantsPayload().size(), 1048568);
-    QCOMPARE(receiver.RxBuffer(), hex("46"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
 }
 
 void TestFrameReceiver::fractionalConstantsCount()
@@ -270,14 +270,14 @@ void TestFrameReceiver::fractionalConstantsCount()
     receiver.ReceiveFrames(hex("5B 00 00 20 40 00 00 80 3F 00 00 00 3F 11 22 46 00"));
     QCOMPARE(handler.calls, QStringList{"constants"});
     QCOMPARE(receiver.ConstantsPayload(), hex("00 00 80 3F 00 00 00 3F 11 22"));
-    QCOMPARE(receiver.RxBuffer(), hex("46 00"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46 00"));
 
     // 0.1 constants: 0.4 bytes, cut down to none.
-    receiver.RxBuffer().clear();
+    receiver.RxBuffer().discard();
     receiver.ReceiveFrames(hex("5B CD CC CC 3D 46 00"));
     QCOMPARE(handler.calls, (QStringList{"constants", "constants"}));
     QVERIFY(receiver.ConstantsPayload().isEmpty());
-    QCOMPARE(receiver.RxBuffer(), hex("46 00"));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46 00"));
 }
 
 QTEST_GUILESS_MAIN(TestFrameReceiver)

@@ -1,3 +1,4 @@
+#include "protocol/FrameDispatch.h"
 #include "protocol/MeasurementDecoder.h"
 
 #include "protocol/FrameHandler.h"
@@ -47,22 +48,6 @@ public:
     bool zeroPsi = false;
 };
 
-// Hands frames from the receiver to the decoder, as the window does.
-class DecoderHandler : public FrameHandler
-{
-public:
-    explicit DecoderHandler(MeasurementDecoder& decoder) : m_decoder(decoder) {}
-    void ShowDeviceMessage(const QByteArray& m) override { m_decoder.ShowDeviceMessage(m); }
-    void DecodeFrameF(const QByteArray& p) override { m_decoder.DecodeFrameF(p); }
-    void DecodeFrameG(const QByteArray& p) override { m_decoder.DecodeFrameG(p); }
-    void DecodeFrameR(const QByteArray& p) override { m_decoder.DecodeFrameR(p); }
-    void DecodeFrameC(const QByteArray& p) override { m_decoder.DecodeFrameC(p); }
-    void FillConstantsList() override {}
-
-private:
-    MeasurementDecoder& m_decoder;
-};
-
 } // namespace
 
 class TestMeasurementDecoder : public QObject
@@ -98,7 +83,7 @@ void TestMeasurementDecoder::frameFThroughTheReceiver()
     QFETCH(QByteArray, frame);
     RecordingView view;
     MeasurementDecoder decoder(view, QLatin1Char('.'));
-    DecoderHandler handler(decoder);
+    FrameDispatch handler(decoder);
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(frame);
 
@@ -267,7 +252,7 @@ void TestMeasurementDecoder::textFrameMessage()
 {
     RecordingView view;
     MeasurementDecoder decoder(view, QLatin1Char('.'));
-    DecoderHandler handler(decoder);
+    FrameDispatch handler(decoder);
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(hex("2A 48 65 6C 6C 6F 23"));
     receiver.ReceiveFrames(hex("2A E9 74 E9 23"));

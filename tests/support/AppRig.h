@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/Form1.h"
+#include "app/MessageLog.h"
 #include "app/SkyvaneApp.h"
-#include "app/shell/MessageLog.h"
 
 #include <QDir>
 #include <QFile>

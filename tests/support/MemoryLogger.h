@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/Logger.h"
+#include "core/Logger.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "app/shell/SettingsFile.h"
+#include "core/SettingsFile.h"
 
-#include "app/shell/Logger.h"
-#include "app/shell/SettingsFormat.h"
+#include "core/Logger.h"
+#include "core/SettingsFormat.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "constants/ConstantsPanel.h"
+#include "app/ConstantsPanel.h"
 
-#include "support/FakeLink.h"
+#include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
 #include <QLineEdit>
@@ -48,7 +48,7 @@ struct Fixture
     MemoryLogger log;
     FakeLink link{log};
     QByteArray payload;
-    ConstantsPanel panel{L, Text7, Command7, link, log, payload};
+    ConstantsPanel panel{L, Text7, Command7, link, log};
 };
 
 QStringList lines(const QListWidget* list)
@@ -83,12 +83,12 @@ void TestConstantsPanel::fillFromPayload()
 {
     Fixture f;
     f.payload = hex("00 00 80 3F 00 00 00 3F 00 00 00 C0");
-    f.panel.FillConstantsList();
+    f.panel.FillConstantsList(f.payload);
     QCOMPARE(lines(f.L), (QStringList{"K[0]\t1", "K[1]\t0,5", "K[2]\t-2"}));
 
     // Each fill replaces the list; a count of 0 leaves it empty.
     f.payload.clear();
-    f.panel.FillConstantsList();
+    f.panel.FillConstantsList(f.payload);
     QCOMPARE(f.L->count(), 0);
 }
 
@@ -101,7 +101,7 @@ void TestConstantsPanel::requestWaitsForTheReply()
     QTimer::singleShot(100, [&] {
         emptiedBeforeTheReply = f.L->count() == 0;
         f.payload = hex("00 00 80 3F");
-        f.panel.FillConstantsList();
+        f.panel.FillConstantsList(f.payload);
     });
     f.panel.RequestConstants();
     QCOMPARE(f.link.port.written, hex("5B"));
@@ -169,7 +169,7 @@ void TestConstantsPanel::typeAndEnterSends()
     f.clickLine(0);
     QTimer::singleShot(100, [&] {
         f.payload = hex("00 00 60 40");
-        f.panel.FillConstantsList();
+        f.panel.FillConstantsList(f.payload);
     });
 
     f.Text7->selectAll();

@@ -1,9 +1,9 @@
-#include "constants/ConstantsPanel.h"
+#include "app/ConstantsPanel.h"
 
-#include "app/shell/Pause.h"
 #include "constants/ConstantUpdateCommand.h"
 #include "constants/ConstantValueParser.h"
 #include "constants/ConstantsList.h"
+#include "core/Pause.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,9 +29,8 @@ int tagIndex(const QString& tag)
 } // namespace
 
 ConstantsPanel::ConstantsPanel(QListWidget* L, QLineEdit* Text7, QPushButton* Command7, Link& link,
-                               Logger& log, const QByteArray& constantsPayload, QObject* parent)
-    : QObject(parent), m_list(L), m_text7(Text7), m_command7(Command7), m_link(link), m_log(log),
-      m_constantsPayload(constantsPayload)
+                               Logger& log, QObject* parent)
+    : QObject(parent), m_list(L), m_text7(Text7), m_command7(Command7), m_link(link), m_log(log)
 {
     // A new selection (mouse, keyboard or program) and a click on the selected line both take
     // it. The current-row signal would come before a mouse press has selected the line.
@@ -50,8 +49,9 @@ void ConstantsPanel::RequestConstants()
     PauseMs(800);
 }
 
-void ConstantsPanel::FillConstantsList()
+void ConstantsPanel::FillConstantsList(const QByteArray& payload)
 {
+    m_constantsPayload = payload;
     m_list->clear();
     m_list->addItems(ConstantsListLines(m_constantsPayload));
 }

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "link/Link.h"
-
 #include <QObject>
 
-class Logger;
+class PortLink;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -31,19 +29,19 @@ struct ConnectionControls
     WindowTimer* Timer13 = nullptr;
 };
 
-// Owns the port: opening and closing it, the stored connection choices, the status shown on
-// the window, the "No Data" watchdog and automatic reconnection.
-class Connection : public QObject, public Link
+// The connection frame of the window over the port link: the stored connection choices, the
+// status shown on the window, the "No Data" watchdog and automatic reconnection.
+class ConnectionPanel : public QObject
 {
     Q_OBJECT
 public:
-    Connection(const ConnectionControls& controls, SerialControl& port, Logger& log,
-               SettingsStore& settings, QByteArray& rxBuffer, QObject* parent = nullptr);
+    ConnectionPanel(const ConnectionControls& controls, PortLink& link, SettingsStore& settings,
+                    QObject* parent = nullptr);
 
+    // Opens the port chosen in Combo1 at the speed of Combo2; the receive timer runs while it
+    // is open. A name that is no port unchecks "Automatic Connection".
     void OpenPort();
     void ClosePort();
-    void SendCommand(const QByteArray& bytes) override;
-    SerialControl& M() override { return m_port; }
 
     // Event handlers, connected to their controls and timers by the constructor.
     void Combo1_Click();
@@ -58,21 +56,16 @@ public:
     void Timer11_Timer();
     void Timer13_Timer();
 
-    // The rate text as milliseconds: "ms" removed, a whole number 0..65535 (a fraction is
-    // rounded half to even); -1 when the text is no such number.
-    static int RateMilliseconds(const QString& text);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void onLinkLost(const QString& device, const QString& description);
+    void onLinkLost();
     void showPortState(bool open);
+    bool portOpen() const;
 
     ConnectionControls m_c;
-    SerialControl& m_port;
-    Logger& m_log;
+    PortLink& m_link;
     SettingsStore& m_settings;
-    QByteArray& m_rxBuffer;
     int m_shownState = -1;
 };

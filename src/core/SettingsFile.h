@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/Logger.h"
+#include "core/Logger.h"
 #include "link/Link.h"
 
 #include <QByteArray>
@@ -18,15 +18,17 @@ class ConstantsPanel : public QObject
 {
     Q_OBJECT
 public:
-    // constantsPayload is the frame receiver's ConstantsPayload, read at each fill.
     ConstantsPanel(QListWidget* L, QLineEdit* Text7, QPushButton* Command7, Link& link, Logger& log,
-                   const QByteArray& constantsPayload, QObject* parent = nullptr);
+                   QObject* parent = nullptr);
+
+    // The payload of the last constants frame shown (4 bytes per constant).
+    const QByteArray& constantsPayload() const { return m_constantsPayload; }
 
 public slots:
     // Empties the list, sends "[" and waits 800 ms while events (and replies) are handled.
     void RequestConstants();
-    // Rebuilds the list from the constants payload.
-    void FillConstantsList();
+    // Rebuilds the list from a constants frame's payload.
+    void FillConstantsList(const QByteArray& payload);
     // Takes the selected line into Text7 (index into its tag, value with a decimal comma).
     void L_Click();
     // Focus to Text7 with its whole text selected.
@@ -46,5 +48,5 @@ private:
     QPushButton* m_command7;
     Link& m_link;
     Logger& m_log;
-    const QByteArray& m_constantsPayload;
+    QByteArray m_constantsPayload;
 };

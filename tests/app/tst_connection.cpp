@@ -1,6 +1,7 @@
-#include "app/shell/SettingsFile.h"
-#include "app/shell/WindowTimer.h"
-#include "link/Connection.h"
+#include "app/ConnectionPanel.h"
+#include "core/SettingsFile.h"
+#include "core/WindowTimer.h"
+#include "link/PortLink.h"
 #include "protocol/Floats.h"
 #include "protocol/MeasurementDecoder.h"
 #include "support/AppRig.h"
@@ -36,7 +37,8 @@ struct Wired
         form().Combo1->setEditText(pty.slavePath());
     }
     Form1& form() { return rig.form(); }
-    Connection& link() { return rig.app->connection(); }
+    ConnectionPanel& panel() { return rig.app->connection(); }
+    PortLink& link() { return rig.app->link(); }
     QStringList log() { return rig.logLines(); }
     QByteArray received(int waitMs = 100)
     {
@@ -63,7 +65,7 @@ private slots:
     {
         Wired w;
         w.form().Command2->click();
-        QVERIFY(w.rig.app->connection().M().PortOpen());
+        QVERIFY(w.rig.app->link().M().PortOpen());
         QVERIFY(w.form().Timer2->Enabled());
         QVERIFY(w.log().last().endsWith(" : Port " + w.pty.slavePath() + " opened."));
         QTRY_COMPARE_WITH_TIMEOUT(w.form().Text4->text(), QString("Connected"), 1000);
@@ -133,17 +135,17 @@ private slots:
         Wired w;
         w.form().Check4->setChecked(true);
         w.form().Check7->setChecked(false);
-        w.link().Timer13_Timer();
+        w.panel().Timer13_Timer();
         QVERIFY(!w.link().M().PortOpen());
         w.form().Check7->setChecked(true);
         w.form().Check4->setChecked(false);
-        w.link().Timer13_Timer();
+        w.panel().Timer13_Timer();
         QVERIFY(!w.link().M().PortOpen());
         w.form().Check4->setChecked(true);
-        w.link().Timer13_Timer();
+        w.panel().Timer13_Timer();
         QVERIFY(w.link().M().PortOpen());
         const int lines = w.log().size();
-        w.link().Timer13_Timer();
+        w.panel().Timer13_Timer();
         QCOMPARE(w.log().size(), lines);
     }
 

@@ -1,4 +1,4 @@
-#include "app/shell/DateTimeStamp.h"
+#include "core/DateTimeStamp.h"
 
 QString DateTimeStamp(const QDateTime& when)
 {

@@ -1,5 +1,5 @@
-#include "app/shell/Pause.h"
-#include "app/shell/WindowTimer.h"
+#include "core/Pause.h"
+#include "core/WindowTimer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

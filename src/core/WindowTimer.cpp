@@ -1,4 +1,4 @@
-#include "app/shell/WindowTimer.h"
+#include "core/WindowTimer.h"
 
 WindowTimer::WindowTimer(const QString& name, int interval, bool enabled, QObject* parent)
     : QObject(parent), m_interval(interval), m_enabled(enabled)

@@ -1,4 +1,4 @@
-#include "app/shell/SettingsFormat.h"
+#include "core/SettingsFormat.h"
 
 namespace {
 

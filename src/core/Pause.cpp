@@ -1,4 +1,4 @@
-#include "app/shell/Pause.h"
+#include "core/Pause.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "app/shell/MessageLog.h"
+#include "app/MessageLog.h"
 
-#include "app/shell/DateTimeStamp.h"
+#include "core/DateTimeStamp.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>

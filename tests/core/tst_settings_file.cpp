@@ -1,5 +1,5 @@
-#include "app/shell/SettingsFile.h"
-#include "app/shell/SettingsFormat.h"
+#include "core/SettingsFile.h"
+#include "core/SettingsFormat.h"
 #include "support/MemoryLogger.h"
 
 #include <QDir>

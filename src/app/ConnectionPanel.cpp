@@ -1,0 +1,188 @@
+#include "app/ConnectionPanel.h"
+
+#include "core/SettingsStore.h"
+#include "core/WindowTimer.h"
+#include "link/PortLink.h"
+#include "link/RateText.h"
+#include "link/ReceiveBuffer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+const QString kGreen = QStringLiteral("#00FF00");
+const QString kRed = QStringLiteral("#FF0000");
+
+void setBackground(QWidget* w, const QString& colour)
+{
+    if (!w)
+        return;
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, QColor(colour));
+    pal.setColor(QPalette::Button, QColor(colour));
+    pal.setColor(QPalette::Window, QColor(colour));
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+} // namespace
+
+ConnectionPanel::ConnectionPanel(const ConnectionControls& controls, PortLink& link,
+                                 SettingsStore& settings, QObject* parent)
+    : QObject(parent), m_c(controls), m_link(link), m_settings(settings)
+{
+    if (m_c.Combo1)
+        connect(m_c.Combo1, &QComboBox::activated, this, &ConnectionPanel::Combo1_Click);
+    if (m_c.Combo2)
+        connect(m_c.Combo2, &QComboBox::activated, this, &ConnectionPanel::Combo2_Click);
+    if (m_c.Combo3) {
+        connect(m_c.Combo3, &QComboBox::activated, this, &ConnectionPanel::Combo3_Change);
+        connect(m_c.Combo3, &QComboBox::editTextChanged, this, &ConnectionPanel::Combo3_Change);
+    }
+    if (m_c.Check4) {
+        connect(m_c.Check4, &QCheckBox::toggled, this, &ConnectionPanel::Check4_Click);
+        m_c.Check4->installEventFilter(this);
+    }
+    if (m_c.Check7)
+        connect(m_c.Check7, &QCheckBox::toggled, this, &ConnectionPanel::Check7_Click);
+    if (m_c.Command2)
+        connect(m_c.Command2, &QPushButton::clicked, this, &ConnectionPanel::Command2_Click);
+    if (m_c.Command3)
+        connect(m_c.Command3, &QPushButton::clicked, this, &ConnectionPanel::Command3_Click);
+    if (m_c.Timer1)
+        connect(m_c.Timer1, &WindowTimer::Timer, this, &ConnectionPanel::Timer1_Timer);
+    if (m_c.Timer11)
+        connect(m_c.Timer11, &WindowTimer::Timer, this, &ConnectionPanel::Timer11_Timer);
+    if (m_c.Timer13)
+        connect(m_c.Timer13, &WindowTimer::Timer, this, &ConnectionPanel::Timer13_Timer);
+    connect(&m_link, &PortLink::lost, this, &ConnectionPanel::onLinkLost);
+}
+
+bool ConnectionPanel::portOpen() const
+{
+    return m_link.M().PortOpen();
+}
+
+void ConnectionPanel::OpenPort()
+{
+    if (m_c.Timer2)
+        m_c.Timer2->setEnabled(false);
+    if (m_link.OpenPort(m_c.Combo1->currentText(), m_c.Combo2->currentText())) {
+        if (m_c.Timer2)
+            m_c.Timer2->setEnabled(true);
+        return;
+    }
+    if (m_link.lastError().kind == PortError::InvalidPortNumber && m_c.Check4)
+        m_c.Check4->setChecked(false);
+}
+
+void ConnectionPanel::ClosePort()
+{
+    if (m_c.Timer2 && portOpen())
+        m_c.Timer2->setEnabled(false);
+    m_link.ClosePort();
+}
+
+void ConnectionPanel::Combo1_Click()
+{
+    m_settings.WriteSetting(QStringLiteral("ComPort"), m_c.Combo1->currentText());
+}
+
+void ConnectionPanel::Combo2_Click()
+{
+    m_settings.WriteSetting(QStringLiteral("ComSpeed"), m_c.Combo2->currentText());
+}
+
+void ConnectionPanel::Combo3_Change()
+{
+    const QString text = m_c.Combo3->currentText();
+    m_settings.WriteSetting(QStringLiteral("Rate"), text);
+    const int ms = RateMilliseconds(text);
+    // A half-typed or impossible rate keeps the interval in force.
+    if (ms >= 0 && m_c.Timer12)
+        m_c.Timer12->setInterval(ms);
+}
+
+void ConnectionPanel::Check4_Click()
+{
+    m_settings.WriteSetting(QStringLiteral("AutoPortOpen"),
+                            m_c.Check4->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ConnectionPanel::Check4_MouseUp()
+{
+    if (m_c.Check4->isChecked() && !portOpen())
+        OpenPort();
+}
+
+bool ConnectionPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // The box changes its state when it handles the release, after this filter: look at
+    // the state once that is done.
+    if (watched == m_c.Check4 && event->type() == QEvent::MouseButtonRelease)
+        QMetaObject::invokeMethod(this, &ConnectionPanel::Check4_MouseUp, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
+}
+
+void ConnectionPanel::Check7_Click()
+{
+    m_settings.WriteSetting(QStringLiteral("TrameAuto"),
+                            m_c.Check7->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    m_link.RxBuffer().discard();
+}
+
+void ConnectionPanel::Command2_Click()
+{
+    OpenPort();
+    bool ok = false;
+    const int stored = m_settings.ReadSetting(QStringLiteral("AutoPortOpen")).trimmed().toInt(&ok);
+    if (ok && stored == 1 && m_c.Check4)
+        m_c.Check4->setChecked(true);
+}
+
+void ConnectionPanel::Command3_Click()
+{
+    if (m_c.Check4)
+        m_c.Check4->setChecked(false);
+    ClosePort();
+}
+
+void ConnectionPanel::showPortState(bool open)
+{
+    if (m_shownState == int(open))
+        return;
+    m_shownState = int(open);
+    const QString colour = open ? kGreen : kRed;
+    setBackground(m_c.Combo1, colour);
+    setBackground(m_c.Combo2, colour);
+    setBackground(m_c.Combo3, colour);
+    setBackground(m_c.Text4, colour);
+    if (m_c.Text4)
+        m_c.Text4->setText(open ? QStringLiteral("Connected") : QStringLiteral("Disconnected"));
+}
+
+void ConnectionPanel::Timer1_Timer()
+{
+    showPortState(portOpen());
+}
+
+void ConnectionPanel::Timer11_Timer()
+{
+    setBackground(m_c.Text32, kRed);
+    m_c.Text32->setText(QStringLiteral("No Data"));
+}
+
+void ConnectionPanel::Timer13_Timer()
+{
+    if (m_c.Check4 && m_c.Check4->isChecked() && !portOpen() && m_c.Check7 &&
+        m_c.Check7->isChecked())
+        OpenPort();
+}
+
+void ConnectionPanel::onLinkLost()
+{
+    if (m_c.Timer2)
+        m_c.Timer2->setEnabled(false);
+}

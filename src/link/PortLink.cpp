@@ -1,0 +1,63 @@
+#include "link/PortLink.h"
+
+#include "core/Logger.h"
+#include "link/PortNames.h"
+#include "link/ReceiveBuffer.h"
+
+PortLink::PortLink(SerialControl& port, Logger& log, ReceiveBuffer& rxBuffer, QObject* parent)
+    : QObject(parent), m_port(port), m_log(log), m_rxBuffer(rxBuffer)
+{
+    connect(&m_port, &SerialControl::linkLost, this, &PortLink::onLinkLost);
+}
+
+bool PortLink::OpenPort(const QString& name, const QString& speed)
+{
+    m_name = name;
+    try {
+        if (m_port.PortOpen())
+            m_port.setPortOpen(false);
+        if (name.startsWith(QLatin1Char('/'))) {
+            m_port.setDevicePath(name);
+        } else {
+            const PortNameResult number = ComNumberOfName(name);
+            if (!number.ok)
+                throw PortError{PortError::Other, number.error};
+            m_port.setCommPort(number.number);
+        }
+        m_port.setSettings(speed + QStringLiteral(",n,8,1"));
+        m_port.setPortOpen(true);
+        m_lastError = PortError{};
+        m_log.AddLog(QStringLiteral("Port ") + name + QStringLiteral(" opened."));
+        m_rxBuffer.discard();
+        return true;
+    } catch (const PortError& error) {
+        m_lastError = error;
+        m_log.AddLog(error.description);
+        return false;
+    }
+}
+
+void PortLink::ClosePort()
+{
+    if (m_port.PortOpen())
+        m_port.setPortOpen(false);
+    m_log.AddLog(QStringLiteral("COM Port closed."));
+    m_rxBuffer.discard();
+}
+
+void PortLink::SendCommand(const QByteArray& bytes)
+{
+    if (!m_port.PortOpen()) {
+        m_log.AddLog(QStringLiteral("Send failed because the COM port is closed."));
+        return;
+    }
+    if (!bytes.isEmpty())
+        m_port.Output(bytes);
+}
+
+void PortLink::onLinkLost(const QString& device, const QString& description)
+{
+    m_log.AddLog(
+        QStringLiteral("Link to %1 (%2) lost: %3. Port closed.").arg(m_name, device, description));
+    emit lost();
+}

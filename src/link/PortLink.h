@@ -1,0 +1,46 @@
+#pragma once
+
+#include "link/Link.h"
+#include "link/SerialControl.h"
+
+#include <QObject>
+
+class Logger;
+class ReceiveBuffer;
+
+// The one serial link of the program: opens and closes the port, sends commands (a closed
+// port gets one log line and nothing is sent), maps the port's failures to log lines, and
+// reports a lost link. Windows and command-line tools drive it alike.
+class PortLink : public QObject, public Link
+{
+    Q_OBJECT
+public:
+    PortLink(SerialControl& port, Logger& log, ReceiveBuffer& rxBuffer, QObject* parent = nullptr);
+
+    // Opens the port named by a COM name or a device path ("/dev/pts/3") at the speed
+    // ("115200"), closing it first when open. Logs "Port NAME opened." or the failure and
+    // returns false; the failure is kept in lastError().
+    bool OpenPort(const QString& name, const QString& speed);
+    // Closes the port when open and logs "COM Port closed.".
+    void ClosePort();
+    void SendCommand(const QByteArray& bytes) override;
+    SerialControl& M() override { return m_port; }
+
+    ReceiveBuffer& RxBuffer() { return m_rxBuffer; }
+    const PortError& lastError() const { return m_lastError; }
+    // The name given to the last OpenPort.
+    QString portName() const { return m_name; }
+
+signals:
+    // The open port failed under the program; the log line is written and the port is closed.
+    void lost();
+
+private:
+    void onLinkLost(const QString& device, const QString& description);
+
+    SerialControl& m_port;
+    Logger& m_log;
+    ReceiveBuffer& m_rxBuffer;
+    PortError m_lastError;
+    QString m_name;
+};
