@@ -54,6 +54,7 @@ FieldWindow::FieldWindow(MeasurementStream& stream, QWidget* parent)
     m_coverage = valueLabel("coverage", this);
     m_count = valueLabel("count", this);
     m_verdict = valueLabel("verdict", this);
+    m_verdict->setMinimumHeight(m_verdict->fontMetrics().lineSpacing() * 3);
     m_verdict->setWordWrap(true);
     QFont bold = m_verdict->font();
     bold.setBold(true);
@@ -68,7 +69,11 @@ FieldWindow::FieldWindow(MeasurementStream& stream, QWidget* parent)
     form->addRow(QStringLiteral("Widest / narrowest:"), m_extent);
     form->addRow(QStringLiteral("Heading coverage:"), m_coverage);
     form->addRow(QStringLiteral("Points:"), m_count);
-    auto* side = new QVBoxLayout;
+    // A fixed column, so that the wrapped verdict cannot squeeze the figures.
+    auto* panel = new QWidget(this);
+    panel->setFixedWidth(320);
+    auto* side = new QVBoxLayout(panel);
+    side->setContentsMargins(0, 0, 0, 0);
     side->addLayout(form);
     side->addSpacing(8);
     side->addWidget(m_verdict);
@@ -76,7 +81,7 @@ FieldWindow::FieldWindow(MeasurementStream& stream, QWidget* parent)
     side->addWidget(m_clear, 0, Qt::AlignLeft);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(m_plot, 1);
-    layout->addLayout(side);
+    layout->addWidget(panel);
 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(RedrawIntervalMs);
