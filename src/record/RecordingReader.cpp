@@ -60,6 +60,7 @@ RecordingReader::Result RecordingReader::parse(const QByteArray& contents)
                             .arg(QString::fromLatin1(RecordingFormat::timeText(row.microseconds)));
         if (!row.error.isEmpty()) {
             result.error = atLine(number, row.error);
+            result.recording.frames.clear();
             return result;
         }
         previous = row.microseconds;
