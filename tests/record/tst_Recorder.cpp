@@ -179,7 +179,8 @@ private slots:
                                    << "Recording stopped: cannot write /nonexistent-folder/r.csv: "
                                       "No such file or directory";
         QTest::newRow("disk full")
-            << "/dev/full" << "Recording stopped: cannot write /dev/full: No space left on device";
+            << "/dev/full"
+            << "Recording stopped: cannot write /dev/full: No space left on device";
     }
 
     void unwritableFile()

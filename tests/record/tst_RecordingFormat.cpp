@@ -78,19 +78,20 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("time") << QByteArray("0.000000,F,1\n1.5,F,1\n")
                               << "line 3: time \"1.5\" is not seconds with 6 decimals";
-        QTest::newRow("negative time") << QByteArray("-0.000001,F,1\n")
-                                       << "line 2: time \"-0.000001\" is not seconds with 6 decimals";
+        QTest::newRow("negative time")
+            << QByteArray("-0.000001,F,1\n")
+            << "line 2: time \"-0.000001\" is not seconds with 6 decimals";
         QTest::newRow("letter") << QByteArray("0.000000,X,1\n")
                                 << "line 2: frame letter \"X\" is not F, G, R or C";
-        QTest::newRow("no letter") << QByteArray("0.000000\n")
-                                   << "line 2: no frame letter after the time";
+        QTest::newRow("no letter")
+            << QByteArray("0.000000\n") << "line 2: no frame letter after the time";
         QTest::newRow("comma decimal") << QByteArray("0.000000,G,1,2\n0.100000,G,1,2,5\n"
                                                      "0.200000,G,\"1,5\"\n")
                                        << "line 4: value 1 \"\"1\" is not a number";
-        QTest::newRow("empty value") << QByteArray("0.000000,R,1,,3\n")
-                                     << "line 2: value 2 \"\" is not a number";
-        QTest::newRow("text value") << QByteArray("0.000000,R,1,2,abc\n")
-                                    << "line 2: value 3 \"abc\" is not a number";
+        QTest::newRow("empty value")
+            << QByteArray("0.000000,R,1,,3\n") << "line 2: value 2 \"\" is not a number";
+        QTest::newRow("text value")
+            << QByteArray("0.000000,R,1,2,abc\n") << "line 2: value 3 \"abc\" is not a number";
         QTest::newRow("space") << QByteArray("0.000000,R, 1\n")
                                << "line 2: value 1 \" 1\" is not a number";
         QTest::newRow("range") << QByteArray("0.000000,F,1e39\n")
@@ -142,8 +143,8 @@ private slots:
         QFETCH(QByteArray, tail);
         const QByteArray text = "# Skyvane recording started 2026-12-07T15:05:30, port /dev/pts/3, "
                                 "9600 baud, polling 2 ms\r\n" +
-                                headerRow() + "\r\n0.000000,G,1,2\n0.033000,C,1,2,3,4,5,6,7,-8.5\n" +
-                                tail;
+                                headerRow() +
+                                "\r\n0.000000,G,1,2\n0.033000,C,1,2,3,4,5,6,7,-8.5\n" + tail;
         const auto result = RecordingReader::parse(text);
         QVERIFY2(result.ok(), qPrintable(result.error));
         QCOMPARE(result.recording.description,

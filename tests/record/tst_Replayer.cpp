@@ -37,8 +37,9 @@ private slots:
     {
         m_played.clear();
         m_replayer = std::make_unique<Replayer>();
-        m_replayer->setOutput(
-            [this](char kind, const QByteArray& payload) { m_played.append({kind, payload}); });
+        m_replayer->setOutput([this](char kind, const QByteArray& payload) {
+            m_played.append({kind, payload});
+        });
     }
 
     void framesInOrderWithTheirBytes()
