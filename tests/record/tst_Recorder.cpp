@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -169,6 +172,30 @@ private slots:
         const auto frames = RecordingReader::read(path).recording.frames;
         QVERIFY(frames[2].microseconds - frames[1].microseconds >= 300000);
         QVERIFY(recorder.isRecording());
+    }
+
+    // A writer killed in the middle of a recording leaves only whole, valid lines.
+    void killedWriter()
+    {
+        const QString path = m_dir.filePath("killed.csv");
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            Recorder recorder([](const QString&) {});
+            recorder.start(path, SomeInfo);
+            for (int i = 0; i < 5000; ++i)
+                recorder.add(measurement('F', numbered(18, float(i))));
+            raise(SIGKILL);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        const auto result = RecordingReader::read(path);
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        const qsizetype written = result.recording.frames.size();
+        QVERIFY2(written > 100 && written < 5000, qPrintable(QString::number(written)));
+        QCOMPARE(result.recording.frames.last().measurement.values,
+                 numbered(18, float(written - 1)));
     }
 
     void unwritableFile_data()
