@@ -86,10 +86,15 @@ void Recorder::flush()
 {
     if (!isRecording() || m_pending.isEmpty())
         return;
-    const qint64 written = m_file.write(m_pending);
-    if (written != m_pending.size()) {
-        fail(m_file.errorString());
-        return;
+    // A short write (a disk filling up) says nothing about why; the write of the rest does.
+    qsizetype done = 0;
+    while (done < m_pending.size()) {
+        const qint64 written = m_file.write(m_pending.constData() + done, m_pending.size() - done);
+        if (written <= 0) {
+            fail(m_file.errorString());
+            return;
+        }
+        done += written;
     }
     m_pending.clear();
 }

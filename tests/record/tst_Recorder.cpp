@@ -2,6 +2,7 @@
 #include "record/RecordingReader.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <limits>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -196,6 +198,39 @@ private slots:
         QVERIFY2(written > 100 && written < 5000, qPrintable(QString::number(written)));
         QCOMPARE(result.recording.frames.last().measurement.values,
                  numbered(18, float(written - 1)));
+    }
+
+    // The disk fills in the middle of a recording (here: a file size limit): one message, the
+    // recording ends, the program goes on, and the file reads back up to its last whole line.
+    void fileFillsUp()
+    {
+        const QString path = m_dir.filePath("full.csv");
+        const QString expected = "Recording stopped: cannot write " + path + ": File too large";
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{3000, 3000};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            Recorder recorder(report());
+            recorder.start(path, SomeInfo);
+            for (int i = 0; i < 2000; ++i)
+                recorder.add(measurement('F', numbered(18, float(i))));
+            recorder.stop();
+            const bool ok =
+                !recorder.isRecording() && m_messages.size() == 2 && m_messages[1] == expected;
+            if (!ok)
+                std::fprintf(stderr, "%s\n", qPrintable(m_messages.join(" | ")));
+            _exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(QFileInfo(path).size(), 3000);
+        const auto result = RecordingReader::read(path);
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QVERIFY(result.recording.frames.size() > 3);
     }
 
     void unwritableFile_data()
