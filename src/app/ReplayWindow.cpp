@@ -2,6 +2,7 @@
 
 #include "record/Replayer.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -61,6 +62,12 @@ QString ReplayWindow::timeText(qint64 microseconds)
         .arg(tenths / 600)
         .arg(tenths / 10 % 60, 2, 10, QLatin1Char('0'))
         .arg(tenths % 10);
+}
+
+void ReplayWindow::closeEvent(QCloseEvent* event)
+{
+    m_replayer.pause();
+    QWidget::closeEvent(event);
 }
 
 void ReplayWindow::showRecording()

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QCloseEvent;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -19,6 +20,10 @@ public:
 
     // "1:05.3" for 65.3 s (tenths cut, not rounded).
     static QString timeText(qint64 microseconds);
+
+protected:
+    // Closing the window pauses the replay.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void showRecording();

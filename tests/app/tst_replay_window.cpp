@@ -69,6 +69,11 @@ private slots:
         slider->setValue(1500);
         QCOMPARE(replayer.position(), 1500000);
         QCOMPARE(time->text(), "0:01.5 / 0:01.9");
+
+        QTest::mouseClick(play, Qt::LeftButton);
+        QVERIFY(replayer.isPlaying());
+        window.close();
+        QVERIFY(!replayer.isPlaying());
     }
 
     void timeTexts()
