@@ -56,8 +56,8 @@ private slots:
     void everyBitPattern()
     {
         QList<float> values;
-        for (std::uint32_t bits = 0; bits < 0xFFFFFF00u; bits += 0x00FEDCBAu)
-            values.append(fromBits(bits));
+        for (std::uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 0x000FEDCBu)
+            values.append(fromBits(std::uint32_t(bits)));
         values.append({fromBits(1), fromBits(0x007FFFFF), fromBits(0x80000001),
                        std::numeric_limits<float>::max(), std::numeric_limits<float>::lowest()});
         for (qsizetype i = 0; i < values.size(); i += 200) {
