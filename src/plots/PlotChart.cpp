@@ -1,0 +1,104 @@
+#include "plots/PlotChart.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QPen>
+#include <QValueAxis>
+
+namespace {
+
+// Fixed room for the value labels, so the stacked charts' time axes line up.
+constexpr int kLeftRoom = 86;
+constexpr int kRightRoom = 14;
+constexpr int kTopRoom = 8;
+constexpr int kBottomRoom = 28;
+
+} // namespace
+
+PlotChart::PlotChart(const QString& axisTitle, QWidget* parent)
+    : m_view(new QChartView(parent)), m_chart(new QChart), m_time(new QValueAxis),
+      m_value(new QValueAxis)
+{
+    m_chart->legend()->hide();
+    m_chart->setMargins(QMargins(2, 2, 2, 2));
+    m_chart->setBackgroundRoundness(0);
+    m_chart->setAnimationOptions(QChart::NoAnimation);
+    m_time->setLabelFormat(QStringLiteral("%.0f s"));
+    m_time->setRange(-10, 0);
+    m_time->setTickType(QValueAxis::TicksDynamic);
+    m_time->setTickAnchor(0);
+    m_time->setTickInterval(1);
+    m_value->setTitleText(axisTitle);
+    m_value->setLabelFormat(QStringLiteral("%.4g"));
+    m_value->setTickType(QValueAxis::TicksDynamic);
+    m_value->setTickAnchor(0);
+    setValueRange({-1, 1, 0.5});
+    m_chart->addAxis(m_time, Qt::AlignBottom);
+    m_chart->addAxis(m_value, Qt::AlignLeft);
+    m_view->setChart(m_chart);
+    m_view->setMinimumHeight(120);
+    QObject::connect(m_chart, &QChart::geometryChanged, m_chart, [this] { placePlotArea(); });
+}
+
+void PlotChart::placePlotArea()
+{
+    const QRectF g = m_chart->geometry();
+    m_chart->setPlotArea(QRectF(kLeftRoom, kTopRoom, qMax(10.0, g.width() - kLeftRoom - kRightRoom),
+                                qMax(10.0, g.height() - kTopRoom - kBottomRoom)));
+}
+
+void PlotChart::addChannel(int channel, const QString& name, const QColor& colour)
+{
+    m_lines[channel] = Lines{name, colour, {}, 0};
+}
+
+void PlotChart::setSpan(double seconds)
+{
+    m_time->setRange(-seconds, 0);
+    m_time->setTickInterval(seconds <= 10 ? 1 : seconds <= 30 ? 5 : 20);
+}
+
+void PlotChart::setSegments(int channel, const QList<PlotHistory::Segment>& segments)
+{
+    Lines& lines = m_lines.at(channel);
+    while (qsizetype(lines.series.size()) < segments.size()) {
+        auto* s = new QLineSeries;
+        s->setName(lines.name);
+        QPen pen(lines.colour);
+        pen.setWidthF(1.5);
+        s->setPen(pen);
+        m_chart->addSeries(s);
+        s->attachAxis(m_time);
+        s->attachAxis(m_value);
+        lines.series.push_back(s);
+    }
+    for (qsizetype k = 0; k < segments.size(); ++k)
+        lines.series[k]->replace(segments[k]);
+    // Spare series from an earlier draw are emptied, not removed, to be used again.
+    for (qsizetype k = segments.size(); k < lines.used; ++k)
+        lines.series[k]->clear();
+    lines.used = segments.size();
+}
+
+void PlotChart::setValueRange(const AxisRange& range)
+{
+    if (range.low == m_range.low && range.high == m_range.high && range.step == m_range.step)
+        return;
+    m_range = range;
+    m_value->setRange(range.low, range.high);
+    m_value->setTickInterval(range.step);
+}
+
+int PlotChart::plotWidth() const
+{
+    return qMax(1, int(m_chart->plotArea().width()));
+}
+
+double PlotChart::timeAt(const QPoint& viewportPos) const
+{
+    const QPointF chartPos = m_chart->mapFromScene(m_view->mapToScene(viewportPos));
+    const QRectF area = m_chart->plotArea();
+    const double share = (chartPos.x() - area.left()) / area.width();
+    return m_time->min() + share * (m_time->max() - m_time->min());
+}
