@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QLineSeries;
@@ -23,6 +24,9 @@ class PlotChart
 {
 public:
     PlotChart(const QString& axisTitle, QWidget* parent);
+    ~PlotChart();
+    PlotChart(const PlotChart&) = delete;
+    PlotChart& operator=(const PlotChart&) = delete;
 
     QChartView* view() const { return m_view; }
     QChart* chart() const { return m_chart; }
@@ -33,6 +37,8 @@ public:
     void setSegments(int channel, const QList<PlotHistory::Segment>& segments);
     // Sets the value axis only when the range differs, since that relays out the labels.
     void setValueRange(const AxisRange& range);
+    // CPU seconds the view spent painting since the last call.
+    double takePaintSeconds();
     // Width of the plot area in pixels: the number of buckets worth drawing.
     int plotWidth() const;
     // The time (seconds relative to the right edge) under a point of the view's viewport.
@@ -48,10 +54,11 @@ private:
     };
     void placePlotArea();
 
+    double m_paintSeconds = 0; // before m_view, which refers to it
     QChartView* m_view;
     QChart* m_chart;
     QValueAxis* m_time;
-    QValueAxis* m_value;
+    QCategoryAxis* m_value;
     std::map<int, Lines> m_lines;
     AxisRange m_range{0, 0, 0};
 };

@@ -108,6 +108,12 @@ void PlotHistory::addFrame(double t, std::span<const float> values)
         else
             m_intervals[m_nextInterval] = interval;
         m_nextInterval = (m_nextInterval + 1) % kIntervalsKept;
+        // The median of recent intervals, this one included (the first intervals are all
+        // there is to go by): steady against the odd late or doubled frame.
+        std::vector<float> sorted = m_intervals;
+        auto mid = sorted.begin() + sorted.size() / 2;
+        std::nth_element(sorted.begin(), mid, sorted.end());
+        m_typicalInterval = *mid;
     }
     if (tickOf(t) > kRebaseTick)
         rebase(t);
@@ -127,14 +133,6 @@ void PlotHistory::addFrame(double t, std::span<const float> values)
     m_lastFrame = t;
     ++m_frames;
     trim(now);
-
-    // The median of recent intervals: steady against the odd late or doubled frame.
-    if (!m_intervals.empty()) {
-        std::vector<float> sorted = m_intervals;
-        auto mid = sorted.begin() + sorted.size() / 2;
-        std::nth_element(sorted.begin(), mid, sorted.end());
-        m_typicalInterval = *mid;
-    }
 }
 
 QList<PlotHistory::Segment> PlotHistory::visible(int channel, double end, double span,
@@ -206,8 +204,10 @@ float PlotHistory::valueNear(int channel, double t) const
     const Ring& r = m_rings[channel];
     if (r.count == 0)
         return none;
-    const qsizetype i = r.lowerBound(tickOf(t));
     const qint32 tick = tickOf(t);
+    const qsizetype i = r.lowerBound(tick);
+    if (i < r.count && r.at(i).tick == tick && !std::isnan(r.at(i).value))
+        return r.at(i).value;
     const bool hasAfter = i < r.count;
     const bool hasBefore = i > 0;
     // Inside a gap: the marker sits right after the last point before it.

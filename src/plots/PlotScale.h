@@ -1,8 +1,8 @@
 #pragma once
 
 // A vertical axis range that holds every value from low to high with a little room, ends on
-// whole steps, and has 1, 2 or 5 times a power of ten as its step, so labels stay readable
-// and the range changes only when the data leaves it.
+// whole steps, and has 1, 2 or 5 times a power of ten as its step (at most six of them), so labels
+// stay readable and the range changes only when the data leaves it.
 struct AxisRange
 {
     double low;

@@ -2,6 +2,7 @@
 
 #include "plots/PlotChart.h"
 #include "plots/PlotScale.h"
+#include "plots/ThreadCpu.h"
 #include "protocol/MeasurementStream.h"
 
 #include <QChartView>
@@ -29,6 +30,12 @@ constexpr int kGroups = 3;
 constexpr int kShortestRedrawMs = 16;
 // With no frames coming the curves still move left now and then, so a stall shows as a gap.
 constexpr int kIdleTickMs = 250;
+// Share of one core that drawing may take on average (what the paints cost on top is not all
+// seen by the thread's clock): a redraw that cost 1 ms of CPU is followed by the next no
+// sooner than 1 ms / share later. The curves move less often on a slow
+// machine, but following the stream never takes the machine over.
+constexpr double kDrawShare = 0.01;
+constexpr double kLongestRedrawWait = 0.5;
 
 struct SpanChoice
 {
@@ -99,7 +106,6 @@ PlotsWindow::PlotsWindow(MeasurementStream& stream, QWidget* parent)
     resize(1100, 760);
 
     m_redrawTimer.setSingleShot(true);
-    m_redrawTimer.setInterval(kShortestRedrawMs);
     connect(&m_redrawTimer, &QTimer::timeout, this, &PlotsWindow::redraw);
     m_idleTimer.setInterval(kIdleTickMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &PlotsWindow::onIdleTick);
@@ -152,7 +158,7 @@ QWidget* PlotsWindow::buildChoices()
                 for (int k = 0; k < kPlotChannelCount; ++k)
                     any = any || (int(plotChannels()[k].group) == g && m_checks[k]->isChecked());
                 m_charts[g]->view()->setVisible(any);
-                scheduleRedraw();
+                scheduleRedraw(true);
             });
             m_checks[c] = check;
             // The long group goes in two columns.
@@ -194,10 +200,17 @@ void PlotsWindow::take(const Measurement& m)
         scheduleRedraw();
 }
 
-void PlotsWindow::scheduleRedraw()
+void PlotsWindow::scheduleRedraw(bool soon)
 {
-    if (isVisible() && !m_redrawTimer.isActive())
-        m_redrawTimer.start();
+    if (!isVisible())
+        return;
+    int delayMs = m_refreshMs;
+    if (!soon) {
+        const double wait = m_earliestRedraw - m_elapsed.nsecsElapsed() / 1e9;
+        delayMs = qMax(delayMs, int(std::ceil(wait * 1000)));
+    }
+    if (!m_redrawTimer.isActive() || m_redrawTimer.remainingTime() > delayMs)
+        m_redrawTimer.start(delayMs);
 }
 
 void PlotsWindow::showEvent(QShowEvent* event)
@@ -205,9 +218,10 @@ void PlotsWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     const qreal refresh = screen() ? screen()->refreshRate() : 60.0;
     const int frameMs = refresh > 1 ? int(std::ceil(1000.0 / refresh)) : kShortestRedrawMs;
-    m_redrawTimer.setInterval(qMax(kShortestRedrawMs, frameMs));
+    m_refreshMs = qMax(kShortestRedrawMs, frameMs);
+    m_layoutDraws = 2;
     m_idleTimer.start();
-    scheduleRedraw();
+    scheduleRedraw(true);
 }
 
 void PlotsWindow::hideEvent(QHideEvent* event)
@@ -235,7 +249,7 @@ void PlotsWindow::setPaused(bool paused)
         m_frozen.reset();
         m_pause->setText(QStringLiteral("Pause"));
     }
-    scheduleRedraw();
+    scheduleRedraw(true);
 }
 
 void PlotsWindow::setSpan(double seconds)
@@ -243,16 +257,22 @@ void PlotsWindow::setSpan(double seconds)
     m_span = seconds;
     for (auto& chart : m_charts)
         chart->setSpan(seconds);
-    scheduleRedraw();
+    scheduleRedraw(true);
 }
 
 void PlotsWindow::redraw()
 {
+    const double cpuStart = threadCpuSeconds();
+    // Paints since the last redraw belong to it.
+    double paints = 0;
+    for (auto& chart : m_charts)
+        paints += chart->takePaintSeconds();
     const PlotHistory& history = shownHistory();
     const double end = shownEnd();
     for (int g = 0; g < kGroups; ++g) {
         PlotChart& chart = *m_charts[g];
-        const int buckets = chart.plotWidth();
+        // Two-pixel buckets: at most one point per pixel, the lows and highs still there.
+        const int buckets = qMax(1, chart.plotWidth() / 2);
         double low = std::numeric_limits<double>::infinity();
         double high = -low;
         for (int c = 0; c < kPlotChannelCount; ++c) {
@@ -276,6 +296,15 @@ void PlotsWindow::redraw()
     m_lastRedraw = now();
     ++m_redraws;
     updateReadout();
+
+    const double cost = threadCpuSeconds() - cpuStart + paints;
+    // The first draws after showing also lay the charts out and load fonts: not the pace.
+    if (m_layoutDraws > 0)
+        --m_layoutDraws;
+    else
+        m_drawCost = m_drawCost == 0 ? cost : 0.8 * m_drawCost + 0.2 * cost;
+    m_earliestRedraw =
+        m_elapsed.nsecsElapsed() / 1e9 + std::min(m_drawCost / kDrawShare, kLongestRedrawWait);
 }
 
 bool PlotsWindow::eventFilter(QObject* watched, QEvent* event)

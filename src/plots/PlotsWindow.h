@@ -45,7 +45,9 @@ protected:
 
 private:
     void take(const Measurement& m);
-    void scheduleRedraw();
+    // Soon: a change the user made, answered at the next screen refresh; otherwise new data,
+    // drawn no sooner than the drawing budget allows.
+    void scheduleRedraw(bool soon = false);
     void redraw();
     void onIdleTick();
     void setPaused(bool paused);
@@ -68,7 +70,13 @@ private:
     QElapsedTimer m_elapsed;
     QTimer m_redrawTimer;
     QTimer m_idleTimer;
+    int m_refreshMs = 16;
     double m_lastRedraw = -1e300;
+    // Smoothed CPU seconds of one redraw with its paints, and the earliest time (on
+    // m_elapsed) the next data redraw may start.
+    double m_drawCost = 0;
+    double m_earliestRedraw = 0;
+    int m_layoutDraws = 0;
     qint64 m_redraws = 0;
 
     std::array<std::unique_ptr<PlotChart>, 3> m_charts;
