@@ -24,8 +24,10 @@ constexpr int kBottomRoom = 28;
 class TimedChartView : public QChartView
 {
 public:
-    TimedChartView(QWidget* parent, double& paintSeconds)
-        : QChartView(parent), m_paintSeconds(paintSeconds)
+    // Given its chart at construction: a view made without one makes a default chart that
+    // setChart() would release, not delete.
+    TimedChartView(QChart* chart, QWidget* parent, double& paintSeconds)
+        : QChartView(chart, parent), m_paintSeconds(paintSeconds)
     {}
 
 protected:
@@ -43,7 +45,7 @@ private:
 } // namespace
 
 PlotChart::PlotChart(const QString& axisTitle, QWidget* parent)
-    : m_view(new TimedChartView(parent, m_paintSeconds)), m_chart(new QChart),
+    : m_chart(new QChart), m_view(new TimedChartView(m_chart, parent, m_paintSeconds)),
       m_time(new QValueAxis), m_value(new QCategoryAxis)
 {
     m_chart->legend()->hide();
@@ -60,7 +62,6 @@ PlotChart::PlotChart(const QString& axisTitle, QWidget* parent)
     setValueRange({-1, 1, 0.5});
     m_chart->addAxis(m_time, Qt::AlignBottom);
     m_chart->addAxis(m_value, Qt::AlignLeft);
-    m_view->setChart(m_chart);
     m_view->setMinimumHeight(120);
     QObject::connect(m_chart, &QChart::geometryChanged, m_chart, [this] { placePlotArea(); });
 }

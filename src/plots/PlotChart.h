@@ -54,9 +54,10 @@ private:
     };
     void placePlotArea();
 
-    double m_paintSeconds = 0; // before m_view, which refers to it
-    QChartView* m_view;
+    // In this order: the view refers to both.
+    double m_paintSeconds = 0;
     QChart* m_chart;
+    QChartView* m_view;
     QValueAxis* m_time;
     QCategoryAxis* m_value;
     std::map<int, Lines> m_lines;
