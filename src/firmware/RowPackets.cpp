@@ -1,5 +1,6 @@
 #include "firmware/RowPackets.h"
 
+#include <algorithm>
 #include <cmath>
 
 int CompleteRowCount(double endIndex)
@@ -9,15 +10,23 @@ int CompleteRowCount(double endIndex)
     return static_cast<int>(std::floor((endIndex - (RowWords - 2)) / RowWords)) + 1;
 }
 
+int RowCount(double endIndex, int lastIndex)
+{
+    const int complete = CompleteRowCount(endIndex);
+    if (endIndex < lastIndex)
+        return complete;
+    return std::max(complete, lastIndex / RowWords + 1);
+}
+
 bool RowIsSent(int rowStart, double lowestAddress)
 {
     return rowStart + RowWords - 1 >= lowestAddress;
 }
 
-std::vector<int> RowsToSend(double lowestAddress, double endIndex)
+std::vector<int> RowsToSend(double lowestAddress, double endIndex, int lastIndex)
 {
     std::vector<int> rows;
-    const int count = CompleteRowCount(endIndex);
+    const int count = RowCount(endIndex, lastIndex);
     for (int row = 0; row < count; ++row) {
         if (RowIsSent(row * RowWords, lowestAddress))
             rows.push_back(row * RowWords);
