@@ -350,7 +350,8 @@ void TestFaultMatrix::bootloaderStates()
     if (cell.flashWritten)
         QCOMPARE(s.flashContent(), WrittenFlash());
     else
-        QVERIFY2(log.contains(Failed), qPrintable(log.join(" | ")));
+        // A download that did not write the flash never starts the half-written application.
+        QVERIFY2(log.contains(NotStarted), qPrintable(log.join(" | ")));
 }
 
 void TestFaultMatrix::finish(FaultSession& s, const Cell& cell)
