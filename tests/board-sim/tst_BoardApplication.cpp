@@ -1,4 +1,5 @@
-#include "SimBoard.h"
+#include "support/BoardProcess.h"
+#include "support/Bytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,7 +30,8 @@ QByteArray writeCommand(int index, float value)
 } // namespace
 
 #define START_BOARD(name, ...)                                                                     \
-    SimBoard name(QStringList{__VA_ARGS__});                                                       \
+    BoardProcess name(QStringList{__VA_ARGS__},                                                    \
+                      BoardProcess::OpenPort | BoardProcess::ShowErrors);                          \
     QVERIFY2(name.error().isEmpty(), qPrintable(name.error()))
 
 class TestBoardApplication : public QObject
@@ -233,7 +235,7 @@ private slots:
         QFETCH(QByteArray, sent);
         QFETCH(int, size);
         QFETCH(QByteArray, head);
-        SimBoard board(arguments);
+        BoardProcess board(arguments, BoardProcess::OpenPort | BoardProcess::ShowErrors);
         QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
         const QByteArray answer = board.ask(sent, std::max(size, 1), 300);
         QCOMPARE(answer.size(), size);
@@ -278,7 +280,7 @@ private slots:
     void helpAndBadOptions()
     {
         QProcess help;
-        help.start(SimBoard::program(), {"--help"});
+        help.start(BoardProcess::program(), {"--help"});
         QVERIFY(help.waitForFinished(5000));
         QCOMPARE(help.exitCode(), 0);
         const QByteArray text = help.readAllStandardOutput();
@@ -307,7 +309,7 @@ private slots:
             QVERIFY2(text.contains(option), option);
 
         QProcess bad;
-        bad.start(SimBoard::program(), {"--frame", "X"});
+        bad.start(BoardProcess::program(), {"--frame", "X"});
         QVERIFY(bad.waitForFinished(5000));
         QCOMPARE(bad.exitCode(), 2);
         QCOMPARE(bad.readAllStandardOutput(), QByteArray());
