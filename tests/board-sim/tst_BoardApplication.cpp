@@ -1,5 +1,5 @@
-#include "support/BoardProcess.h"
 #include "support/Bytes.h"
+#include "support/StartBoard.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,11 +28,6 @@ QByteArray writeCommand(int index, float value)
 }
 
 } // namespace
-
-#define START_BOARD(name, ...)                                                                     \
-    BoardProcess name(QStringList{__VA_ARGS__},                                                    \
-                      BoardProcess::OpenPort | BoardProcess::ShowErrors);                          \
-    QVERIFY2(name.error().isEmpty(), qPrintable(name.error()))
 
 class TestBoardApplication : public QObject
 {

@@ -1,5 +1,5 @@
-#include "support/BoardProcess.h"
 #include "support/Bytes.h"
+#include "support/StartBoard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,11 +35,6 @@ QByteArray flashLine(const char* address, const QByteArray& data)
 }
 
 } // namespace
-
-#define START_BOARD(name, ...)                                                                     \
-    BoardProcess name(QStringList{__VA_ARGS__},                                                    \
-                      BoardProcess::OpenPort | BoardProcess::ShowErrors);                          \
-    QVERIFY2(name.error().isEmpty(), qPrintable(name.error()))
 
 class TestBoardBootloader : public QObject
 {
