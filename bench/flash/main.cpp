@@ -72,7 +72,7 @@ QByteArray FirmwareText(int instructions)
             data.append(k % 4 == 3 ? '\0' : char((k * 31 + k / 977) & 0xFF));
         text += HexRecord(0, at & 0xFFFF, data);
     }
-    return text + ":00000001FF\r\n";
+    return text + HexEnd();
 }
 
 // The bootloader side of the program wired to one port, as the window wires it.

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 // Wire bytes written as hex text in tests and benchmarks: hex("46 00 80 3F").
 inline QByteArray hex(const char* text)
@@ -34,4 +35,19 @@ inline QByteArray floatBytes(float value)
     for (int shift = 0; shift < 32; shift += 8)
         out.append(static_cast<char>((bits >> shift) & 0xFF));
     return out;
+}
+
+// The floats one after another, as in a frame's payload.
+inline QByteArray floatsBytes(const std::vector<float>& values)
+{
+    QByteArray out;
+    for (float v : values)
+        out += floatBytes(v);
+    return out;
+}
+
+// A frame as the board sends it: its letter, the number of floats, the floats ("F", 18, ...).
+inline QByteArray countedFrame(char kind, const std::vector<float>& values)
+{
+    return QByteArray(1, kind) + char(values.size()) + floatsBytes(values);
 }
