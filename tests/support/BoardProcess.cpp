@@ -1,8 +1,6 @@
 #include "support/BoardProcess.h"
 
 #include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -118,17 +116,6 @@ QByteArray BoardProcess::ask(const QByteArray& bytes, qsizetype count, int timeo
 {
     write(bytes);
     return read(count, timeoutMs);
-}
-
-bool BoardProcess::waitForEnd(int timeoutMs)
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        QEventLoop loop;
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-        QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return m_process.state() == QProcess::NotRunning;
 }
 
 int BoardProcess::waitForExit(int timeoutMs)

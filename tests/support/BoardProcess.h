@@ -52,8 +52,6 @@ public:
     // True once a read has met the end of the link (EOF or EIO).
     bool linkEnded() const { return m_ended; }
 
-    // Waits with events running (a nested event loop) for the board to end on its own.
-    bool waitForEnd(int timeoutMs);
     // Waits for the board to end on its own; the exit code, or -1 when it did not end
     // normally within the time.
     int waitForExit(int timeoutMs = 3000);
