@@ -2,8 +2,8 @@
 
 #include "common/ProcStat.h"
 #include "common/ProgramRun.h"
-#include "common/VirtualBoard.h"
 #include "core/Pause.h"
+#include "support/BoardProcess.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -14,8 +14,9 @@ CpuShare MeasureProgramCpu(const CpuShareSetup& setup)
     CpuShare result;
     QTemporaryDir scratch;
     const QString record = scratch.filePath(QStringLiteral("received.bin"));
-    VirtualBoard board;
-    if (!board.start(setup.boardSim, {QStringLiteral("--record"), record})) {
+    BoardProcess board;
+    if (!board.start({QStringLiteral("--record"), record}, BoardProcess::NoOption,
+                     setup.boardSim)) {
         result.error = board.error();
         return result;
     }

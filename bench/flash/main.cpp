@@ -5,7 +5,6 @@
 //  (c) loading and checking a 1 MB HEX file.
 
 #include "common/Figures.h"
-#include "common/VirtualBoard.h"
 #include "core/Logger.h"
 #include "core/WindowTimer.h"
 #include "firmware/FirmwareImage.h"
@@ -13,6 +12,7 @@
 #include "firmware/FlashProgress.h"
 #include "firmware/RowPackets.h"
 #include "link/QtSerialControl.h"
+#include "support/BoardProcess.h"
 #include "support/HexLines.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
@@ -72,7 +72,7 @@ QByteArray FirmwareText(int instructions)
             data.append(k % 4 == 3 ? '\0' : char((k * 31 + k / 977) & 0xFF));
         text += HexRecord(0, at & 0xFFFF, data);
     }
-    return text + ":00000001FF\r\n";
+    return text + HexEnd();
 }
 
 // The bootloader side of the program wired to one port, as the window wires it.
@@ -104,8 +104,8 @@ double CpuSeconds()
 
 bool RowTiming(const QString& boardSim, const FirmwareImage& image)
 {
-    VirtualBoard board;
-    if (!board.start(boardSim, {})) {
+    BoardProcess board;
+    if (!board.start({}, BoardProcess::NoOption, boardSim)) {
         std::printf("(a) %s\n", qPrintable(board.error()));
         return false;
     }
@@ -134,8 +134,9 @@ bool RowTiming(const QString& boardSim, const FirmwareImage& image)
 bool DownloadAtBaud(const QString& boardSim, int baud, const QString& firmwarePath,
                     const FirmwareImage& image)
 {
-    VirtualBoard board;
-    if (!board.start(boardSim, {QStringLiteral("--baud"), QString::number(baud)})) {
+    BoardProcess board;
+    if (!board.start({QStringLiteral("--baud"), QString::number(baud)}, BoardProcess::NoOption,
+                     boardSim)) {
         std::printf("(b) %s\n", qPrintable(board.error()));
         return false;
     }
@@ -219,8 +220,9 @@ private:
 // of the line costs by itself.
 bool BareRows(const QString& boardSim, int baud, const FirmwareImage& image)
 {
-    VirtualBoard board;
-    if (!board.start(boardSim, {QStringLiteral("--baud"), QString::number(baud)})) {
+    BoardProcess board;
+    if (!board.start({QStringLiteral("--baud"), QString::number(baud)}, BoardProcess::NoOption,
+                     boardSim)) {
         std::printf("(b) %s\n", qPrintable(board.error()));
         return false;
     }

@@ -17,6 +17,7 @@
 #include "display/PictureBox.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
+#include "support/Bytes.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -56,10 +57,7 @@ QByteArray frameF(const Angles& a)
     f[13] = a.hx;
     f[14] = a.hy;
     f[15] = a.hz;
-    QByteArray bytes("F\x12", 2);
-    for (float v : f)
-        bytes.append(reinterpret_cast<const char*>(&v), 4);
-    return bytes;
+    return countedFrame('F', f);
 }
 
 double msSince(const QElapsedTimer& clock, qint64 startNs)

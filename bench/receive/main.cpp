@@ -10,6 +10,7 @@
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/MeasurementView.h"
+#include "support/Bytes.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -35,19 +36,6 @@ public:
     long long seen = 0;
     double sink = 0;
 };
-
-QByteArray floats(const std::vector<float>& values)
-{
-    QByteArray bytes;
-    for (float v : values)
-        bytes.append(reinterpret_cast<const char*>(&v), 4);
-    return bytes;
-}
-
-QByteArray countedFrame(char kind, const std::vector<float>& values)
-{
-    return QByteArray(1, kind) + char(values.size()) + floats(values);
-}
 
 // Five frames of one round: F, G, R, a text frame and C, with values that move from round to
 // round so the number texts are never the same twice in a row.
@@ -76,7 +64,7 @@ std::vector<QByteArray> round(int k)
         countedFrame('G', {phi, theta, psi, 9.81f * hx, 9.81f * hy, 9.5f + hz, 24.5f + hz}),
         countedFrame('R', {phi, theta, psi, hx, hy, hz}),
         QByteArray("*Alignment done#"),
-        QByteArray(1, 'C') + floats({phi, theta, psi, hx, hy, hz, 25.0f, psi * 57.29578f}),
+        QByteArray(1, 'C') + floatsBytes({phi, theta, psi, hx, hy, hz, 25.0f, psi * 57.29578f}),
     };
 }
 

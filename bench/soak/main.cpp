@@ -8,8 +8,8 @@
 #include "common/Figures.h"
 #include "common/ProcStat.h"
 #include "common/ProgramRun.h"
-#include "common/VirtualBoard.h"
 #include "core/Pause.h"
+#include "support/BoardProcess.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -41,8 +41,8 @@ bool soak(const SoakOptions& o)
     // The board records what it hears: one byte per "F" request.
     QTemporaryDir scratch;
     const QString record = scratch.filePath(QStringLiteral("received.bin"));
-    VirtualBoard board;
-    if (!board.start(o.boardSim, {QStringLiteral("--record"), record})) {
+    BoardProcess board;
+    if (!board.start({QStringLiteral("--record"), record}, BoardProcess::NoOption, o.boardSim)) {
         std::printf("%s\n", qPrintable(board.error()));
         return false;
     }
@@ -113,8 +113,8 @@ LeakVerdict leakRun(const QString& program, const QString& boardSim, int seconds
                     const QString& suppressions, const QString& keepLogAs)
 {
     LeakVerdict verdict;
-    VirtualBoard board;
-    if (!board.start(boardSim, {})) {
+    BoardProcess board;
+    if (!board.start({}, BoardProcess::NoOption, boardSim)) {
         verdict.error = board.error();
         return verdict;
     }

@@ -38,8 +38,12 @@ QString ConstantValueText(float x)
     std::string text = x < 0 ? "-" : "";
     if (exponent >= 7 || exponent < -4) {
         text += digits.substr(0, 1);
-        if (digits.size() > 1)
-            text += "," + digits.substr(1);
+        // Appended piece by piece: g++ 12 at -O2 and above warns (-Wrestrict) about
+        // "literal" + std::string&&, wrongly.
+        if (digits.size() > 1) {
+            text += ',';
+            text.append(digits, 1);
+        }
         text += exponent < 0 ? "E-" : "E+";
         const int magnitude = std::abs(exponent);
         if (magnitude < 10)
@@ -53,7 +57,9 @@ QString ConstantValueText(float x)
             text += digits.substr(0, integerDigits) + "," + digits.substr(integerDigits);
         }
     } else {
-        text += "0," + std::string(std::size_t(-exponent - 1), '0') + digits;
+        text += "0,";
+        text.append(std::size_t(-exponent - 1), '0');
+        text += digits;
     }
 
     QString out = QString::fromLatin1(text.data(), qsizetype(text.size()));

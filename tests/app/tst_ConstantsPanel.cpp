@@ -1,5 +1,6 @@
 #include "app/ConstantsPanel.h"
 
+#include "support/Bytes.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
@@ -12,11 +13,6 @@
 #include <QWidget>
 
 namespace {
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
 
 const QString closedPortLine = QStringLiteral("Send failed because the COM port is closed.");
 

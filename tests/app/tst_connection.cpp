@@ -2,9 +2,9 @@
 #include "core/SettingsFile.h"
 #include "core/WindowTimer.h"
 #include "link/PortLink.h"
-#include "protocol/Floats.h"
 #include "protocol/MeasurementDecoder.h"
 #include "support/AppRig.h"
+#include "support/Bytes.h"
 #include "support/Pty.h"
 
 #include <QCheckBox>
@@ -21,11 +21,7 @@ namespace {
 
 QByteArray fFrame(float phi, float hx, float hy, float hz, float step)
 {
-    QByteArray payload;
-    float values[18] = {phi, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, hx, hy, hz, step, 0};
-    for (float v : values)
-        payload += SingleToBytes(v);
-    return QByteArray("F\x12", 2) + payload;
+    return countedFrame('F', {phi, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, hx, hy, hz, step, 0});
 }
 
 // The program connected to a pseudo-terminal whose master side the test plays.

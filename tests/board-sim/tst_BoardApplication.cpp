@@ -1,4 +1,5 @@
-#include "SimBoard.h"
+#include "support/Bytes.h"
+#include "support/StartBoard.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,10 +28,6 @@ QByteArray writeCommand(int index, float value)
 }
 
 } // namespace
-
-#define START_BOARD(name, ...)                                                                     \
-    SimBoard name(QStringList{__VA_ARGS__});                                                       \
-    QVERIFY2(name.error().isEmpty(), qPrintable(name.error()))
 
 class TestBoardApplication : public QObject
 {
@@ -233,7 +230,7 @@ private slots:
         QFETCH(QByteArray, sent);
         QFETCH(int, size);
         QFETCH(QByteArray, head);
-        SimBoard board(arguments);
+        BoardProcess board(arguments, BoardProcess::OpenPort | BoardProcess::ShowErrors);
         QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
         const QByteArray answer = board.ask(sent, std::max(size, 1), 300);
         QCOMPARE(answer.size(), size);
@@ -278,7 +275,7 @@ private slots:
     void helpAndBadOptions()
     {
         QProcess help;
-        help.start(SimBoard::program(), {"--help"});
+        help.start(BoardProcess::program(), {"--help"});
         QVERIFY(help.waitForFinished(5000));
         QCOMPARE(help.exitCode(), 0);
         const QByteArray text = help.readAllStandardOutput();
@@ -307,7 +304,7 @@ private slots:
             QVERIFY2(text.contains(option), option);
 
         QProcess bad;
-        bad.start(SimBoard::program(), {"--frame", "X"});
+        bad.start(BoardProcess::program(), {"--frame", "X"});
         QVERIFY(bad.waitForFinished(5000));
         QCOMPARE(bad.exitCode(), 2);
         QCOMPARE(bad.readAllStandardOutput(), QByteArray());

@@ -1,4 +1,5 @@
-#include "SimBoard.h"
+#include "support/Bytes.h"
+#include "support/StartBoard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,10 +35,6 @@ QByteArray flashLine(const char* address, const QByteArray& data)
 }
 
 } // namespace
-
-#define START_BOARD(name, ...)                                                                     \
-    SimBoard name(QStringList{__VA_ARGS__});                                                       \
-    QVERIFY2(name.error().isEmpty(), qPrintable(name.error()))
 
 class TestBoardBootloader : public QObject
 {
@@ -122,7 +119,8 @@ private slots:
         QFETCH(QList<QByteArray>, replies);
         QTemporaryDir dir;
         const QString flash = dir.filePath("flash.txt");
-        SimBoard board(arguments + QStringList{"--flash-out", flash});
+        BoardProcess board(arguments + QStringList{"--flash-out", flash},
+                           BoardProcess::OpenPort | BoardProcess::ShowErrors);
         QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
         board.write("G");
         board.write("+E");
@@ -212,7 +210,7 @@ private slots:
         file.write("keep");
         file.close();
         QProcess process;
-        process.start(SimBoard::program(), {"--link", path});
+        process.start(BoardProcess::program(), {"--link", path});
         QVERIFY(process.waitForFinished(5000));
         QVERIFY(process.exitCode() != 0);
         QCOMPARE(readFile(path), QByteArray("keep"));

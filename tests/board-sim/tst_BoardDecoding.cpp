@@ -1,4 +1,5 @@
-#include "SimBoard.h"
+#include "support/BoardProcess.h"
+#include "support/Bytes.h"
 
 #include "protocol/FrameDispatch.h"
 #include "protocol/FrameHandler.h"
@@ -62,7 +63,8 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(int, size);
-        SimBoard board({"--fixed", "12.5,-7.25,200", "--frame", kind});
+        BoardProcess board({"--fixed", "12.5,-7.25,200", "--frame", kind},
+                           BoardProcess::OpenPort | BoardProcess::ShowErrors);
         QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
         const QByteArray stream = board.ask("FF", 2 * size);
         QCOMPARE(stream.size(), 2 * size);
@@ -91,7 +93,8 @@ private slots:
 
     void calibrationCodeShowsPrompt()
     {
-        SimBoard board({"--fixed", "0,0,0", "--step-seconds", "30"});
+        BoardProcess board({"--fixed", "0,0,0", "--step-seconds", "30"},
+                           BoardProcess::OpenPort | BoardProcess::ShowErrors);
         QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
         board.write("6");
         SeenView view;

@@ -1,4 +1,4 @@
-#include "SimBoard.h"
+#include "support/StartBoard.h"
 
 #include <QFile>
 #include <QProcess>
@@ -38,8 +38,7 @@ private slots:
                                                      "0.066000,C,0,0,0,0,0,0,0,0.5\n"
                                                      "0.099000,R\n"
                                                      "0.132000,F,3");
-        SimBoard board({"--replay", path});
-        QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
+        START_BOARD(board, "--replay", path);
 
         const QByteArray first("\x46\x02\x00\x00\x80\x3F\x00\x00\x00\xC0", 10);
         QCOMPARE(board.ask("F", 10), first);
@@ -67,7 +66,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = writeFile(dir, contents);
         QProcess process;
-        process.start(SimBoard::program(), {"--replay", path});
+        process.start(BoardProcess::program(), {"--replay", path});
         QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitCode(), 2);
         const QString expected = error.startsWith("line")

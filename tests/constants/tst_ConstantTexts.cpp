@@ -4,18 +4,11 @@
 #include "constants/ConstantsList.h"
 #include "protocol/Floats.h"
 
+#include "support/Bytes.h"
+
 #include <QTest>
 
 #include <limits>
-
-namespace {
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
-} // namespace
 
 class TestConstantTexts : public QObject
 {

@@ -1,5 +1,6 @@
 #include "constants/ConstantsImport.h"
 
+#include "support/Bytes.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
@@ -8,11 +9,6 @@
 using namespace ConstantsImport;
 
 namespace {
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
 
 // The window's side of an import: a fake port, the log, and a board whose table the read
 // request refreshes from what the test says the board holds after the updates.

@@ -5,7 +5,9 @@
 #include "firmware/FirmwareUpdater.h"
 #include "support/MemoryLogger.h"
 
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 // The firmware download wired as the window wires it, over the link type under test; path
 // names the firmware file the download reads.
@@ -19,6 +21,7 @@ template <class LinkType> struct DownloadRig
     WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
     WindowTimer timer12;
     RecordingProgress progress;
+    QTemporaryDir dir;
     QString path;
     FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, timer2,
                                                    timer12, [this] { return path; }}};
@@ -26,4 +29,14 @@ template <class LinkType> struct DownloadRig
     FlashProgrammer& programmer = updater.programmer;
     FirmwareDownload& download = updater.download;
     WindowTimer& ackTimeout = updater.ackTimeout();
+
+    // Writes the firmware file the download reads.
+    void writeFirmware(const QByteArray& content)
+    {
+        path = dir.filePath(QStringLiteral("fw.kfw"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write the firmware file");
+        file.write(content);
+    }
 };

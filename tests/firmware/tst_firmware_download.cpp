@@ -12,17 +12,6 @@ namespace {
 struct Bench : DownloadRig<ScriptedLink>
 {
     Bench() : DownloadRig(true) {}
-
-    QTemporaryDir dir;
-
-    void writeFirmware(const QByteArray& content)
-    {
-        path = dir.filePath(QStringLiteral("fw.kfw"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write the test file");
-        file.write(content);
-    }
 };
 
 const QString NotStarted = QStringLiteral("Application not started; the download can be repeated.");

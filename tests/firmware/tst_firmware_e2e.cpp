@@ -25,8 +25,6 @@ QByteArray ReadAll(const QString& path)
 struct Bench : DownloadRig<BoardLink>
 {
     Bench() : DownloadRig(false) {}
-
-    QTemporaryDir dir;
     std::unique_ptr<BoardProcess> board;
 
     QString flashOut() const { return dir.filePath(QStringLiteral("flash.txt")); }
@@ -49,15 +47,6 @@ struct Bench : DownloadRig<BoardLink>
         link.port.setDevicePath(board->portPath());
         link.port.setSettings(QStringLiteral("115200,n,8,1"));
         return true;
-    }
-
-    void writeFirmware(const QByteArray& content)
-    {
-        path = dir.filePath(QStringLiteral("board.kfw"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write the firmware file");
-        file.write(content);
     }
 
     bool programmedLogged() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/FrameHandler.h"
+#include "support/Bytes.h"
 
 #include <QStringList>
 
@@ -30,8 +31,7 @@ public:
 private:
     void record(const char* kind, const QByteArray& payload)
     {
-        calls.append(QLatin1String(kind) + QLatin1Char(':') +
-                     QString::fromLatin1(payload.toHex(' ')));
+        calls.append(QLatin1String(kind) + QLatin1Char(':') + hexDump(payload));
         if (throwInDecoder)
             throw std::runtime_error("drawing failed");
     }

@@ -2,6 +2,7 @@
 
 #include "protocol/FrameReceiver.h"
 #include "protocol/ReceiveTick.h"
+#include "support/Bytes.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
@@ -13,11 +14,6 @@
 #include <functional>
 
 namespace {
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
 
 using Command = std::function<void(DeviceCommands&)>;
 

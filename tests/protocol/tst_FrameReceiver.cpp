@@ -2,16 +2,9 @@
 
 #include "RecordingHandler.h"
 
+#include "support/Bytes.h"
+
 #include <QTest>
-
-namespace {
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
-
-} // namespace
 
 class TestFrameReceiver : public QObject
 {
@@ -103,10 +96,10 @@ void TestFrameReceiver::incompleteFramesWait_data()
     QTest::newRow("F alone") << hex("46") << hex("00") << "F:";
     QTest::newRow("F N=18 with 40 bytes")
         << hex("46 12") + QByteArray(40, '\x01') << QByteArray(32, '\x01')
-        << "F:" + QString::fromLatin1(QByteArray(72, '\x01').toHex(' '));
+        << "F:" + hexDump(QByteArray(72, '\x01'));
     QTest::newRow("G one byte short") << hex("47 01 00 00 80") << hex("3F") << "G:00 00 80 3f";
-    QTest::newRow("C with 32 bytes") << hex("43") + QByteArray(31, '\0') << hex("00 00")
-                                     << "C:" + QString::fromLatin1(QByteArray(32, '\0').toHex(' '));
+    QTest::newRow("C with 32 bytes")
+        << hex("43") + QByteArray(31, '\0') << hex("00 00") << "C:" + hexDump(QByteArray(32, '\0'));
     QTest::newRow("constants count half there") << hex("5B 00 00") << hex("00 00") << "constants";
     QTest::newRow("constants values short")
         << hex("5B 00 00 80 3F 00 00 80") << hex("3F") << "constants";
@@ -137,8 +130,7 @@ void TestFrameReceiver::frameCDropsTheRest()
     RecordingHandler handler;
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(hex("43") + QByteArray(32, '\x07') + hex("47 07 00 00"));
-    QCOMPARE(handler.calls,
-             QStringList{"C:" + QString::fromLatin1(QByteArray(32, '\x07').toHex(' '))});
+    QCOMPARE(handler.calls, QStringList{"C:" + hexDump(QByteArray(32, '\x07'))});
     QVERIFY(receiver.RxBuffer().isEmpty());
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls.size(), 1);

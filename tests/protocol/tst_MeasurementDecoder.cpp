@@ -4,14 +4,11 @@
 #include "protocol/FrameHandler.h"
 #include "protocol/FrameReceiver.h"
 
+#include "support/Bytes.h"
+
 #include <QTest>
 
 namespace {
-
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
 
 // Payload of n floats, each zero unless given in floats (float k counted from 1).
 QByteArray payloadOf(int n, const QList<std::pair<int, const char*>>& floats)
