@@ -1,5 +1,7 @@
 #include "core/SettingsFormat.h"
 
+#include <QStringDecoder>
+
 namespace {
 
 QList<QByteArray> splitLines(const QByteArray& content)
@@ -20,6 +22,14 @@ QList<QByteArray> splitLines(const QByteArray& content)
     return lines;
 }
 
+QString decodeField(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString checked = utf8(bytes);
+    Q_UNUSED(checked);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+}
+
 // Reads one field starting at pos; leaves pos after the comma that ends it (or at the end).
 QString readField(const QByteArray& line, qsizetype& pos)
 {
@@ -33,13 +43,13 @@ QString readField(const QByteArray& line, qsizetype& pos)
         pos = end + 1;
         const qsizetype comma = line.indexOf(',', pos);
         pos = comma < 0 ? line.size() : comma + 1;
-        return QString::fromUtf8(field);
+        return decodeField(field);
     }
     const qsizetype comma = line.indexOf(',', pos);
     const qsizetype end = comma < 0 ? line.size() : comma;
     field = line.mid(pos, end - pos).trimmed();
     pos = comma < 0 ? line.size() : comma + 1;
-    return QString::fromUtf8(field);
+    return decodeField(field);
 }
 
 } // namespace
@@ -52,6 +62,7 @@ QList<SettingsEntry> ParseSettings(const QByteArray& content)
             continue;
         qsizetype pos = 0;
         SettingsEntry entry;
+        entry.line = line;
         entry.key = readField(line, pos);
         if (pos < line.size())
             entry.value = readField(line, pos);
@@ -76,8 +87,12 @@ QByteArray fieldText(const QString& text)
 QByteArray FormatSettings(const QList<SettingsEntry>& entries)
 {
     QByteArray out;
-    for (const SettingsEntry& e : entries)
-        out += '"' + fieldText(e.key) + "\",\"" + fieldText(e.value) + "\"\r\n";
+    for (const SettingsEntry& e : entries) {
+        if (!e.line.isEmpty())
+            out += e.line + "\r\n";
+        else
+            out += '"' + fieldText(e.key) + "\",\"" + fieldText(e.value) + "\"\r\n";
+    }
     return out;
 }
 
@@ -97,6 +112,7 @@ void AssignSetting(QList<SettingsEntry>& entries, const QString& key, const QStr
     for (SettingsEntry& e : entries) {
         if (e.key == key) {
             e.value = value;
+            e.line.clear();
             found = true;
         }
     }
