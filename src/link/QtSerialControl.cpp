@@ -2,6 +2,7 @@
 
 #include "link/LineSettings.h"
 #include "link/PortNames.h"
+#include "link/PortOpenFailure.h"
 
 #include <QFileInfo>
 
@@ -64,23 +65,7 @@ void QtSerialControl::setPortOpen(bool open)
     const QSerialPort::SerialPortError error = m_port.error();
     const QString reason = m_port.errorString();
     m_port.clearError();
-    if (error == QSerialPort::DeviceNotFoundError)
-        throw PortError{PortError::InvalidPortNumber,
-                        QStringLiteral("Invalid port number: %1: %2").arg(path, reason)};
-    if (error == QSerialPort::PermissionError) {
-        if (reason.contains(QLatin1String("busy"), Qt::CaseInsensitive) ||
-            reason.contains(QLatin1String("lock"), Qt::CaseInsensitive))
-            throw PortError{
-                PortError::Busy,
-                QStringLiteral("Port %1 is busy (used by another program): %2").arg(path, reason)};
-        throw PortError{PortError::Permission,
-                        QStringLiteral("Cannot open %1: %2. Add your user to the dialout group "
-                                       "(sudo usermod -aG dialout $USER) and log in again.")
-                            .arg(path, reason)};
-    }
-    if (error == QSerialPort::OpenError)
-        throw PortError{PortError::Busy, QStringLiteral("Port %1 is busy: %2").arg(path, reason)};
-    throw PortError{PortError::Other, QStringLiteral("Cannot open %1: %2").arg(path, reason)};
+    throw PortOpenFailure(path, error, reason);
 }
 
 QByteArray QtSerialControl::Input()
@@ -96,7 +81,12 @@ bool QtSerialControl::Output(const QByteArray& bytes)
         return m_port.isOpen();
     const bool ok = m_port.write(bytes) == bytes.size();
     m_port.flush();
-    return ok;
+    if (written && m_port.error() != QSerialPort::WriteError)
+        return true;
+    setWriteError(m_port.errorString());
+    if (m_port.error() == QSerialPort::WriteError)
+        m_port.clearError();
+    return false;
 }
 
 void QtSerialControl::onError(QSerialPort::SerialPortError error)
