@@ -49,6 +49,8 @@ QComboBox* combo(QWidget* parent, const char* name, const char* text, int l, int
     auto* c = place(new QComboBox(parent), name, l, t, w, h);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
+    // Typed text is taken as typed: no completion from the list ("1" must not become "100ms").
+    c->setCompleter(nullptr);
     c->setEditText(QString::fromLatin1(text));
     return c;
 }

@@ -250,6 +250,36 @@ private slots:
         QVERIFY(w.rig.settingsFile().contains("\"AutoPortOpen\",\"1\"\r\n"));
     }
 
+    void typedTextIsTakenAsTyped()
+    {
+        Wired w;
+        // Typed as a user does: into the box that has the focus.
+        w.form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+        w.form().Combo3->setFocus();
+        w.form().Combo3->lineEdit()->clear();
+        QTest::keyClicks(w.form().Combo3, "1");
+        QCOMPARE(w.form().Combo3->currentText(), QString("1"));
+        QVERIFY(w.rig.settingsFile().contains("\"Rate\",\"1\"\r\n"));
+        QCOMPARE(w.form().Timer12->Interval(), 1);
+        QTest::keyClicks(w.form().Combo3, "00");
+        QCOMPARE(w.form().Combo3->currentText(), QString("100"));
+        QVERIFY(w.rig.settingsFile().contains("\"Rate\",\"100\"\r\n"));
+        QTest::keyClicks(w.form().Combo3, "0m");
+        // A half-typed rate is stored but keeps the interval in force.
+        QVERIFY(w.rig.settingsFile().contains("\"Rate\",\"1000m\"\r\n"));
+        QCOMPARE(w.form().Timer12->Interval(), 1000);
+        QTest::keyClicks(w.form().Combo3, "s");
+        QCOMPARE(w.form().Combo3->currentText(), QString("1000ms"));
+
+        w.form().Combo1->setFocus();
+        w.form().Combo1->lineEdit()->clear();
+        QTest::keyClicks(w.form().Combo1, "COM");
+        QCOMPARE(w.form().Combo1->currentText(), QString("COM"));
+        QTest::keyClick(w.form().Combo1, Qt::Key_Return);
+        QCOMPARE(w.form().Combo1->currentText(), QString("COM"));
+    }
+
     void choosingAListEntryStoresIt()
     {
         Wired w;
