@@ -241,6 +241,56 @@ private slots:
         QVERIFY2(used < 0.8, qPrintable(QString::number(used)));
     }
 
+    void lostPortIsRetriedUntilItComesBack()
+    {
+        // An adapter's node that goes when it is pulled and comes back under the same name.
+        QTemporaryDir dir;
+        const QString node = dir.filePath("ttyUSB0");
+        auto pty = std::make_unique<Pty>();
+        QVERIFY(QFile::link(pty->slavePath(), node));
+        AppRig rig;
+        rig.app->Load();
+        Form1& f = rig.form();
+        ConnectionPanel& panel = rig.app->connection();
+        SerialControl& port = rig.app->link().M();
+        f.Combo1->setEditText(node);
+        f.Check7->setChecked(true);
+        f.Check4->setChecked(true);
+        f.Command2->click();
+        QVERIFY(port.PortOpen());
+
+        pty->closeMaster();
+        QTRY_VERIFY_WITH_TIMEOUT(!port.PortOpen(), 1000);
+        QVERIFY(QFile::remove(node));
+        pty.reset();
+        for (int tick = 0; tick < 2; ++tick) {
+            panel.Timer13_Timer();
+            QVERIFY(!port.PortOpen());
+            QVERIFY(f.Check4->isChecked());
+            QVERIFY(rig.logLines().last().contains("Invalid port number"));
+        }
+        QVERIFY(rig.settingsFile().contains("\"AutoPortOpen\",\"1\"\r\n"));
+
+        pty = std::make_unique<Pty>();
+        QVERIFY(QFile::link(pty->slavePath(), node));
+        panel.Timer13_Timer();
+        QVERIFY(port.PortOpen());
+        QVERIFY(rig.logLines().last().endsWith(" : Port " + node + " opened."));
+        // The polling goes on through the new port.
+        QByteArray polls;
+        QTRY_VERIFY_WITH_TIMEOUT((polls += pty->readAvailable()).contains('F'), 1000);
+        pty->write(fFrame(0.25f, 1.0f, 2.0f, 3.0f, 0.0f));
+        QTRY_COMPARE_WITH_TIMEOUT(f.Text3->toPlainText(), QString("Hx : 1\nHy : 2\nHz : 3"), 1000);
+        QCOMPARE(f.Text32->text(), QString("Data OK"));
+
+        // A name the user chose that names no port still ends the automatic connection.
+        f.Combo1->setEditText(dir.filePath("ttyUSB9"));
+        f.Command2->click();
+        QVERIFY(!port.PortOpen());
+        QVERIFY(!f.Check4->isChecked());
+        QVERIFY(rig.settingsFile().contains("\"AutoPortOpen\",\"0\"\r\n"));
+    }
+
     void checkingTheBoxWithTheMouseOpensThePort()
     {
         Wired w;
