@@ -39,6 +39,11 @@ void QtSerialControl::setPortOpen(bool open)
     }
     if (m_port.isOpen())
         return;
+    // The line settings are taken before the port is looked for, so a bad speed is told
+    // first (and does not count as a port that is missing).
+    const LineSettings line = ParseLineSettings(Settings());
+    if (!line.ok)
+        throw PortError{PortError::BadSettings, line.error};
     const QString path = device();
     if (path.isEmpty())
         throw PortError{
@@ -47,10 +52,6 @@ void QtSerialControl::setPortOpen(bool open)
     if (!QFileInfo::exists(path))
         throw PortError{PortError::InvalidPortNumber,
                         QStringLiteral("Invalid port number: %1 does not exist.").arg(path)};
-    const LineSettings line = ParseLineSettings(Settings());
-    if (!line.ok)
-        throw PortError{PortError::BadSettings, line.error};
-
     m_port.setPortName(path);
     m_port.setBaudRate(line.baud);
     m_port.setParity(line.parity);
@@ -79,7 +80,7 @@ bool QtSerialControl::Output(const QByteArray& bytes)
 {
     if (!m_port.isOpen() || bytes.isEmpty())
         return m_port.isOpen();
-    const bool ok = m_port.write(bytes) == bytes.size();
+    const bool written = m_port.write(bytes) == bytes.size();
     m_port.flush();
     if (written && m_port.error() != QSerialPort::WriteError)
         return true;

@@ -119,6 +119,26 @@ private slots:
         QVERIFY(w.log().last().contains("Invalid port number"));
     }
 
+    void badSpeedIsReportedBeforeAMissingPort_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing device") << "/dev/skyvane-no-such-port";
+        QTest::newRow("number outside the table") << "COM200";
+    }
+    void badSpeedIsReportedBeforeAMissingPort()
+    {
+        QFETCH(QString, name);
+        Wired w;
+        w.form().Check4->setChecked(true);
+        w.form().Combo1->setEditText(name);
+        w.form().Combo2->setEditText("fast");
+        w.form().Command2->click();
+        QVERIFY(!w.link().M().PortOpen());
+        QVERIFY(w.log().last().endsWith(" : Invalid port speed \"fast\"."));
+        QVERIFY(w.form().Check4->isChecked());
+        QVERIFY(w.rig.settingsFile().contains("\"AutoPortOpen\",\"1\"\r\n"));
+    }
+
     void portNameWithoutNumberKeepsTheBox()
     {
         Wired w;
