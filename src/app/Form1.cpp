@@ -171,6 +171,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     Timer11 = new WindowTimer(QStringLiteral("Timer11"), 1000, true, this);
     Timer12 = new WindowTimer(QStringLiteral("Timer12"), 33, true, this);
     Timer13 = new WindowTimer(QStringLiteral("Timer13"), 10000, true, this);
+    // The data request keeps its rate and "No Data" comes one second after the last frame.
+    Timer11->setPrecise(true);
+    Timer12->setPrecise(true);
 
     setOuterWidth(12495);
 }

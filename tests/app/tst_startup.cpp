@@ -91,6 +91,12 @@ private slots:
         QCOMPARE(f.Timer11->Interval(), 1000);
         QCOMPARE(f.Timer13->Interval(), 10000);
         QVERIFY(f.Timer13->Enabled());
+        // The data request and the "No Data" watchdog keep their time to the millisecond.
+        QCOMPARE(f.Timer11->timerType(), Qt::PreciseTimer);
+        QCOMPARE(f.Timer12->timerType(), Qt::PreciseTimer);
+        f.Combo3->setEditText("100ms");
+        QCOMPARE(f.Timer12->Interval(), 100);
+        QCOMPARE(f.Timer12->timerType(), Qt::PreciseTimer);
     }
 
     void storedChoicesAreRestored()
