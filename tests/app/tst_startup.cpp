@@ -183,6 +183,8 @@ private slots:
         app.Load();
         QString prompt;
         QString boxText;
+        QMessageBox::Icon boxIcon = QMessageBox::Critical;
+        QList<QAbstractButton*> boxButtons;
         QTimer::singleShot(100, [&] {
             auto* input = QApplication::activeModalWidget();
             QVERIFY(input);
@@ -193,12 +195,16 @@ private slots:
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 QVERIFY(box);
                 boxText = box->text();
+                boxIcon = box->icon();
+                boxButtons = box->buttons();
                 box->accept();
             });
         });
         app.form().Command15->click();
         QCOMPARE(prompt, QString("You need a password to show advanced settings."));
         QCOMPARE(boxText, QString("Wrong password"));
+        QCOMPARE(boxIcon, QMessageBox::NoIcon);
+        QCOMPARE(boxButtons.size(), 1);
         QCOMPARE(app.form().outerWidth(), 12495);
     }
 };
