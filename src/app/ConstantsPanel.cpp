@@ -41,7 +41,9 @@ ConstantsPanel::ConstantsPanel(QListWidget* L, QLineEdit* Text7, QPushButton* Co
     connect(m_list, &QListWidget::itemDoubleClicked, this, &ConstantsPanel::L_DblClick);
     connect(m_text7, &QLineEdit::textChanged, this, &ConstantsPanel::Text7_Change);
     connect(m_command7, &QPushButton::clicked, this, &ConstantsPanel::Command7_Click);
-    // Enter anywhere in the window reaches the window once no control has taken it.
+    // Enter in Text7 is seen before the box handles it; Enter anywhere else reaches the window
+    // once no control has taken it.
+    m_text7->installEventFilter(this);
     m_text7->window()->installEventFilter(this);
 }
 
@@ -92,9 +94,12 @@ bool ConstantsPanel::eventFilter(QObject* watched, QEvent* event)
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
     // The main window has no default-button handling of its own: "Send", once default, takes
-    // Enter while it is in sight (the advanced frame shown). A focused button keeps its key.
+    // Enter in Text7, and anywhere in the window while it is in sight (the advanced frame
+    // shown). A focused button keeps its key.
+    if (!m_command7->isDefault())
+        return false;
     auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
-    if (!m_command7->isDefault() || !commandInSight() || (focused && focused != m_command7))
+    if (watched != m_text7 && (!commandInSight() || (focused && focused != m_command7)))
         return false;
     m_command7->click();
     return true;
