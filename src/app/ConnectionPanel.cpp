@@ -69,17 +69,22 @@ void ConnectionPanel::OpenPort()
 {
     if (m_c.Timer2)
         m_c.Timer2->setEnabled(false);
-    if (m_link.OpenPort(m_c.Combo1->currentText(), m_c.Combo2->currentText())) {
+    const QString name = m_c.Combo1->currentText();
+    if (m_link.OpenPort(name, m_c.Combo2->currentText())) {
+        m_lostPort.clear();
         if (m_c.Timer2)
             m_c.Timer2->setEnabled(true);
         return;
     }
-    if (m_link.lastError().kind == PortError::InvalidPortNumber && m_c.Check4)
+    // A lost port (an adapter pulled out) is missing only until it is plugged in again: the
+    // automatic connection keeps trying it. A name that never opened ends it.
+    if (m_link.lastError().kind == PortError::InvalidPortNumber && m_c.Check4 && name != m_lostPort)
         m_c.Check4->setChecked(false);
 }
 
 void ConnectionPanel::ClosePort()
 {
+    m_lostPort.clear();
     if (m_c.Timer2 && portOpen())
         m_c.Timer2->setEnabled(false);
     m_link.ClosePort();
@@ -183,6 +188,7 @@ void ConnectionPanel::Timer13_Timer()
 
 void ConnectionPanel::onLinkLost()
 {
+    m_lostPort = m_link.portName();
     if (m_c.Timer2)
         m_c.Timer2->setEnabled(false);
 }

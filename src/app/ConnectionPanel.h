@@ -39,7 +39,8 @@ public:
                     QObject* parent = nullptr);
 
     // Opens the port chosen in Combo1 at the speed of Combo2; the receive timer runs while it
-    // is open. A name that is no port unchecks "Automatic Connection".
+    // is open. A name that is no port unchecks "Automatic Connection", unless it is the port
+    // whose link was lost: that one is tried again until it comes back.
     void OpenPort();
     void ClosePort();
 
@@ -68,4 +69,6 @@ private:
     PortLink& m_link;
     SettingsStore& m_settings;
     int m_shownState = -1;
+    // The name of the port whose link was lost, until it opens again or is closed.
+    QString m_lostPort;
 };

@@ -5,6 +5,8 @@
 #include "constants/ConstantsList.h"
 #include "core/Pause.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -38,8 +40,11 @@ ConstantsPanel::ConstantsPanel(QListWidget* L, QLineEdit* Text7, QPushButton* Co
     connect(m_list, &QListWidget::itemClicked, this, &ConstantsPanel::L_Click);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &ConstantsPanel::L_DblClick);
     connect(m_text7, &QLineEdit::textChanged, this, &ConstantsPanel::Text7_Change);
-    connect(m_text7, &QLineEdit::returnPressed, this, &ConstantsPanel::text7ReturnPressed);
     connect(m_command7, &QPushButton::clicked, this, &ConstantsPanel::Command7_Click);
+    // Enter in Text7 is seen before the box handles it; Enter anywhere else reaches the window
+    // once no control has taken it.
+    m_text7->installEventFilter(this);
+    m_text7->window()->installEventFilter(this);
 }
 
 void ConstantsPanel::RequestConstants()
@@ -81,11 +86,30 @@ void ConstantsPanel::Text7_Change()
     m_command7->setDefault(true);
 }
 
-void ConstantsPanel::text7ReturnPressed()
+bool ConstantsPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    // The main window has no default-button handling of its own, so Enter is passed on here.
-    if (m_command7->isDefault())
-        m_command7->click();
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    // The main window has no default-button handling of its own: "Send", once default, takes
+    // Enter in Text7, and anywhere in the window while it is in sight (the advanced frame
+    // shown). A focused button keeps its key.
+    if (!m_command7->isDefault())
+        return false;
+    auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    if (watched != m_text7 && (!commandInSight() || (focused && focused != m_command7)))
+        return false;
+    m_command7->click();
+    return true;
+}
+
+bool ConstantsPanel::commandInSight() const
+{
+    const QWidget* window = m_command7->window();
+    const QPoint centre = m_command7->mapTo(window, m_command7->rect().center());
+    return m_command7->isVisibleTo(window) && window->rect().contains(centre);
 }
 
 void ConstantsPanel::Command7_Click()

@@ -33,15 +33,18 @@ public slots:
     void L_Click();
     // Focus to Text7 with its whole text selected.
     void L_DblClick();
-    // Makes "Send" the default button, so Enter in Text7 sends.
+    // Makes "Send" the default button, so Enter anywhere in the window sends.
     void Text7_Change();
     // Sends the edited value to the board and reads the table again. Nothing is sent when
     // Text7 is empty; a value that is not a number or a missing index is refused with one log
     // line and Text7 keeps its text.
     void Command7_Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void text7ReturnPressed();
+    bool commandInSight() const;
 
     QListWidget* m_list;
     QLineEdit* m_text7;

@@ -50,6 +50,8 @@ QComboBox* combo(QWidget* parent, const char* name, const char* text, int l, int
     auto* c = place(new QComboBox(parent), name, l, t, w, h);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
+    // Typed text is taken as typed: no completion from the list ("1" must not become "100ms").
+    c->setCompleter(nullptr);
     c->setEditText(QString::fromLatin1(text));
     return c;
 }
@@ -176,6 +178,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     Timer11 = new WindowTimer(QStringLiteral("Timer11"), 1000, true, this);
     Timer12 = new WindowTimer(QStringLiteral("Timer12"), 33, true, this);
     Timer13 = new WindowTimer(QStringLiteral("Timer13"), 10000, true, this);
+    // The data request keeps its rate and "No Data" comes one second after the last frame.
+    Timer11->setPrecise(true);
+    Timer12->setPrecise(true);
 
     setOuterWidth(12495);
 }

@@ -8,7 +8,10 @@
 
 MessageLog::MessageLog(QPlainTextEdit* box, std::function<QDateTime()> clock)
     : m_box(box), m_clock(std::move(clock))
-{}
+{
+    // The oldest lines go first, so a long run cannot fill the memory.
+    m_box->setMaximumBlockCount(MaxLines);
+}
 
 void MessageLog::AddLog(const QString& message)
 {

@@ -129,8 +129,10 @@ void SkyvaneApp::build()
     }
     auto tell = m_options.showMessage;
     if (!tell) {
+        // The text and an OK button, no icon.
         tell = [&f](const QString& text) {
-            QMessageBox::information(&f, f.windowTitle(), text, QMessageBox::Ok);
+            QMessageBox box(QMessageBox::NoIcon, f.windowTitle(), text, QMessageBox::Ok, &f);
+            box.exec();
         };
     }
     m_lock = std::make_unique<AdvancedLock>(

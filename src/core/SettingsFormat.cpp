@@ -4,14 +4,6 @@
 
 namespace {
 
-// A field's bytes as text. A byte order mark at its start stays (U+FEFF): dropping it there,
-// as QString::fromUtf8 does, would read a written field back without it.
-QString fieldFromUtf8(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
-}
-
 QList<QByteArray> splitLines(const QByteArray& content)
 {
     QList<QByteArray> lines;
@@ -30,6 +22,18 @@ QList<QByteArray> splitLines(const QByteArray& content)
     return lines;
 }
 
+// A field's bytes as text: UTF-8, or Latin-1 when they are not valid UTF-8 (a file written in
+// an 8-bit code page), so the value survives a round trip. A byte order mark at the field's
+// start stays (U+FEFF): dropping it, as QString::fromUtf8 does, would read a written field back
+// without it.
+QString decodeField(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
 // Reads one field starting at pos; leaves pos after the comma that ends it (or at the end).
 QString readField(const QByteArray& line, qsizetype& pos)
 {
@@ -43,13 +47,13 @@ QString readField(const QByteArray& line, qsizetype& pos)
         pos = end + 1;
         const qsizetype comma = line.indexOf(',', pos);
         pos = comma < 0 ? line.size() : comma + 1;
-        return fieldFromUtf8(field);
+        return decodeField(field);
     }
     const qsizetype comma = line.indexOf(',', pos);
     const qsizetype end = comma < 0 ? line.size() : comma;
     field = line.mid(pos, end - pos).trimmed();
     pos = comma < 0 ? line.size() : comma + 1;
-    return fieldFromUtf8(field);
+    return decodeField(field);
 }
 
 } // namespace
@@ -65,6 +69,7 @@ QList<SettingsEntry> ParseSettings(const QByteArray& content)
             continue;
         qsizetype pos = 0;
         SettingsEntry entry;
+        entry.line = line;
         entry.key = readField(line, pos);
         if (pos < line.size())
             entry.value = readField(line, pos);
@@ -89,8 +94,12 @@ QByteArray fieldText(const QString& text)
 QByteArray FormatSettings(const QList<SettingsEntry>& entries)
 {
     QByteArray out;
-    for (const SettingsEntry& e : entries)
-        out += '"' + fieldText(e.key) + "\",\"" + fieldText(e.value) + "\"\r\n";
+    for (const SettingsEntry& e : entries) {
+        if (!e.line.isEmpty())
+            out += e.line + "\r\n";
+        else
+            out += '"' + fieldText(e.key) + "\",\"" + fieldText(e.value) + "\"\r\n";
+    }
     return out;
 }
 
@@ -110,6 +119,7 @@ void AssignSetting(QList<SettingsEntry>& entries, const QString& key, const QStr
     for (SettingsEntry& e : entries) {
         if (e.key == key) {
             e.value = value;
+            e.line.clear();
             found = true;
         }
     }

@@ -4,7 +4,7 @@ WindowTimer::WindowTimer(const QString& name, int interval, bool enabled, QObjec
     : QObject(parent), m_interval(interval), m_enabled(enabled)
 {
     setObjectName(name);
-    m_timer.setTimerType(interval < 50 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    chooseType();
     connect(&m_timer, &QTimer::timeout, this, &WindowTimer::Timer);
     apply();
 }
@@ -12,8 +12,20 @@ WindowTimer::WindowTimer(const QString& name, int interval, bool enabled, QObjec
 void WindowTimer::setInterval(int milliseconds)
 {
     m_interval = milliseconds < 0 ? 0 : milliseconds;
-    m_timer.setTimerType(m_interval < 50 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    chooseType();
     apply();
+}
+
+void WindowTimer::setPrecise(bool precise)
+{
+    m_precise = precise;
+    chooseType();
+    apply();
+}
+
+void WindowTimer::chooseType()
+{
+    m_timer.setTimerType(m_precise || m_interval < 50 ? Qt::PreciseTimer : Qt::CoarseTimer);
 }
 
 void WindowTimer::setEnabled(bool enabled)

@@ -18,14 +18,20 @@ public:
     // Disable then enable: the next tick comes one full interval from now.
     void restart();
     bool isTicking() const { return m_timer.isActive(); }
+    // A precise timer keeps its interval to the millisecond whatever it is; otherwise only
+    // short intervals (under 50 ms) are kept that closely.
+    void setPrecise(bool precise);
+    Qt::TimerType timerType() const { return m_timer.timerType(); }
 
 signals:
     void Timer();
 
 private:
     void apply();
+    void chooseType();
 
     QTimer m_timer;
     int m_interval;
     bool m_enabled;
+    bool m_precise = false;
 };

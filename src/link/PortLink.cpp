@@ -27,6 +27,7 @@ bool PortLink::OpenPort(const QString& name, const QString& speed)
         m_port.setSettings(speed + QStringLiteral(",n,8,1"));
         m_port.setPortOpen(true);
         m_lastError = PortError{};
+        m_writeFailing = false;
         m_log.AddLog(QStringLiteral("Port ") + name + QStringLiteral(" opened."));
         m_rxBuffer.discard();
         return true;
@@ -51,8 +52,20 @@ void PortLink::SendCommand(const QByteArray& bytes)
         m_log.AddLog(QStringLiteral("Send failed because the COM port is closed."));
         return;
     }
-    if (!bytes.isEmpty())
-        m_port.Output(bytes);
+    if (bytes.isEmpty())
+        return;
+    if (m_port.Output(bytes)) {
+        m_writeFailing = false;
+        return;
+    }
+    // One line when writes start failing, not one for every poll while they keep failing.
+    if (m_writeFailing)
+        return;
+    m_writeFailing = true;
+    QString reason = m_port.lastWriteError();
+    if (reason.isEmpty())
+        reason = QStringLiteral("unknown error");
+    m_log.AddLog(QStringLiteral("Write to %1 failed: %2.").arg(m_name, reason));
 }
 
 void PortLink::onLinkLost(const QString& device, const QString& description)

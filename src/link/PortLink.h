@@ -9,8 +9,9 @@ class Logger;
 class ReceiveBuffer;
 
 // The one serial link of the program: opens and closes the port, sends commands (a closed
-// port gets one log line and nothing is sent), maps the port's failures to log lines, and
-// reports a lost link. Windows and command-line tools drive it alike.
+// port gets one log line and nothing is sent; writes that start failing get one line), maps the
+// port's failures to log lines, and reports a lost link. Windows and command-line tools drive it
+// alike.
 class PortLink : public QObject, public Link
 {
     Q_OBJECT
@@ -43,4 +44,5 @@ private:
     ReceiveBuffer& m_rxBuffer;
     PortError m_lastError;
     QString m_name;
+    bool m_writeFailing = false;
 };

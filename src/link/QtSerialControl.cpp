@@ -2,6 +2,7 @@
 
 #include "link/LineSettings.h"
 #include "link/PortNames.h"
+#include "link/PortOpenFailure.h"
 
 #include <QFileInfo>
 
@@ -38,6 +39,11 @@ void QtSerialControl::setPortOpen(bool open)
     }
     if (m_port.isOpen())
         return;
+    // The line settings are taken before the port is looked for, so a bad speed is told
+    // first (and does not count as a port that is missing).
+    const LineSettings line = ParseLineSettings(Settings());
+    if (!line.ok)
+        throw PortError{PortError::BadSettings, line.error};
     const QString path = device();
     if (path.isEmpty())
         throw PortError{
@@ -46,10 +52,6 @@ void QtSerialControl::setPortOpen(bool open)
     if (!QFileInfo::exists(path))
         throw PortError{PortError::InvalidPortNumber,
                         QStringLiteral("Invalid port number: %1 does not exist.").arg(path)};
-    const LineSettings line = ParseLineSettings(Settings());
-    if (!line.ok)
-        throw PortError{PortError::BadSettings, line.error};
-
     m_port.setPortName(path);
     m_port.setBaudRate(line.baud);
     m_port.setParity(line.parity);
@@ -64,23 +66,7 @@ void QtSerialControl::setPortOpen(bool open)
     const QSerialPort::SerialPortError error = m_port.error();
     const QString reason = m_port.errorString();
     m_port.clearError();
-    if (error == QSerialPort::DeviceNotFoundError)
-        throw PortError{PortError::InvalidPortNumber,
-                        QStringLiteral("Invalid port number: %1: %2").arg(path, reason)};
-    if (error == QSerialPort::PermissionError) {
-        if (reason.contains(QLatin1String("busy"), Qt::CaseInsensitive) ||
-            reason.contains(QLatin1String("lock"), Qt::CaseInsensitive))
-            throw PortError{
-                PortError::Busy,
-                QStringLiteral("Port %1 is busy (used by another program): %2").arg(path, reason)};
-        throw PortError{PortError::Permission,
-                        QStringLiteral("Cannot open %1: %2. Add your user to the dialout group "
-                                       "(sudo usermod -aG dialout $USER) and log in again.")
-                            .arg(path, reason)};
-    }
-    if (error == QSerialPort::OpenError)
-        throw PortError{PortError::Busy, QStringLiteral("Port %1 is busy: %2").arg(path, reason)};
-    throw PortError{PortError::Other, QStringLiteral("Cannot open %1: %2").arg(path, reason)};
+    throw PortOpenFailure(path, error, reason);
 }
 
 QByteArray QtSerialControl::Input()
@@ -94,9 +80,14 @@ bool QtSerialControl::Output(const QByteArray& bytes)
 {
     if (!m_port.isOpen() || bytes.isEmpty())
         return m_port.isOpen();
-    const bool ok = m_port.write(bytes) == bytes.size();
+    const bool written = m_port.write(bytes) == bytes.size();
     m_port.flush();
-    return ok;
+    if (written && m_port.error() != QSerialPort::WriteError)
+        return true;
+    setWriteError(m_port.errorString());
+    if (m_port.error() == QSerialPort::WriteError)
+        m_port.clearError();
+    return false;
 }
 
 void QtSerialControl::onError(QSerialPort::SerialPortError error)

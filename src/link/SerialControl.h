@@ -46,8 +46,10 @@ public:
     virtual void setPortOpen(bool open) = 0;
     // Every byte received and not yet read; reading empties the receive buffer.
     virtual QByteArray Input() = 0;
-    // Sends the bytes in order; returns false when the write failed.
+    // Sends the bytes in order; returns false when the write failed, and why is then in
+    // lastWriteError().
     virtual bool Output(const QByteArray& bytes) = 0;
+    QString lastWriteError() const { return m_writeError; }
 
 signals:
     // Bytes have arrived.
@@ -58,8 +60,12 @@ signals:
     // and closed() follows.
     void linkLost(const QString& device, const QString& description);
 
+protected:
+    void setWriteError(const QString& reason) { m_writeError = reason; }
+
 private:
     int m_commPort = 1;
     QString m_devicePath;
     QString m_settings = QStringLiteral("9600,n,8,1");
+    QString m_writeError;
 };

@@ -4,9 +4,24 @@
 
 #include <cmath>
 
+namespace {
+bool startsFrame(char byte)
+{
+    return byte == '*' || byte == 'F' || byte == 'G' || byte == 'R' || byte == 'C' || byte == '[';
+}
+} // namespace
+
 void FrameReceiver::ReceiveFrames(const QByteArray& input)
 {
     m_rxBuffer.append(input);
+    // Bytes that start no frame (line noise, the rest of a frame lost in a desync) are
+    // dropped, so decoding picks up again at the next frame start.
+    const QByteArray& bytes = m_rxBuffer.bytes();
+    qsizetype stray = 0;
+    while (stray < bytes.size() && !startsFrame(bytes.at(stray)))
+        ++stray;
+    if (stray > 0)
+        m_rxBuffer.consume(stray);
     if (m_rxBuffer.isEmpty())
         return;
 

@@ -8,7 +8,7 @@
 // Cuts the byte stream from the board into frames, one frame per call, and hands each to its
 // handler. The first byte of the buffer decides the frame kind:
 //   "*" text up to "#", "F"/"G"/"R" count byte + 4N bytes, "C" 32 bytes (drops the rest),
-//   "[" float count M + 4M bytes. Any other first byte blocks until the buffer is emptied.
+//   "[" float count M + 4M bytes. Bytes before the first frame start are dropped.
 class FrameReceiver
 {
 public:

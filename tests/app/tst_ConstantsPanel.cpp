@@ -1,9 +1,13 @@
 #include "app/ConstantsPanel.h"
 
+#include "core/WindowTimer.h"
+#include "support/AppRig.h"
+#include "support/FakeSerialControl.h"
 #include "support/Bytes.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -67,6 +71,8 @@ private slots:
     void keyboardSelectionTakesTheLine();
     void doubleClickSelectsTheValue();
     void typeAndEnterSends();
+    void enterAnywhereSends();
+    void enterSendsOnlyWhileTheFrameIsShown();
     void sendIndices_data();
     void sendIndices();
     void refusedInputs_data();
@@ -177,6 +183,37 @@ void TestConstantsPanel::typeAndEnterSends()
     QCOMPARE(f.tag(), QStringLiteral("12"));
     QCOMPARE(lines(f.L), QStringList{"K[0]\t3,5"});
     QVERIFY(f.log.lines.isEmpty());
+}
+
+void TestConstantsPanel::enterAnywhereSends()
+{
+    Fixture f;
+    f.L->addItem(QStringLiteral("K[12]\t0,125"));
+    f.clickLine(0);
+    QTest::keyClick(f.L, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 0C 00 00 00 3E 5B"));
+}
+
+void TestConstantsPanel::enterSendsOnlyWhileTheFrameIsShown()
+{
+    FakeSerialControl port;
+    AppRig rig(QByteArray(), false, &port);
+    rig.app->Load();
+    Form1& f = rig.form();
+    f.Timer12->setEnabled(false);
+    port.setPortOpen(true);
+    f.L->addItem(QStringLiteral("K[3]\t2"));
+    f.L->setCurrentRow(0);
+    QVERIFY(f.Command7->isDefault());
+
+    QTest::keyClick(f.Combo2, Qt::Key_Return);
+    QCOMPARE(port.written, QByteArray());
+
+    rig.password = QStringLiteral("orvain_panel");
+    f.Command15->click();
+    QCOMPARE(f.outerWidth(), 16710);
+    QTest::keyClick(f.Combo2, Qt::Key_Enter);
+    QCOMPARE(port.written, hex("21 00 03 00 00 00 40 5B"));
 }
 
 void TestConstantsPanel::sendIndices_data()

@@ -115,6 +115,26 @@ private slots:
         QVERIFY(w.log().last().contains("Invalid port number"));
     }
 
+    void badSpeedIsReportedBeforeAMissingPort_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing device") << "/dev/skyvane-no-such-port";
+        QTest::newRow("number outside the table") << "COM200";
+    }
+    void badSpeedIsReportedBeforeAMissingPort()
+    {
+        QFETCH(QString, name);
+        Wired w;
+        w.form().Check4->setChecked(true);
+        w.form().Combo1->setEditText(name);
+        w.form().Combo2->setEditText("fast");
+        w.form().Command2->click();
+        QVERIFY(!w.link().M().PortOpen());
+        QVERIFY(w.log().last().endsWith(" : Invalid port speed \"fast\"."));
+        QVERIFY(w.form().Check4->isChecked());
+        QVERIFY(w.rig.settingsFile().contains("\"AutoPortOpen\",\"1\"\r\n"));
+    }
+
     void portNameWithoutNumberKeepsTheBox()
     {
         Wired w;
@@ -237,6 +257,56 @@ private slots:
         QVERIFY2(used < 0.8, qPrintable(QString::number(used)));
     }
 
+    void lostPortIsRetriedUntilItComesBack()
+    {
+        // An adapter's node that goes when it is pulled and comes back under the same name.
+        QTemporaryDir dir;
+        const QString node = dir.filePath("ttyUSB0");
+        auto pty = std::make_unique<Pty>();
+        QVERIFY(QFile::link(pty->slavePath(), node));
+        AppRig rig;
+        rig.app->Load();
+        Form1& f = rig.form();
+        ConnectionPanel& panel = rig.app->connection();
+        SerialControl& port = rig.app->link().M();
+        f.Combo1->setEditText(node);
+        f.Check7->setChecked(true);
+        f.Check4->setChecked(true);
+        f.Command2->click();
+        QVERIFY(port.PortOpen());
+
+        pty->closeMaster();
+        QTRY_VERIFY_WITH_TIMEOUT(!port.PortOpen(), 1000);
+        QVERIFY(QFile::remove(node));
+        pty.reset();
+        for (int tick = 0; tick < 2; ++tick) {
+            panel.Timer13_Timer();
+            QVERIFY(!port.PortOpen());
+            QVERIFY(f.Check4->isChecked());
+            QVERIFY(rig.logLines().last().contains("Invalid port number"));
+        }
+        QVERIFY(rig.settingsFile().contains("\"AutoPortOpen\",\"1\"\r\n"));
+
+        pty = std::make_unique<Pty>();
+        QVERIFY(QFile::link(pty->slavePath(), node));
+        panel.Timer13_Timer();
+        QVERIFY(port.PortOpen());
+        QVERIFY(rig.logLines().last().endsWith(" : Port " + node + " opened."));
+        // The polling goes on through the new port.
+        QByteArray polls;
+        QTRY_VERIFY_WITH_TIMEOUT((polls += pty->readAvailable()).contains('F'), 1000);
+        pty->write(fFrame(0.25f, 1.0f, 2.0f, 3.0f, 0.0f));
+        QTRY_COMPARE_WITH_TIMEOUT(f.Text3->toPlainText(), QString("Hx : 1\nHy : 2\nHz : 3"), 1000);
+        QCOMPARE(f.Text32->text(), QString("Data OK"));
+
+        // A name the user chose that names no port still ends the automatic connection.
+        f.Combo1->setEditText(dir.filePath("ttyUSB9"));
+        f.Command2->click();
+        QVERIFY(!port.PortOpen());
+        QVERIFY(!f.Check4->isChecked());
+        QVERIFY(rig.settingsFile().contains("\"AutoPortOpen\",\"0\"\r\n"));
+    }
+
     void checkingTheBoxWithTheMouseOpensThePort()
     {
         Wired w;
@@ -244,6 +314,36 @@ private slots:
         QVERIFY(w.form().Check4->isChecked());
         QTRY_VERIFY_WITH_TIMEOUT(w.link().M().PortOpen(), 1000);
         QVERIFY(w.rig.settingsFile().contains("\"AutoPortOpen\",\"1\"\r\n"));
+    }
+
+    void typedTextIsTakenAsTyped()
+    {
+        Wired w;
+        // Typed as a user does: into the box that has the focus.
+        w.form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form()));
+        w.form().Combo3->setFocus();
+        w.form().Combo3->lineEdit()->clear();
+        QTest::keyClicks(w.form().Combo3, "1");
+        QCOMPARE(w.form().Combo3->currentText(), QString("1"));
+        QVERIFY(w.rig.settingsFile().contains("\"Rate\",\"1\"\r\n"));
+        QCOMPARE(w.form().Timer12->Interval(), 1);
+        QTest::keyClicks(w.form().Combo3, "00");
+        QCOMPARE(w.form().Combo3->currentText(), QString("100"));
+        QVERIFY(w.rig.settingsFile().contains("\"Rate\",\"100\"\r\n"));
+        QTest::keyClicks(w.form().Combo3, "0m");
+        // A half-typed rate is stored but keeps the interval in force.
+        QVERIFY(w.rig.settingsFile().contains("\"Rate\",\"1000m\"\r\n"));
+        QCOMPARE(w.form().Timer12->Interval(), 1000);
+        QTest::keyClicks(w.form().Combo3, "s");
+        QCOMPARE(w.form().Combo3->currentText(), QString("1000ms"));
+
+        w.form().Combo1->setFocus();
+        w.form().Combo1->lineEdit()->clear();
+        QTest::keyClicks(w.form().Combo1, "COM");
+        QCOMPARE(w.form().Combo1->currentText(), QString("COM"));
+        QTest::keyClick(w.form().Combo1, Qt::Key_Return);
+        QCOMPARE(w.form().Combo1->currentText(), QString("COM"));
     }
 
     void choosingAListEntryStoresIt()

@@ -43,6 +43,24 @@ private slots:
         QCOMPARE(log.lines().size(), 20000);
         QVERIFY(log.lines().last().endsWith(" : line 19999"));
     }
+
+    void onlyTheNewestLinesAreKept()
+    {
+        QPlainTextEdit box;
+        MessageLog log(&box);
+        // One message of 100004 lines, then one more line.
+        QStringList many;
+        for (int i = 0; i < 100004; ++i)
+            many << QStringLiteral("line %1").arg(i);
+        log.AddLog(many.join("\r\n"));
+        log.AddLog("newest");
+        const QStringList lines = log.lines();
+        QCOMPARE(lines.size(), 100000);
+        QCOMPARE(lines.first(), QString("line 5"));
+        QCOMPARE(lines[99998], QString("line 100003"));
+        QVERIFY(lines.last().endsWith(" : newest"));
+        QVERIFY(log.text().startsWith("line 5\r\nline 6\r\n"));
+    }
 };
 
 QTEST_MAIN(TestMessageLog)

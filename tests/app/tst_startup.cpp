@@ -91,6 +91,12 @@ private slots:
         QCOMPARE(f.Timer11->Interval(), 1000);
         QCOMPARE(f.Timer13->Interval(), 10000);
         QVERIFY(f.Timer13->Enabled());
+        // The data request and the "No Data" watchdog keep their time to the millisecond.
+        QCOMPARE(f.Timer11->timerType(), Qt::PreciseTimer);
+        QCOMPARE(f.Timer12->timerType(), Qt::PreciseTimer);
+        f.Combo3->setEditText("100ms");
+        QCOMPARE(f.Timer12->Interval(), 100);
+        QCOMPARE(f.Timer12->timerType(), Qt::PreciseTimer);
     }
 
     void storedChoicesAreRestored()
@@ -177,6 +183,8 @@ private slots:
         app.Load();
         QString prompt;
         QString boxText;
+        QMessageBox::Icon boxIcon = QMessageBox::Critical;
+        QList<QAbstractButton*> boxButtons;
         QTimer::singleShot(100, [&] {
             auto* input = QApplication::activeModalWidget();
             QVERIFY(input);
@@ -187,12 +195,16 @@ private slots:
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 QVERIFY(box);
                 boxText = box->text();
+                boxIcon = box->icon();
+                boxButtons = box->buttons();
                 box->accept();
             });
         });
         app.form().Command15->click();
         QCOMPARE(prompt, QString("You need a password to show advanced settings."));
         QCOMPARE(boxText, QString("Wrong password"));
+        QCOMPARE(boxIcon, QMessageBox::NoIcon);
+        QCOMPARE(boxButtons.size(), 1);
         QCOMPARE(app.form().outerWidth(), 12495);
     }
 };

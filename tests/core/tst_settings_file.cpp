@@ -124,19 +124,41 @@ private slots:
 
     void unwritableFolderLogsOnceAndKeepsDefaults()
     {
-        if (geteuid() == 0)
-            QSKIP("root writes into read-only folders");
+        // A folder below a regular file cannot be made or written, not even by root.
         QTemporaryDir dir;
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const QString file = dir.filePath("a-file");
+        writeFile(file, "not a folder");
         MemoryLogger log;
-        SettingsFile s(dir.path(), QString(), &log);
+        SettingsFile s(file + "/program", QString(), &log);
         QCOMPARE(s.ReadSetting("ComPort"), QString());
         s.WriteSetting("ComPort", "COM2");
         s.WriteSetting("Rate", "50ms");
         QCOMPARE(s.ReadSetting("ComPort"), QString());
         QCOMPARE(log.lines.size(), 1);
         QVERIFY(log.lines[0].contains("cannot be created or written"));
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(readFile(file), QByteArray("not a folder"));
+    }
+
+    void entriesInAnotherCodePageKeepTheirBytes()
+    {
+        QTemporaryDir dir;
+        // Written elsewhere in an 8-bit code page: "C:\Données\fw.kfw", e with acute as E9.
+        const QByteArray latin1 = "\"Firmware\",\"C:\\Donn\xE9\x65s\\fw.kfw\"\r\n";
+        const QByteArray utf8 = "\"Name\",\"Donn\xC3\xA9\x65s\"\r\n";
+        const QByteArray odd = " \"Spaced\" , \"x\"\r\n";
+        writeFile(dir.filePath("Settings.ini"), latin1 + utf8 + odd);
+        SettingsFile s(dir.path(), QString(), nullptr);
+        QCOMPARE(s.ReadSetting("Firmware"), QString::fromUtf8("C:\\Données\\fw.kfw"));
+        QCOMPARE(s.ReadSetting("Name"), QString::fromUtf8("Données"));
+        s.WriteSetting("ComPort", "COM2");
+        QCOMPARE(readFile(dir.filePath("Settings.ini")),
+                 latin1 + utf8 + odd + "\"ComPort\",\"COM2\"\r\n");
+
+        // Written back by the program, the value reads the same.
+        s.WriteSetting("Firmware", s.ReadSetting("Firmware"));
+        QCOMPARE(s.ReadSetting("Firmware"), QString::fromUtf8("C:\\Données\\fw.kfw"));
+        QVERIFY(readFile(dir.filePath("Settings.ini"))
+                    .startsWith("\"Firmware\",\"C:\\Donn\xC3\xA9\x65s\\fw.kfw\"\r\n" + utf8));
     }
 
     void unwritableFolderFallsBackWithOneLine()

@@ -22,10 +22,13 @@ bool sameEntries(const QList<SettingsEntry>& a, const QList<SettingsEntry>& b)
     return true;
 }
 
-// Writing leaves out double quotes, which cannot stand inside a quoted field.
+// Writing leaves out double quotes, which cannot stand inside a quoted field; lines kept from
+// the file are written back as they were.
 QList<SettingsEntry> withoutQuotes(QList<SettingsEntry> entries)
 {
     for (SettingsEntry& e : entries) {
+        if (!e.line.isEmpty())
+            continue;
         e.key.remove(QLatin1Char('"'));
         e.value.remove(QLatin1Char('"'));
     }

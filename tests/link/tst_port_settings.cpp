@@ -1,8 +1,27 @@
 #include "link/LineSettings.h"
 #include "link/PortNames.h"
+#include "link/PortOpenFailure.h"
 #include "link/RateText.h"
+#include "support/LinkOver.h"
+#include "support/MemoryLogger.h"
 
 #include <QtTest>
+
+namespace {
+// A port whose writes fail while failing is set, as an adapter's do when it goes bad.
+class FailingPort : public FakeSerialControl
+{
+public:
+    bool Output(const QByteArray& bytes) override
+    {
+        if (!failing)
+            return FakeSerialControl::Output(bytes);
+        setWriteError(QStringLiteral("Input/output error"));
+        return false;
+    }
+    bool failing = true;
+};
+} // namespace
 
 class TestPortSettings : public QObject
 {
@@ -65,6 +84,53 @@ private slots:
         QVERIFY(!ParseLineSettings("9600,n,9,1").ok);
         QVERIFY(!ParseLineSettings("9600,n,8").ok);
         QVERIFY(!ParseLineSettings("-5,n,8,1").ok);
+    }
+
+    void openFailuresAreToldApart()
+    {
+        // A serial node with no UART behind it fails to open with an I/O error: no port.
+        PortError e =
+            PortOpenFailure("/dev/ttyS4", QSerialPort::ResourceError, "Input/output error");
+        QCOMPARE(e.kind, PortError::InvalidPortNumber);
+        QVERIFY2(e.description.startsWith("Invalid port number: /dev/ttyS4"),
+                 qPrintable(e.description));
+        QVERIFY(e.description.contains("Input/output error"));
+        QCOMPARE(PortOpenFailure("/dev/ttyUSB0", QSerialPort::DeviceNotFoundError,
+                                 "No such file or directory")
+                     .kind,
+                 PortError::InvalidPortNumber);
+        QCOMPARE(
+            PortOpenFailure("/dev/ttyS0", QSerialPort::PermissionError, "Device or resource busy")
+                .kind,
+            PortError::Busy);
+        QCOMPARE(
+            PortOpenFailure("/dev/ttyS0", QSerialPort::PermissionError, "Permission denied").kind,
+            PortError::Permission);
+        QCOMPARE(PortOpenFailure("/dev/ttyUSB0", QSerialPort::OpenError, "already open").kind,
+                 PortError::Busy);
+        QCOMPARE(
+            PortOpenFailure("/dev/ttyUSB0", QSerialPort::ResourceError, "Input/output error").kind,
+            PortError::Other);
+    }
+
+    void failedWritesAreLoggedOncePerFailure()
+    {
+        MemoryLogger log;
+        LinkOver<FailingPort> link(log);
+        QVERIFY(link.OpenPort("COM3", "115200"));
+        log.lines.clear();
+        link.SendCommand("F");
+        link.SendCommand("F");
+        QCOMPARE(log.lines, QStringList{"Write to COM3 failed: Input/output error."});
+
+        link.port.failing = false;
+        link.SendCommand("R");
+        QCOMPARE(link.port.written, QByteArray("R"));
+        link.port.failing = true;
+        link.SendCommand("G");
+        link.SendCommand({});
+        QCOMPARE(log.lines.size(), 2);
+        QCOMPARE(log.lines[1], QString("Write to COM3 failed: Input/output error."));
     }
 
     void rateTexts()

@@ -18,7 +18,7 @@ private slots:
     void frameCDropsTheRest();
     void emptyFrames();
     void textFrameSwallowsLaterFrames();
-    void unknownFirstByteBlocks();
+    void strayBytesBeforeAFrameAreDropped();
     void boundEmptiesABlockedBuffer();
     void boundKeepsCompleteFrames();
     void configuredBound();
@@ -166,29 +166,40 @@ void TestFrameReceiver::textFrameSwallowsLaterFrames()
     QCOMPARE(receiver.RxBuffer().bytes(), hex("46 00"));
 }
 
-void TestFrameReceiver::unknownFirstByteBlocks()
+void TestFrameReceiver::strayBytesBeforeAFrameAreDropped()
 {
     RecordingHandler handler;
     FrameReceiver receiver(handler);
-    // A lower-case f starts no frame.
-    receiver.ReceiveFrames(hex("66 00 46 00"));
-    for (int i = 0; i < 5; ++i)
-        receiver.ReceiveFrames(hex("46 00"));
-    QVERIFY(handler.calls.isEmpty());
-    QCOMPARE(receiver.RxBuffer().size(), 14);
-
-    // Emptying the buffer (as the stream toggle does) lets frames through again.
-    receiver.RxBuffer().discard();
-    receiver.ReceiveFrames(hex("46 00"));
+    // A lower-case f starts no frame: it and the bytes up to the next frame start are dropped,
+    // and that frame is handled in the same call.
+    receiver.ReceiveFrames(hex("66 00 46 00 46"));
     QCOMPARE(handler.calls, QStringList{"F:"});
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
+
+    // Noise between frames (a desync): one frame per call still, the noise goes with it.
+    receiver.RxBuffer().discard();
+    receiver.ReceiveFrames(hex("52 00 78 78 78 47 01 00 00"));
+    QCOMPARE(handler.calls, (QStringList{"F:", "R:"}));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("78 78 78 47 01 00 00"));
+    receiver.ReceiveFrames({});
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("47 01 00 00"));
+    receiver.ReceiveFrames(hex("80 3F"));
+    QCOMPARE(handler.calls, (QStringList{"F:", "R:", "G:00 00 80 3f"}));
+    QVERIFY(receiver.RxBuffer().isEmpty());
+
+    // Nothing but stray bytes: none is kept.
+    receiver.ReceiveFrames(hex("78 00 FF 66 23"));
+    QVERIFY(receiver.RxBuffer().isEmpty());
+    QCOMPARE(handler.calls.size(), 3);
 }
 
 void TestFrameReceiver::boundEmptiesABlockedBuffer()
 {
     RecordingHandler handler;
     FrameReceiver receiver(handler);
-    receiver.ReceiveFrames(hex("78"));
-    receiver.ReceiveFrames(QByteArray(1048575, 'F'));
+    // A constants count that is not a number never completes.
+    receiver.ReceiveFrames(hex("5B 00 00 C0 7F"));
+    receiver.ReceiveFrames(QByteArray(1048571, 'F'));
     QCOMPARE(receiver.RxBuffer().size(), 1048576);
 
     receiver.ReceiveFrames(hex("46"));
@@ -224,7 +235,8 @@ void TestFrameReceiver::configuredBound()
     RecordingHandler handler;
     FrameReceiver receiver(handler, 64);
     QCOMPARE(receiver.rxBufferLimit(), 64);
-    receiver.ReceiveFrames(hex("78") + QByteArray(63, 'F'));
+    // A constants frame whose count is not a number never completes and holds the buffer.
+    receiver.ReceiveFrames(hex("5B 00 00 C0 7F") + QByteArray(59, 'F'));
     QCOMPARE(receiver.RxBuffer().size(), 64);
     receiver.ReceiveFrames(hex("46"));
     QVERIFY(receiver.RxBuffer().isEmpty());
