@@ -15,7 +15,8 @@ CpuShare MeasureProgramCpu(const CpuShareSetup& setup)
     QTemporaryDir scratch;
     const QString record = scratch.filePath(QStringLiteral("received.bin"));
     VirtualBoard board;
-    if (!board.start(setup.boardSim, {QStringLiteral("--record"), record})) {
+    if (!board.start(setup.boardSim,
+                     QStringList{QStringLiteral("--record"), record} + setup.boardArguments)) {
         result.error = board.error();
         return result;
     }

@@ -18,9 +18,14 @@ public:
     // Disable then enable: the next tick comes one full interval from now.
     void restart();
     bool isTicking() const { return m_timer.isActive(); }
+    // A switch-only timer keeps its Interval and Enabled state for whoever reads them but
+    // never ticks: the work it stands for runs on events instead.
+    void setSwitchOnly(bool on);
 
 signals:
     void Timer();
+    // Enabled went from off to on or back.
+    void EnabledChanged(bool enabled);
 
 private:
     void apply();
@@ -28,4 +33,5 @@ private:
     QTimer m_timer;
     int m_interval;
     bool m_enabled;
+    bool m_switchOnly = false;
 };
