@@ -293,6 +293,8 @@ int main(int argc, char** argv)
                      argv[0]);
         return 2;
     }
+    // Each figure shows as soon as it is measured, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
