@@ -15,8 +15,8 @@ CpuShare MeasureProgramCpu(const CpuShareSetup& setup)
     QTemporaryDir scratch;
     const QString record = scratch.filePath(QStringLiteral("received.bin"));
     BoardProcess board;
-    if (!board.start({QStringLiteral("--record"), record}, BoardProcess::NoOption,
-                     setup.boardSim)) {
+    if (!board.start(QStringList{QStringLiteral("--record"), record} + setup.boardArguments,
+                     BoardProcess::NoOption, setup.boardSim)) {
         result.error = board.error();
         return result;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The program attached to the virtual board and polling it, measured from outside: the CPU
 // time it takes over a stretch of wall time, after a warm-up that leaves start-up out.
@@ -9,6 +10,9 @@ struct CpuShareSetup
     QString program;
     QString boardSim;
     QString rate = QStringLiteral("33ms");
+    // Extra options of the virtual board, e.g. {"--baud", "921600"} for a wire that carries
+    // a high polling rate.
+    QStringList boardArguments;
     // Off: the port is open and read, but the board is not polled.
     bool dataCommunication = true;
     int warmUpSeconds = 3;

@@ -1,6 +1,7 @@
 #include "app/SkyvaneApp.h"
 
 #include "app/AdvancedLock.h"
+#include "app/ArrivalReceiver.h"
 #include "app/ConnectionPanel.h"
 #include "app/ConstantsPanel.h"
 #include "app/Form1.h"
@@ -17,7 +18,6 @@
 #include "protocol/FrameDispatch.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
-#include "protocol/ReceiveTick.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -168,7 +168,8 @@ void SkyvaneApp::wireButtons()
     });
     onClick(f.Command6, [this] { m_files->generateBin(); });
 
-    connect(f.Timer2, &WindowTimer::Timer, this, [this] { ReceiveTick(*m_port, *m_receiver); });
+    // Timer2 is the receiver's switch; bytes are handled as they arrive.
+    m_arrivals = std::make_unique<ArrivalReceiver>(*m_port, *m_receiver, *f.Timer2);
     connect(f.Timer12, &WindowTimer::Timer, this,
             [this] { m_commands->RequestFrame(m_form->Check7->isChecked()); });
     connect(f.Timer3, &WindowTimer::Timer, this, [this] {

@@ -7,6 +7,7 @@
 #include <QString>
 
 class AdvancedLock;
+class ArrivalReceiver;
 class Bootloader;
 class BootProgressBar;
 class ConnectionPanel;
@@ -59,6 +60,7 @@ public:
     ConnectionPanel& connection() { return *m_connection; }
     FrameReceiver& receiver() { return *m_receiver; }
     MeasurementDecoder& decoder() { return *m_decoder; }
+    WindowViews& views() { return *m_views; }
     Bootloader& bootloader();
 
 private:
@@ -76,6 +78,7 @@ private:
     std::unique_ptr<MeasurementDecoder> m_decoder;
     std::unique_ptr<FrameDispatch> m_dispatch;
     std::unique_ptr<FrameReceiver> m_receiver;
+    std::unique_ptr<ArrivalReceiver> m_arrivals;
     std::unique_ptr<PortLink> m_link;
     std::unique_ptr<ConnectionPanel> m_connection;
     std::unique_ptr<DeviceCommands> m_commands;

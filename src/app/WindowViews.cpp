@@ -18,6 +18,8 @@ void setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
 }
 } // namespace
 
+WindowViews::WindowViews(Form1& form) : m_form(form), m_pacer([this] { drawWaiting(); }) {}
+
 void WindowViews::frameSeen()
 {
     m_form.Timer11->setEnabled(false);
@@ -35,22 +37,58 @@ void WindowViews::frameSeen()
 
 void WindowViews::DrawAttitude3D(float phi, float theta)
 {
-    m_form.Cockpit->DrawAttitude3D(phi, theta);
+    m_phi = phi;
+    m_theta = theta;
+    m_attitudeWaits = true;
 }
 
 void WindowViews::DrawRoute(float& psi)
 {
-    ::DrawRoute(*m_form.Route, *m_form.MaskBoussole, psi);
+    // The decoder's heading changes now, as the drawing would change it.
+    RouteHeading(psi);
+    m_psi = psi;
+    m_routeWaits = true;
 }
 
 void WindowViews::DrawMagDial(double u, double v)
 {
-    ::DrawMagDial(*m_form.P, u, v);
+    m_u = u;
+    m_v = v;
+    m_dialWaits = true;
 }
 
 void WindowViews::setSensorText(const QString& text)
 {
-    setPlainTextIfChanged(m_form.Text3, text);
+    m_text = text;
+    m_textWaits = true;
+}
+
+void WindowViews::frameDone()
+{
+    if (m_attitudeWaits || m_routeWaits || m_dialWaits || m_textWaits)
+        m_pacer.request();
+}
+
+void WindowViews::drawWaiting()
+{
+    if (m_attitudeWaits) {
+        m_attitudeWaits = false;
+        m_form.Cockpit->DrawAttitude3D(m_phi, m_theta);
+    }
+    if (m_routeWaits) {
+        m_routeWaits = false;
+        ::DrawRoute(*m_form.Route, *m_form.MaskBoussole, m_psi);
+    }
+    if (m_dialWaits) {
+        m_dialWaits = false;
+        ::DrawMagDial(*m_form.P, m_u, m_v);
+    }
+    if (m_textWaits) {
+        m_textWaits = false;
+        setPlainTextIfChanged(m_form.Text3, m_text);
+    }
+    if (m_drawn)
+        m_drawn();
 }
 
 void WindowViews::ShowDeviceMessage(const QString& text)

@@ -1,15 +1,22 @@
 #pragma once
 
+#include "app/RedrawPacer.h"
 #include "firmware/FlashProgress.h"
 #include "protocol/MeasurementView.h"
 
+#include <QString>
+
+#include <functional>
+
 class Form1;
 
-// The window's views of the measurements: where the decoder draws and writes.
+// The window's views of the measurements: where the decoder draws and writes. The watchdog,
+// "Data OK" and the calibration box follow every frame at once; the horizon, the two dials
+// and the sensor text are drawn at most once per screen refresh with the newest values.
 class WindowViews : public MeasurementView
 {
 public:
-    explicit WindowViews(Form1& form) : m_form(form) {}
+    explicit WindowViews(Form1& form);
 
     void frameSeen() override;
     void DrawAttitude3D(float phi, float theta) override;
@@ -17,9 +24,28 @@ public:
     void DrawMagDial(double u, double v) override;
     void setSensorText(const QString& text) override;
     void ShowDeviceMessage(const QString& text) override;
+    void frameDone() override;
+
+    // Told at the end of every drawing of the views (benchmarks).
+    void setDrawnListener(std::function<void()> listener) { m_drawn = std::move(listener); }
 
 private:
+    void drawWaiting();
+
     Form1& m_form;
+    RedrawPacer m_pacer;
+    std::function<void()> m_drawn;
+    // The newest values not yet drawn.
+    bool m_attitudeWaits = false;
+    bool m_routeWaits = false;
+    bool m_dialWaits = false;
+    bool m_textWaits = false;
+    float m_phi = 0.0f;
+    float m_theta = 0.0f;
+    float m_psi = 0.0f;
+    double m_u = 0.0;
+    double m_v = 0.0;
+    QString m_text;
 };
 
 // The firmware programming's progress as a blue box growing on BootProgress.

@@ -30,19 +30,31 @@ void WindowTimer::chooseType()
 
 void WindowTimer::setEnabled(bool enabled)
 {
+    const bool changed = enabled != m_enabled;
     m_enabled = enabled;
     apply();
+    if (changed)
+        emit EnabledChanged(enabled);
 }
 
 void WindowTimer::restart()
 {
+    const bool changed = !m_enabled;
     m_enabled = true;
+    apply();
+    if (changed)
+        emit EnabledChanged(true);
+}
+
+void WindowTimer::setSwitchOnly(bool on)
+{
+    m_switchOnly = on;
     apply();
 }
 
 void WindowTimer::apply()
 {
     m_timer.stop();
-    if (m_enabled && m_interval > 0)
+    if (m_enabled && m_interval > 0 && !m_switchOnly)
         m_timer.start(m_interval);
 }

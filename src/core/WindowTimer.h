@@ -22,9 +22,14 @@ public:
     // short intervals (under 50 ms) are kept that closely.
     void setPrecise(bool precise);
     Qt::TimerType timerType() const { return m_timer.timerType(); }
+    // A switch-only timer keeps its Interval and Enabled state for whoever reads them but
+    // never ticks: the work it stands for runs on events instead.
+    void setSwitchOnly(bool on);
 
 signals:
     void Timer();
+    // Enabled went from off to on or back.
+    void EnabledChanged(bool enabled);
 
 private:
     void apply();
@@ -34,4 +39,5 @@ private:
     int m_interval;
     bool m_enabled;
     bool m_precise = false;
+    bool m_switchOnly = false;
 };

@@ -24,6 +24,7 @@ void DrawMagDial(PictureBox& box, double u, double v)
     const QColor yellow(255, 255, 0);
 
     box.Cls();
+    box.beginBatch();
     const float W1 = f(box.ScaleWidth() - 1);
     const float H1 = f(box.ScaleHeight() - 1);
     const double s = 0.7;
@@ -50,4 +51,5 @@ void DrawMagDial(PictureBox& box, double u, double v)
     box.Line(0, 0, W1, 0);
     box.Line(W1, 0, W1, H1);
     box.Line(0, H1, W1, H1);
+    box.endBatch();
 }

@@ -32,11 +32,16 @@ QString labelFor(int bearing)
 
 } // namespace
 
-void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi)
+void RouteHeading(float& psi)
 {
     if (!std::isfinite(psi)) {
         psi = 0.0f;
     }
+}
+
+void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi)
+{
+    RouteHeading(psi);
     const double h = psi;
 
     const float W1 = f(box.ScaleWidth() - 1);
@@ -47,6 +52,7 @@ void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi)
 
     box.setFontName(QStringLiteral("MS Sherif"));
     box.setFontSize(8);
+    box.beginBatch();
     box.PaintPicture(mask, 0, 0);
 
     box.setDrawWidth(1);
@@ -89,4 +95,5 @@ void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi)
         box.Line(0, H1, W1, 0, red);
         box.Line(0, 0, W1, H1, red);
     }
+    box.endBatch();
 }

@@ -7,3 +7,7 @@ class PictureBox;
 // heading that is not a finite number is drawn as 0 and written back as 0; a heading of 10
 // or more is crossed out in red.
 void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi);
+
+// The heading the dial is drawn with, written back: a heading that is not a finite number
+// becomes 0.
+void RouteHeading(float& psi);

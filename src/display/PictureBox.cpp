@@ -86,6 +86,9 @@ void PictureBox::setDrawStyle(int style)
 
 void PictureBox::setFontName(const QString& name)
 {
+    if (name == m_fontName) {
+        return;
+    }
     m_fontName = name;
     applyFont();
 }
@@ -96,7 +99,11 @@ void PictureBox::setFontSize(double points)
         return;
     }
     const double pixels = std::clamp(points, 1.0, 2048.0) * 96.0 / 72.0;
-    m_fontPixels = std::max(1, static_cast<int>(std::lround(pixels)));
+    const int rounded = std::max(1, static_cast<int>(std::lround(pixels)));
+    if (rounded == m_fontPixels) {
+        return;
+    }
+    m_fontPixels = rounded;
     applyFont();
 }
 
@@ -107,15 +114,61 @@ void PictureBox::applyFont()
     // Crisp one-colour text, as the classic bitmap faces gave.
     m_font.setStyleStrategy(QFont::NoAntialias);
     m_font.setPixelSize(m_fontPixels);
+    m_metrics.reset();
+}
+
+QPainter& PictureBox::painter(std::optional<QPainter>& holder)
+{
+    if (m_batch) {
+        return *m_batch;
+    }
+    holder.emplace(&m_image);
+    return *holder;
+}
+
+void PictureBox::changed()
+{
+    if (m_batch) {
+        m_batchChanged = true;
+    } else {
+        update();
+    }
+}
+
+void PictureBox::beginBatch()
+{
+    if (m_batch) {
+        return;
+    }
+    ensureImage();
+    m_batch = std::make_unique<QPainter>(&m_image);
+    m_batchChanged = false;
+}
+
+void PictureBox::endBatch()
+{
+    if (!m_batch) {
+        return;
+    }
+    m_batch.reset();
+    if (m_batchChanged) {
+        update();
+    }
 }
 
 void PictureBox::Cls()
 {
     ensureImage();
-    m_image.fill(m_backColor);
+    if (m_batch) {
+        m_batch->setCompositionMode(QPainter::CompositionMode_Source);
+        m_batch->fillRect(m_image.rect(), m_backColor);
+        m_batch->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    } else {
+        m_image.fill(m_backColor);
+    }
     m_currentX = 0;
     m_currentY = 0;
-    update();
+    changed();
 }
 
 QPen PictureBox::linePen(const QColor& color) const
@@ -151,10 +204,11 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, std::optional<
     if (!clipSegment(a, b, area)) {
         return;
     }
-    QPainter painter(&m_image);
-    painter.setPen(linePen(color.value_or(m_foreColor)));
-    painter.drawLine(a, b);
-    update();
+    std::optional<QPainter> holder;
+    QPainter& p = painter(holder);
+    p.setPen(linePen(color.value_or(m_foreColor)));
+    p.drawLine(a, b);
+    changed();
 }
 
 void PictureBox::LineBox(double x1, double y1, double x2, double y2, const QColor& color,
@@ -170,9 +224,9 @@ void PictureBox::LineBox(double x1, double y1, double x2, double y2, const QColo
                 .normalized()
                 .intersected(QRectF(m_image.rect()));
         if (!box.isEmpty()) {
-            QPainter painter(&m_image);
-            painter.fillRect(box, color);
-            update();
+            std::optional<QPainter> holder;
+            painter(holder).fillRect(box, color);
+            changed();
         }
     } else {
         Line(x1, y1, x2, y1, color);
@@ -210,11 +264,12 @@ void PictureBox::Circle(double x, double y, double radius, std::optional<QColor>
              .intersects(QRectF(m_image.rect()))) {
         return;
     }
-    QPainter painter(&m_image);
-    painter.setPen(linePen(color.value_or(m_foreColor)));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(centre, rx, ry);
-    update();
+    std::optional<QPainter> holder;
+    QPainter& p = painter(holder);
+    p.setPen(linePen(color.value_or(m_foreColor)));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(centre, rx, ry);
+    changed();
 }
 
 void PictureBox::PaintPicture(const PictureBox& source, double x, double y)
@@ -228,26 +283,31 @@ void PictureBox::PaintPicture(const PictureBox& source, double x, double y)
     if (std::fabs(at.x()) > FarAway || std::fabs(at.y()) > FarAway) {
         return;
     }
-    QPainter painter(&m_image);
-    painter.drawImage(
+    std::optional<QPainter> holder;
+    painter(holder).drawImage(
         QPoint(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y()))),
         picture);
-    update();
+    changed();
 }
 
 void PictureBox::Print(const QString& text)
 {
     ensureImage();
-    const QFontMetricsF metrics(m_font, &m_image);
+    // The font's metrics change only with the font.
+    if (!m_metrics) {
+        m_metrics.emplace(m_font, &m_image);
+    }
+    const QFontMetricsF& metrics = *m_metrics;
     const QPointF topLeft(toPixels(m_currentX), toPixels(m_currentY));
     if (finite(topLeft.x(), topLeft.y())) {
         const QRectF bounds(topLeft, QSizeF(metrics.horizontalAdvance(text), metrics.height()));
         if (bounds.intersects(QRectF(m_image.rect()))) {
-            QPainter painter(&m_image);
-            painter.setFont(m_font);
-            painter.setPen(m_foreColor);
-            painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
-            update();
+            std::optional<QPainter> holder;
+            QPainter& p = painter(holder);
+            p.setFont(m_font);
+            p.setPen(m_foreColor);
+            p.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+            changed();
         }
     }
     m_currentX = 0;

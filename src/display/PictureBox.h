@@ -2,10 +2,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 // A drawing surface in twips (15 twips make one pixel) with a persistent image: what is drawn
@@ -72,6 +75,11 @@ public:
     // The drawing as it stands, one image pixel per screen pixel.
     const QImage& image() const;
 
+    // Between beginBatch and endBatch the drawing calls share one painter and the widget is
+    // marked for repaint once, at the end: the same pixels for less work per picture.
+    void beginBatch();
+    void endBatch();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -80,6 +88,9 @@ private:
     void ensureImage() const;
     void applyFont();
     QPen linePen(const QColor& color) const;
+    // The painter on the image: the batch's, or a new one in holder.
+    QPainter& painter(std::optional<QPainter>& holder);
+    void changed();
 
     mutable QImage m_image;
     QColor m_backColor;
@@ -91,4 +102,7 @@ private:
     QString m_fontName;
     int m_fontPixels = 11;
     QFont m_font;
+    std::optional<QFontMetricsF> m_metrics;
+    std::unique_ptr<QPainter> m_batch;
+    bool m_batchChanged = false;
 };

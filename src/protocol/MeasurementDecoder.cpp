@@ -56,6 +56,7 @@ void MeasurementDecoder::DecodeFrameF(const QByteArray& payload)
     if (const auto prompt = CalibrationPrompt(stepCode))
         m_view.ShowDeviceMessage(*prompt);
     publish('F', payload);
+    m_view.frameDone();
 }
 
 void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
@@ -69,6 +70,7 @@ void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
     drawViews(0.0, 0.0);
     m_view.setSensorText(ValuesText(v1, v2, v3, v4));
     publish('G', payload);
+    m_view.frameDone();
 }
 
 void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
@@ -81,6 +83,7 @@ void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
     drawViews(hy, hx);
     m_view.setSensorText(MagneticText(hx, hy, hz));
     publish('R', payload);
+    m_view.frameDone();
 }
 
 void MeasurementDecoder::DecodeFrameC(const QByteArray& payload)
@@ -92,6 +95,7 @@ void MeasurementDecoder::DecodeFrameC(const QByteArray& payload)
     m_view.DrawAttitude3D(Phi, Theta);
     m_view.DrawRoute(Psi);
     publish('C', payload);
+    m_view.frameDone();
 }
 
 void MeasurementDecoder::ShowDeviceMessage(const QByteArray& message)

@@ -19,4 +19,6 @@ public:
     virtual void setSensorText(const QString& text) = 0;
     // The calibration box (Text5): prompts, text-frame messages and the C frame value.
     virtual void ShowDeviceMessage(const QString& text) = 0;
+    // A measurement frame has given all its views: a view that paces its drawing may draw now.
+    virtual void frameDone() {}
 };

@@ -6,7 +6,7 @@
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 
-#include "RecordingHandler.h"
+#include "support/RecordingHandler.h"
 
 #include <QTest>
 #include <QTimer>

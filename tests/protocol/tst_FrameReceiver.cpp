@@ -1,6 +1,6 @@
 #include "protocol/FrameReceiver.h"
 
-#include "RecordingHandler.h"
+#include "support/RecordingHandler.h"
 
 #include "support/Bytes.h"
 

@@ -1,0 +1,82 @@
+#include "HighRate.h"
+
+#include "app/SkyvaneApp.h"
+#include "app/WindowViews.h"
+#include "common/ProgramRun.h"
+#include "support/BoardProcess.h"
+#include "core/Pause.h"
+#include "protocol/FrameReceiver.h"
+#include "protocol/MeasurementDecoder.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+HighRateFigures MeasureHighRate(const QString& boardSim, const QString& rate,
+                                const QStringList& boardArguments, int warmUpSeconds, int seconds)
+{
+    HighRateFigures figures;
+    QTemporaryDir scratch;
+    const QString record = scratch.filePath(QStringLiteral("received.bin"));
+    BoardProcess board;
+    if (!board.start(QStringList{QStringLiteral("--record"), record} + boardArguments,
+                     BoardProcess::NoOption, boardSim)) {
+        figures.error = board.error();
+        return figures;
+    }
+    // The program folder with the settings that open the board's port and poll it.
+    QTemporaryDir folder;
+    QFile settings(folder.filePath(QStringLiteral("Settings.ini")));
+    if (!settings.open(QIODevice::WriteOnly) ||
+        settings.write(ProgramRun::settingsText(board.portPath(), rate, true)) < 0) {
+        figures.error = QStringLiteral("cannot write the settings");
+        return figures;
+    }
+    settings.close();
+
+    SkyvaneApp::Options o;
+    o.programFolder = folder.path();
+    o.endProgram = [] {};
+    o.askPassword = [] { return QString(); };
+    o.showMessage = [](const QString&) {};
+    SkyvaneApp skyvane(o);
+
+    QElapsedTimer clock;
+    clock.start();
+    bool measuring = false;
+    qint64 newestDecodedNs = -1;
+    skyvane.decoder().stream().subscribe([&](const Measurement&) {
+        newestDecodedNs = clock.nsecsElapsed();
+        if (measuring)
+            ++figures.decoded;
+        const qint64 backlog = skyvane.receiver().RxBuffer().size();
+        figures.largestBacklog = std::max<qint64>(figures.largestBacklog, backlog);
+    });
+    skyvane.views().setDrawnListener([&] {
+        if (!measuring || newestDecodedNs < 0)
+            return;
+        ++figures.redraws;
+        figures.shownAgeMs.push_back(double(clock.nsecsElapsed() - newestDecodedNs) / 1e6);
+    });
+    skyvane.Load();
+    PauseMs(warmUpSeconds * 1000);
+    const qint64 received0 = QFileInfo(record).size();
+    figures.largestBacklog = 0;
+    measuring = true;
+    const qint64 start = clock.nsecsElapsed();
+    PauseMs(seconds * 1000);
+    measuring = false;
+    figures.seconds = double(clock.nsecsElapsed() - start) / 1e9;
+    figures.requests = QFileInfo(record).size() - received0;
+    figures.endBacklog = skyvane.receiver().RxBuffer().size();
+    skyvane.views().setDrawnListener({});
+    if (figures.decoded == 0) {
+        figures.error = QStringLiteral("no frame was decoded");
+        return figures;
+    }
+    figures.ok = true;
+    return figures;
+}
