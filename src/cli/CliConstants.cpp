@@ -131,7 +131,7 @@ private:
 int noTable(Terminal& terminal, CliSession& session)
 {
     if (session.linkLost())
-        return ExitPortTrouble;
+        return session.reportLost();
     terminal.error(QStringLiteral("the board at %1 sent no constants table within %2 s")
                        .arg(session.portName())
                        .arg(TableWaitMs / 1000));
@@ -209,7 +209,7 @@ int setTable(Terminal& terminal, const CliOptions& options)
     steps.log = [&terminal](const QString& text) { terminal.line(text); };
     ConstantsImport::importTable(content, steps);
     if (session.linkLost())
-        return ExitPortTrouble;
+        return session.reportLost();
     if (!reread)
         return noTable(terminal, session);
     session.link().ClosePort();

@@ -47,12 +47,16 @@ int runFlash(Terminal& terminal, const QStringList& args)
         session.link().ClosePort();
     });
 
+    // A lost link ends the download as "Disconnection" does: no step opens the port again.
+    QObject::connect(&session.link(), &PortLink::lost, &session,
+                     [&updater] { updater.download.abandon(); });
+
     updater.download.run();
     session.timer2().setEnabled(false);
     const bool programmed = log.logged(QStringLiteral("Flash Memory Programmed in "));
     const bool launched = log.logged(QStringLiteral("Application Launched."));
     if (session.linkLost())
-        return ExitPortTrouble;
+        return session.reportLost();
     if (log.logged(QStringLiteral("Connection refused."))) {
         terminal.error(QStringLiteral("port %1 could not be opened again").arg(options.port()));
         return ExitPortTrouble;

@@ -141,7 +141,7 @@ int runRecord(Terminal& terminal, const QStringList& args)
     session.decoder().stream().unsubscribe(subscription);
     recorder.stop();
     if (session.linkLost())
-        return ExitPortTrouble;
+        return session.reportLost();
     session.link().ClosePort();
     return writeFailed ? ExitBoardFailed : ExitDone;
 }

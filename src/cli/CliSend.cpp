@@ -46,7 +46,7 @@ int runSend(Terminal& terminal, const QStringList& args)
         return ExitPortTrouble;
     command->second(session.commands());
     if (session.linkLost())
-        return ExitPortTrouble;
+        return session.reportLost();
     session.link().ClosePort();
     terminal.line(QStringLiteral("%1 sent to %2.").arg(name, options.port()));
     return ExitDone;

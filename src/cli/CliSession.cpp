@@ -1,5 +1,6 @@
 #include "CliSession.h"
 
+#include "CliExit.h"
 #include "CliLog.h"
 #include "Terminal.h"
 #include "protocol/ReceiveTick.h"
@@ -61,6 +62,12 @@ void CliSession::onLost()
     m_lost = true;
     m_timer2.setEnabled(false);
     m_timer12.setEnabled(false);
-    m_terminal.error(m_log.last());
+    m_lostLine = m_log.last();
     stop();
+}
+
+int CliSession::reportLost()
+{
+    m_terminal.error(m_lostLine);
+    return ExitPortTrouble;
 }

@@ -41,8 +41,10 @@ public:
     // writes one error line naming the port and returns false.
     bool open(const QString& port, const QString& speed);
     QString portName() const { return m_portName; }
-    // The link failed under the program (the error line is written).
+    // The link failed under the program.
     bool linkLost() const { return m_lost; }
+    // Writes the error line of a lost link and returns exit code 3.
+    int reportLost();
 
     // Runs the event loop until stop(), a lost link, or timeoutMs (none when negative).
     // Returns false when it ended by the time-out.
@@ -75,4 +77,5 @@ private:
     QString m_portName;
     QEventLoop* m_loop = nullptr;
     bool m_lost = false;
+    QString m_lostLine;
 };
