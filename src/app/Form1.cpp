@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -107,7 +108,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     small.setStyleHint(QFont::SansSerif);
     setFont(small);
 
-    Frame1 = frame(this, "Frame1", "Connection Settings:", 0, 0, 4815, 1215);
+    // The extras sit in a menu bar above the client area, which keeps its designed layout.
+    MenuBar = new QMenuBar(this);
+    MenuBar->setObjectName(QStringLiteral("MenuBar"));
+    Client = new QWidget(this);
+    Client->setObjectName(QStringLiteral("Client"));
+
+    Frame1 = frame(Client, "Frame1", "Connection Settings:", 0, 0, 4815, 1215);
     Combo1 = combo(Frame1, "Combo1", "COM1", 120, 240, 975, 315);
     Combo2 = combo(Frame1, "Combo2", "", 1200, 240, 975, 315);
     Combo3 = combo(Frame1, "Combo3", "33ms", 2280, 240, 975, 315);
@@ -118,38 +125,38 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     Command2 = button(Frame1, "Command2", "Connection", 3360, 240, 1335, 345);
     Command3 = button(Frame1, "Command3", "Disconnection", 3360, 720, 1335, 345);
 
-    Frame2 = frame(this, "Frame2", "Commands:", 0, 1320, 4815, 855);
+    Frame2 = frame(Client, "Frame2", "Commands:", 0, 1320, 4815, 855);
     Command1 = button(Frame2, "Command1", "Alignment", 120, 360, 1455, 375);
     Command9 = button(Frame2, "Command9", "Hardware Reset", 1680, 360, 1455, 375);
     Command15 = button(Frame2, "Command15", "Advanced...", 3240, 360, 1455, 375);
 
-    Frame6 = frame(this, "Frame6", "Calibration :", 0, 2280, 4815, 1335);
+    Frame6 = frame(Client, "Frame6", "Calibration :", 0, 2280, 4815, 1335);
     Command16 = button(Frame6, "Command16", "Accelerometers", 120, 360, 1455, 375);
     Command17 = button(Frame6, "Command17", "Gyrometers", 1680, 360, 1455, 375);
     Command18 = button(Frame6, "Command18", "Magnetometers", 3240, 360, 1455, 375);
     Text5 = multiLine(Frame6, "Text5", 120, 840, 4575, 375);
 
-    Frame3 = frame(this, "Frame3", "Magnetometers:", 0, 3720, 4815, 2295);
+    Frame3 = frame(Client, "Frame3", "Magnetometers:", 0, 3720, 4815, 2295);
     P = pictureBox(Frame3, "P", Qt::black, 120, 240, 1935, 1935);
     Text3 = multiLine(Frame3, "Text3", 2160, 240, 2535, 1965);
 
-    Text32 = courierBox(this, "Text32", "No Data", 0, 6120, 2055, 360);
-    Text4 = courierBox(this, "Text4", "Disconnected", 2160, 6120, 2655, 360);
-    Text2 = multiLine(this, "Text2", 0, 6600, 4850, 1125);
+    Text32 = courierBox(Client, "Text32", "No Data", 0, 6120, 2055, 360);
+    Text4 = courierBox(Client, "Text4", "Disconnected", 2160, 6120, 2655, 360);
+    Text2 = multiLine(Client, "Text2", 0, 6600, 4850, 1125);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setReadOnly(true);
     Text2->setMaximumBlockCount(0);
 
-    Cockpit = place(new CockpitView(this), "Cockpit", 4920, 0, 7455, 4815);
-    MaskBoussole = pictureBox(this, "MaskBoussole", Qt::black, 4920, 4800, 7455, 2895);
-    Route = pictureBox(this, "Route", QColor(0x80, 0x80, 0x80), 4920, 4800, 7455, 2895);
+    Cockpit = place(new CockpitView(Client), "Cockpit", 4920, 0, 7455, 4815);
+    MaskBoussole = pictureBox(Client, "MaskBoussole", Qt::black, 4920, 4800, 7455, 2895);
+    Route = pictureBox(Client, "Route", QColor(0x80, 0x80, 0x80), 4920, 4800, 7455, 2895);
     Route->setForeColor(Qt::white);
     // The dial is drawn on Route; its black companion stays underneath, out of sight.
     MaskBoussole->lower();
     Route->raise();
-    Command6 = button(this, "Command6", "Generate bin file", 2040, 8520, 2415, 375);
+    Command6 = button(Client, "Command6", "Generate bin file", 2040, 8520, 2415, 375);
 
-    Frame5 = frame(this, "Frame5", "Advanced Settings:", 12480, 0, 4095, 7695);
+    Frame5 = frame(Client, "Frame5", "Advanced Settings:", 12480, 0, 4095, 7695);
     Text7 = place(new QLineEdit(Frame5), "Text7", 120, 240, 1335, 285);
     Command7 = button(Frame5, "Command7", "Send", 1560, 240, 975, 285);
     Command10 = button(Frame5, "Command10", "Get Constants", 2640, 240, 1335, 285);
@@ -178,7 +185,11 @@ Form1::~Form1() = default;
 void Form1::setOuterWidth(int twips)
 {
     m_outerWidth = twips;
-    setFixedSize(px(twips - kBorderTwips), px(kClientHeight));
+    const int width = px(twips - kBorderTwips);
+    const int menuHeight = MenuBar->sizeHint().height();
+    MenuBar->setGeometry(0, 0, width, menuHeight);
+    Client->setGeometry(0, menuHeight, width, px(kClientHeight));
+    setFixedSize(width, menuHeight + px(kClientHeight));
 }
 
 void Form1::closeEvent(QCloseEvent* event)

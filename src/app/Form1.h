@@ -7,6 +7,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
+class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class CockpitView;
@@ -24,11 +25,16 @@ public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The outer width in twips: 12495 basic, 16710 with the advanced frame.
+    // The outer width in twips: 12495 basic, 16710 with the advanced frame. The window is the
+    // menu bar's height taller than the client area.
     void setOuterWidth(int twips);
     int outerWidth() const { return m_outerWidth; }
 
     static constexpr int kClientHeight = 7710;
+
+    QMenuBar* MenuBar;
+    // Holds every control at its designed place, below the menu bar.
+    QWidget* Client;
 
     QGroupBox* Frame1;
     QGroupBox* Frame2;
