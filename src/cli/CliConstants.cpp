@@ -1,13 +1,9 @@
 #include "CliCommands.h"
 #include "CliExit.h"
-#include "CliOptions.h"
-#include "Terminal.h"
-
-#include <memory>
-
-#ifdef SKYVANE_CLI_CONSTANTS_FILE
 #include "CliLog.h"
+#include "CliOptions.h"
 #include "CliSession.h"
+#include "Terminal.h"
 #include "constants/ConstantsImport.h"
 #include "constants/ConstantsTableFile.h"
 #include "core/Pause.h"
@@ -15,7 +11,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
-#endif
+
+#include <memory>
 
 namespace {
 
@@ -71,25 +68,6 @@ int parseAction(Terminal& terminal, const QStringList& args, std::unique_ptr<Cli
     rest.prepend(args.first() + QLatin1Char(' ') + action);
     return options->parse(rest, terminal, 0);
 }
-
-} // namespace
-
-#ifndef SKYVANE_CLI_CONSTANTS_FILE
-
-int runConstants(Terminal& terminal, const QStringList& args)
-{
-    std::unique_ptr<CliOptions> options;
-    if (const int code = parseAction(terminal, args, options); code >= 0)
-        return code;
-    terminal.error(QStringLiteral("constants %1 is not available in this build (no constants "
-                                  "table file support)")
-                       .arg(args.value(1)));
-    return ExitBadUsage;
-}
-
-#else
-
-namespace {
 
 // How long a table reply may take; the window's list fills whenever it comes, the tool has to
 // stop waiting some time.
@@ -228,5 +206,3 @@ int runConstants(Terminal& terminal, const QStringList& args)
     return args.value(1) == QStringLiteral("get") ? getTable(terminal, *options)
                                                   : setTable(terminal, *options);
 }
-
-#endif

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#ifdef SKYVANE_CLI_CONSTANTS_FILE
 namespace {
 
 // The virtual board's table as it starts.
@@ -31,7 +30,6 @@ QByteArray tableReply(const QList<float>& table)
 }
 
 } // namespace
-#endif
 
 class CliConstantsTest : public QObject
 {
@@ -50,37 +48,6 @@ void CliConstantsTest::initTestCase()
     if (!QFile::exists(CliProgram()) || !QFile::exists(BoardProcess::program()))
         QFAIL("skyvane-cli or board-sim is not built");
 }
-
-#ifndef SKYVANE_CLI_CONSTANTS_FILE
-
-void CliConstantsTest::getWritesTheTable()
-{
-    Board board;
-    const CliResult run = RunCli({"constants", "get", "--port", board.port()});
-    QCOMPARE(run.exitCode, 2);
-    QCOMPARE(run.err, QByteArray("skyvane-cli: constants get is not available in this build (no "
-                                 "constants table file support)\n"));
-    QCOMPARE(ReadFile(board.received()), QByteArray());
-}
-
-void CliConstantsTest::setSendsOnlyTheDifferences()
-{
-    QSKIP("this build has no constants table file support");
-}
-void CliConstantsTest::setRefusesABadFile()
-{
-    QSKIP("this build has no constants table file support");
-}
-void CliConstantsTest::setRefusesATableOfAnotherLength()
-{
-    QSKIP("this build has no constants table file support");
-}
-void CliConstantsTest::setReportsAMismatch()
-{
-    QSKIP("this build has no constants table file support");
-}
-
-#else
 
 void CliConstantsTest::getWritesTheTable()
 {
@@ -187,8 +154,6 @@ void CliConstantsTest::setReportsAMismatch()
              QByteArray("Import: 1 changed entry sent.\n29 of 30 entries match; differing: 3.\n"));
     QCOMPARE(ReadFile(board.received()), QByteArray("[!\x00\x03\x00\x00\x00\x3F[", 9));
 }
-
-#endif
 
 QTEST_GUILESS_MAIN(CliConstantsTest)
 #include "tst_cli_constants.moc"
