@@ -76,6 +76,9 @@ Application::Outcome Application::handle(const AppCommand& command, double now)
 
 Chunks Application::measurement(double now)
 {
+    const QList<QByteArray>& replay = m_options.replayFrames;
+    if (!replay.isEmpty())
+        return shaped(replay.at(m_replayNext++ % replay.size()), false);
     return shaped(measurementFrame(now), false);
 }
 

@@ -22,7 +22,8 @@ public:
     };
     Outcome handle(const AppCommand& command, double now);
 
-    // One measurement frame of the configured kind, as sent on "F" and by the stream.
+    // One measurement frame of the configured kind (or the next recorded one with --replay),
+    // as sent on "F" and by the stream.
     Chunks measurement(double now);
     // A restart ends a running calibration; the constants stay as they are.
     void restart();
@@ -43,5 +44,6 @@ private:
     Calibration m_calibration;
     ConstantsTable m_constants;
     bool m_firstFrameSent = false;
+    qsizetype m_replayNext = 0;
     bool m_faultsOn;
 };

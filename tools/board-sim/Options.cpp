@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "ReplayFrames.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
@@ -91,6 +93,10 @@ void addOptions(QCommandLineParser& parser)
          "file"},
         {"record", "Append every received byte to <file>.", "file"},
         {"fixed", "Freeze the attitude at PHI,THETA,PSI degrees.", "phi,theta,psi"},
+        {"replay",
+         "Answer each \"F\" with the next frame recorded in <file> (a Skyvane recording), "
+         "from the first again after the last.",
+         "file"},
         {"noise", "Send <n> bytes 0x78 before every application frame.", "n"},
         {"short-frames", "F frames say and carry 10 floats only (G and R frames: 3)."},
         {"bad-first-byte", "Send one byte 0x78 before the first frame only."},
@@ -134,6 +140,12 @@ Options readOptions(const QCommandLineParser& parser)
     o.recordPath = parser.value("record");
     if (parser.isSet("fixed"))
         o.fixed = fixedAttitude(parser.value("fixed"));
+    if (parser.isSet("replay")) {
+        QString error;
+        o.replayFrames = loadReplayFrames(parser.value("replay"), error);
+        if (!error.isEmpty())
+            throw Failure{QStringLiteral("--replay: %1").arg(error)};
+    }
 
     if (parser.isSet("noise"))
         o.noise = intValue(parser, "noise", 0, 65536);

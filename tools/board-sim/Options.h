@@ -3,6 +3,7 @@
 #include "Motion.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,8 @@ struct Options
     QString flashOut;
     QString recordPath;
     std::optional<FixedAttitude> fixed;
+    // With --replay: the recording's frames, answered to "F" one after the other, in a loop.
+    QList<QByteArray> replayFrames;
 
     int noise = 0;
     bool shortFrames = false;
