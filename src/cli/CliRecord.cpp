@@ -1,14 +1,10 @@
 #include "CliCommands.h"
 #include "CliExit.h"
-#include "CliOptions.h"
-#include "Terminal.h"
-
-#include <memory>
-
-#ifdef SKYVANE_CLI_RECORD
 #include "CliLog.h"
+#include "CliOptions.h"
 #include "CliSession.h"
 #include "SignalPipe.h"
+#include "Terminal.h"
 #include "link/RateText.h"
 #include "record/Recorder.h"
 
@@ -17,7 +13,7 @@
 #include <QTimer>
 
 #include <chrono>
-#endif
+#include <memory>
 
 namespace {
 
@@ -45,21 +41,6 @@ std::unique_ptr<CliOptions> recordOptions()
 }
 
 } // namespace
-
-#ifndef SKYVANE_CLI_RECORD
-
-int runRecord(Terminal& terminal, const QStringList& args)
-{
-    const std::unique_ptr<CliOptions> parsed = recordOptions();
-    CliOptions& options = *parsed;
-    if (const int code = options.parse(args, terminal, 0); code >= 0)
-        return code;
-    terminal.error(QStringLiteral("record is not available in this build (no recording "
-                                  "library)"));
-    return ExitBadUsage;
-}
-
-#else
 
 int runRecord(Terminal& terminal, const QStringList& args)
 {
@@ -145,5 +126,3 @@ int runRecord(Terminal& terminal, const QStringList& args)
     session.link().ClosePort();
     return writeFailed ? ExitBoardFailed : ExitDone;
 }
-
-#endif
