@@ -170,14 +170,14 @@ void SkyvaneApp::wireButtons()
     connect(f.Timer12, &WindowTimer::Timer, this,
             [this] { m_commands->RequestFrame(m_form->Check7->isChecked()); });
     connect(f.Timer3, &WindowTimer::Timer, this, [this] {
-        m_form->Cockpit->InitOpenGL();
         m_form->Timer3->setEnabled(false);
+        m_form->Cockpit->InitOpenGL();
     });
     // A row that waits for its acknowledgement repeats the OpenGL set-up, as Timer3 does.
     WindowTimer& ack = m_firmware->ackTimeout();
     connect(&ack, &WindowTimer::Timer, this, [this, &ack] {
-        m_form->Cockpit->InitOpenGL();
         ack.setEnabled(false);
+        m_form->Cockpit->InitOpenGL();
     });
     connect(&f, &Form1::queryUnload, this, [this] {
         if (m_options.endProgram) {

@@ -1,6 +1,16 @@
 #include "core/SettingsFormat.h"
 
+#include <QStringDecoder>
+
 namespace {
+
+// A field's bytes as text. A byte order mark at its start stays (U+FEFF): dropping it there,
+// as QString::fromUtf8 does, would read a written field back without it.
+QString fieldFromUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
 
 QList<QByteArray> splitLines(const QByteArray& content)
 {
@@ -33,13 +43,13 @@ QString readField(const QByteArray& line, qsizetype& pos)
         pos = end + 1;
         const qsizetype comma = line.indexOf(',', pos);
         pos = comma < 0 ? line.size() : comma + 1;
-        return QString::fromUtf8(field);
+        return fieldFromUtf8(field);
     }
     const qsizetype comma = line.indexOf(',', pos);
     const qsizetype end = comma < 0 ? line.size() : comma;
     field = line.mid(pos, end - pos).trimmed();
     pos = comma < 0 ? line.size() : comma + 1;
-    return QString::fromUtf8(field);
+    return fieldFromUtf8(field);
 }
 
 } // namespace
@@ -47,7 +57,10 @@ QString readField(const QByteArray& line, qsizetype& pos)
 QList<SettingsEntry> ParseSettings(const QByteArray& content)
 {
     QList<SettingsEntry> entries;
-    for (const QByteArray& line : splitLines(content)) {
+    // An editor may start the file with a byte order mark; it belongs to no key.
+    const QByteArray bom("\xEF\xBB\xBF");
+    const QByteArray text = content.startsWith(bom) ? content.mid(bom.size()) : content;
+    for (const QByteArray& line : splitLines(text)) {
         if (line.trimmed().isEmpty())
             continue;
         qsizetype pos = 0;

@@ -59,12 +59,14 @@ void CockpitView::setFormatRequest(const QSurfaceFormat& format)
 
 void CockpitView::InitOpenGL()
 {
-    // The earlier context is no longer used; releasing it keeps repeated set-ups from
-    // piling up contexts.
-    m_context.reset();
-
     if (!m_surface->handle()) {
         m_surface->create();
+    }
+    // A repeated set-up (every Timer3 tick, so every row time-out of a download) keeps the
+    // working context: only the scene state is set again.
+    if (m_context && m_contextFormat == m_formatRequest && makeCurrent()) {
+        setUpScene();
+        return;
     }
     auto context = std::make_unique<QOpenGLContext>();
     context->setFormat(m_formatRequest);
@@ -72,17 +74,25 @@ void CockpitView::InitOpenGL()
                         IsUsablePixelFormat(context->format(), m_formatRequest) &&
                         context->makeCurrent(m_surface);
     if (!usable) {
+        // A working context stays: a failed repeated set-up must not blank the view.
         if (m_failureReport) {
             m_failureReport(QStringLiteral("format de pixels inconnu"));
         }
         return;
     }
+    // The earlier context, if any, is released now that the new one works.
+    m_context = std::move(context);
+    m_contextFormat = m_formatRequest;
+    setUpScene();
+}
+
+void CockpitView::setUpScene()
+{
     // Qt first binds a new context to a scratch window while it creates it, which leaves
     // that window's size as the default viewport. Give the context the default it would
     // have had if this window had been its first: the whole client area.
     SetViewport(m_surface->size() * m_surface->devicePixelRatio());
     SetupAttitudeScene();
-    m_context = std::move(context);
     if (m_surface->isExposed()) {
         present();
     }
@@ -133,7 +143,14 @@ void CockpitView::present()
 
 void CockpitView::showFailureBox(const QString& message)
 {
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), message,
-                    QMessageBox::Ok, window());
-    box.exec();
+    // Shown without an event loop of its own, so the caller (a download's Timer3 tick) goes
+    // on; set-ups failing again while it is open add no further box.
+    if (m_failureBox) {
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
+                                message, QMessageBox::Ok, window());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    m_failureBox = box;
+    box->open();
 }

@@ -1,18 +1,20 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QSurfaceFormat>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
+class QMessageBox;
 class QOpenGLContext;
 class QWindow;
 class CockpitSurface;
 
 // The 3D attitude view: a native OpenGL window filling this widget, with its own context.
-// InitOpenGL binds a fresh context and sets the scene state; DrawAttitude3D draws a picture
+// InitOpenGL binds a context and sets the scene state; DrawAttitude3D draws a picture
 // and presents it. Until the first picture the view shows #404040; a covered view is
 // repainted with the last angles drawn.
 class CockpitView : public QWidget
@@ -24,17 +26,19 @@ public:
     explicit CockpitView(QWidget* parent = nullptr);
     ~CockpitView() override;
 
-    // Creates a new context for the window (releasing the one of an earlier set-up), makes
-    // it current and sets the scene state. When no usable format or context can be had, the
-    // failure report gets "format de pixels inconnu" once and later draws do nothing until a
-    // set-up succeeds. Call it once the view is shown: the context's viewport is the
+    // Makes a context for the window current and sets the scene state. A working context of
+    // an earlier set-up is kept (a new one is made only for a new format request, and replaces
+    // it only once it works). When no usable format or context can be had, the failure report
+    // gets "format de pixels inconnu" once; without a working context, draws do nothing
+    // until a set-up succeeds. Call it once the view is shown: the context's viewport is the
     // window's size at that moment.
     void InitOpenGL();
     // Draws the horizon for roll phi and pitch theta (radians) and presents it. Skipped
     // while there is no context or the window is not exposed; the expose repaints it.
     void DrawAttitude3D(float phi, float theta);
 
-    // Who hears of a failed set-up; by default a modal message box with an OK button.
+    // Who hears of a failed set-up; by default a window-modal message box with an OK button,
+    // opened without waiting for it, and not opened again while one is shown.
     void setFailureReport(FailureReport report);
     // The format asked for; IsUsablePixelFormat judges what comes back against it. A new
     // request is used by the next set-up.
@@ -53,10 +57,14 @@ private:
     bool makeCurrent();
     void present();
     void showFailureBox(const QString& message);
+    void setUpScene();
 
     QSurfaceFormat m_formatRequest;
     CockpitSurface* m_surface;
     std::unique_ptr<QOpenGLContext> m_context;
+    // The request m_context was made for.
+    QSurfaceFormat m_contextFormat;
+    QPointer<QMessageBox> m_failureBox;
     FailureReport m_failureReport;
     float m_phi = 0.0f;
     float m_theta = 0.0f;

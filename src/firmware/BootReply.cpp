@@ -34,9 +34,11 @@ BootReply ParseBootReply(QByteArray& buffer)
         reply.kind = BootReply::Running;
         break;
     case '#':
-        reply.kind = BootReply::Status;
-        if (buffer.size() >= 3)
+        // The status byte may come in a later read; without it the report would be lost.
+        if (buffer.size() >= 3) {
+            reply.kind = BootReply::Status;
             reply.code = byte(2);
+        }
         break;
     default:
         reply.kind = BootReply::Unknown;

@@ -10,7 +10,7 @@ struct BootReply
 {
     enum Kind
     {
-        // Not a whole reply yet: nothing, "+" alone, or "+V"/"+P" short of bytes.
+        // Not a whole reply yet: nothing, "+" alone, or "+V"/"+P"/"+#" short of bytes.
         Incomplete,
         // "+" and a letter no reply starts with; only a closed port ends that wait.
         Unknown,
@@ -23,7 +23,7 @@ struct BootReply
     };
 
     Kind kind = Incomplete;
-    // The version code of "+V", or the status byte of "+#" (-1 when it has not come).
+    // The version code of "+V", or the status byte of "+#" (-1 for other replies).
     int code = -1;
     // The row address of "+P", big-endian 24 bits.
     quint32 address = 0;

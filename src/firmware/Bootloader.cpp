@@ -44,12 +44,14 @@ void Bootloader::CheckBootloaderVersion()
     WaitBootReply();
 }
 
-void Bootloader::EraseFlash()
+bool Bootloader::EraseFlash()
 {
     EnsurePortOpen();
     m_log.AddLog(QStringLiteral("Erasing Flash Memory..."));
+    m_erased = false;
     m_link.SendCommand(QByteArrayLiteral("+E"));
     WaitBootReply();
+    return m_erased;
 }
 
 void Bootloader::RunApplication()
@@ -95,6 +97,7 @@ bool Bootloader::act(const BootReply& reply)
         return true;
     case BootReply::Erased:
         m_log.AddLog(QStringLiteral("Flash Erased successfully."));
+        m_erased = true;
         return true;
     case BootReply::FReply:
         return true;

@@ -23,7 +23,8 @@ public:
     // Makes the running board restart into its bootloader ("G", written straight to the port).
     void ResetDevice();
     void CheckBootloaderVersion();
-    void EraseFlash();
+    // True when the board answered "Flash Erased successfully." ("+E").
+    bool EraseFlash();
     void RunApplication();
     // Sleeps until one reply is recognised or the port is closed, and acts on the reply.
     // Window events and timers run meanwhile.
@@ -43,4 +44,5 @@ private:
     Logger& m_log;
     ReceiveBuffer& m_rxBuffer;
     WindowTimer& m_ackTimeout;
+    bool m_erased = false;
 };

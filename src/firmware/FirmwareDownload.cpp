@@ -40,6 +40,8 @@ void FirmwareDownload::run()
     // operator could never end a download whose board has stopped answering.
     // The programming step reports its own outcome, success or failure.
     bool outcomeLogged = false;
+    bool erased = false;
+    bool programmed = false;
     const auto step = [this](auto&& run) {
         if (!m_abandoned)
             run();
@@ -47,17 +49,23 @@ void FirmwareDownload::run()
     step([&] { m_boot.ResetDevice(); });
     step([&] { PauseMs(500); });
     step([&] { m_boot.CheckBootloaderVersion(); });
-    step([&] { m_boot.EraseFlash(); });
-    step([&] {
-        m_programmer.ProgramFlash(load.image);
-        outcomeLogged = true;
-    });
-    if (m_abandoned) {
-        if (!outcomeLogged)
-            m_log.AddLog(QStringLiteral("Programmation failed."));
-    } else {
+    step([&] { erased = m_boot.EraseFlash(); });
+    // Rows written over a flash that was not erased would not hold the file.
+    if (erased) {
+        step([&] {
+            programmed = m_programmer.ProgramFlash(load.image);
+            outcomeLogged = true;
+        });
+    }
+    if (m_abandoned && !outcomeLogged)
+        m_log.AddLog(QStringLiteral("Programmation failed."));
+    if (programmed && !m_abandoned) {
         m_boot.RunApplication();
         PauseMs(500);
+    } else {
+        // A half-written application could no longer be told to enter the bootloader ("G" is
+        // its command): the board stays in its bootloader, which ignores the next "G".
+        m_log.AddLog(QStringLiteral("Application not started; the download can be repeated."));
     }
     m_rxBuffer.discard();
     m_timer2.setEnabled(true);

@@ -1,10 +1,9 @@
 #include "firmware/FirmwareImage.h"
 
-#include "firmware/HexToBytes.h"
-
 #include <QFile>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -15,33 +14,62 @@ enum RecordType
     ExtendedLinearAddress = 4
 };
 
-bool IsHexDigit(char c)
+// The longest record: count, offset (2), type, 255 data bytes, checksum.
+constexpr qsizetype MaxRecordBytes = 4 + 255 + 1;
+
+// A decoded line, held in place: a large file is read without an allocation per line.
+struct Record
 {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    std::array<unsigned char, MaxRecordBytes> bytes;
+    qsizetype size = 0;
+};
+
+// The value of each character as a hexadecimal digit, -1 for other characters.
+constexpr std::array<signed char, 256> DigitValues = [] {
+    std::array<signed char, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        values[c] = c >= '0' && c <= '9'   ? static_cast<signed char>(c - '0')
+                    : c >= 'A' && c <= 'F' ? static_cast<signed char>(c - 'A' + 10)
+                    : c >= 'a' && c <= 'f' ? static_cast<signed char>(c - 'a' + 10)
+                                           : static_cast<signed char>(-1);
+    }
+    return values;
+}();
+
+int DigitValue(char c)
+{
+    return DigitValues[static_cast<unsigned char>(c)];
 }
 
 // Why one line is not a well-formed record, or an empty text when it is.
-QString CheckRecord(QByteArrayView line, QByteArray& record)
+QString CheckRecord(QByteArrayView line, Record& record)
 {
     if (line[0] != ':')
         return QStringLiteral("missing \":\" at the start");
     const QByteArrayView digits = line.sliced(1);
-    if (!std::all_of(digits.begin(), digits.end(), IsHexDigit))
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return DigitValue(c) >= 0; }))
         return QStringLiteral("a character that is not a hexadecimal digit");
     if (digits.size() % 2 != 0)
         return QStringLiteral("an odd number of hexadecimal digits");
-    record = HexToBytes(digits);
-    if (record.size() < 5)
+    record.size = digits.size() / 2;
+    if (record.size < 5)
         return QStringLiteral("too short for a record");
-    const int count = static_cast<unsigned char>(record[0]);
-    if (record.size() != count + 5)
+    // No byte count reaches a longer line.
+    if (record.size > MaxRecordBytes)
         return QStringLiteral("byte count does not match the line length");
     unsigned sum = 0;
-    for (char byte : record)
-        sum += static_cast<unsigned char>(byte);
+    for (qsizetype i = 0; i < record.size; ++i) {
+        const auto byte = static_cast<unsigned char>(DigitValue(digits[2 * i]) * 16 +
+                                                     DigitValue(digits[2 * i + 1]));
+        record.bytes[static_cast<std::size_t>(i)] = byte;
+        sum += byte;
+    }
+    const int count = record.bytes[0];
+    if (record.size != count + 5)
+        return QStringLiteral("byte count does not match the line length");
     if ((sum & 0xFF) != 0)
         return QStringLiteral("wrong checksum");
-    const int type = static_cast<unsigned char>(record[3]);
+    const int type = record.bytes[3];
     if (type == DataRecord && count % 2 != 0)
         return QStringLiteral("data record with an odd byte count");
     if (type == ExtendedLinearAddress && count < 2)
@@ -56,10 +84,10 @@ struct Loader
     double highestWord = -1;
 
     // Applies one checked record; returns the fault, or an empty text.
-    QString apply(const QByteArray& record)
+    QString apply(const Record& record)
     {
         const auto byte = [&](int position) {
-            return static_cast<unsigned char>(record[position]);
+            return record.bytes[static_cast<std::size_t>(position)];
         };
         const int count = byte(0);
         const int type = byte(3);
@@ -78,7 +106,7 @@ struct Loader
             const double index = std::nearbyint(word);
             if (index > FirmwareImage::LastIndex)
                 return QStringLiteral("data beyond word address 1000000");
-            image.FlashImage[static_cast<std::size_t>(index)] = byte(4 + j) + 256 * byte(5 + j);
+            image.FlashImage.set(static_cast<std::size_t>(index), byte(4 + j) + 256 * byte(5 + j));
             highestWord = std::max(highestWord, word);
         }
         return {};
@@ -94,7 +122,7 @@ FirmwareLoad LoadFirmware(const QByteArray& fileContent)
     const qsizetype size = fileContent.size();
     const char* text = fileContent.constData();
     int lineNumber = 0;
-    QByteArray record;
+    Record record;
     for (qsizetype pos = 0; pos < size;) {
         qsizetype end = pos;
         while (end < size && text[end] != '\r' && text[end] != '\n')

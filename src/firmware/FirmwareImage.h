@@ -1,10 +1,9 @@
 #pragma once
 
+#include "firmware/FlashWords.h"
+
 #include <QByteArray>
 #include <QString>
-#include <QtGlobal>
-
-#include <vector>
 
 // The program memory to be written, one 16-bit word per word address (an instruction takes
 // two word addresses: low 16 bits, then the high 8 bits). Words never written by the file
@@ -13,9 +12,9 @@ struct FirmwareImage
 {
     static constexpr int LastIndex = 1000000;
 
-    FirmwareImage() : FlashImage(LastIndex + 1, 0xFFFF) {}
+    FirmwareImage() : FlashImage(LastIndex + 1) {}
 
-    std::vector<qint32> FlashImage;
+    FlashWords FlashImage;
     // Lowest word address at which a data record starts, never above 65536.
     double LowestAddress = 65536;
     // Highest data word written plus 256 (at most LastIndex); the row walk stops there.

@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int MaxSends = 72;
@@ -33,7 +35,7 @@ bool FlashProgrammer::ProgramFlash(const FirmwareImage& image)
     QElapsedTimer clock;
     clock.start();
 
-    const int rows = CompleteRowCount(image.EndIndex);
+    const int rows = RowCount(image.EndIndex, FirmwareImage::LastIndex);
     for (int row = 0; row < rows; ++row) {
         const int rowStart = row * RowWords;
         if (RowIsSent(rowStart, image.LowestAddress) && !sendRow(image, rowStart)) {
@@ -41,7 +43,7 @@ bool FlashProgrammer::ProgramFlash(const FirmwareImage& image)
             settle();
             return false;
         }
-        m_progress.show(rowStart + RowWords - 2, image.EndIndex);
+        m_progress.show(std::min<double>(rowStart + RowWords - 2, image.EndIndex), image.EndIndex);
         QCoreApplication::processEvents();
     }
     settle();

@@ -1,5 +1,6 @@
 #include "firmware/RowPackets.h"
 
+#include <algorithm>
 #include <cmath>
 
 int CompleteRowCount(double endIndex)
@@ -9,15 +10,23 @@ int CompleteRowCount(double endIndex)
     return static_cast<int>(std::floor((endIndex - (RowWords - 2)) / RowWords)) + 1;
 }
 
+int RowCount(double endIndex, int lastIndex)
+{
+    const int complete = CompleteRowCount(endIndex);
+    if (endIndex < lastIndex)
+        return complete;
+    return std::max(complete, lastIndex / RowWords + 1);
+}
+
 bool RowIsSent(int rowStart, double lowestAddress)
 {
     return rowStart + RowWords - 1 >= lowestAddress;
 }
 
-std::vector<int> RowsToSend(double lowestAddress, double endIndex)
+std::vector<int> RowsToSend(double lowestAddress, double endIndex, int lastIndex)
 {
     std::vector<int> rows;
-    const int count = CompleteRowCount(endIndex);
+    const int count = RowCount(endIndex, lastIndex);
     for (int row = 0; row < count; ++row) {
         if (RowIsSent(row * RowWords, lowestAddress))
             rows.push_back(row * RowWords);
@@ -25,7 +34,9 @@ std::vector<int> RowsToSend(double lowestAddress, double endIndex)
     return rows;
 }
 
-QByteArray RowPacket(const std::vector<qint32>& flashImage, int rowStart)
+namespace {
+
+template <class Words> QByteArray BuildRowPacket(const Words& flashImage, int rowStart)
 {
     const auto word = [&](int index) -> quint32 {
         if (index < 0 || static_cast<std::size_t>(index) >= flashImage.size())
@@ -45,4 +56,16 @@ QByteArray RowPacket(const std::vector<qint32>& flashImage, int rowStart)
         packet.append(static_cast<char>(word(i + 1) & 0xFF));
     }
     return packet;
+}
+
+} // namespace
+
+QByteArray RowPacket(const std::vector<qint32>& flashImage, int rowStart)
+{
+    return BuildRowPacket(flashImage, rowStart);
+}
+
+QByteArray RowPacket(const FlashWords& flashImage, int rowStart)
+{
+    return BuildRowPacket(flashImage, rowStart);
 }

@@ -30,7 +30,7 @@ void FrameReceiver::ReceiveFrames(const QByteArray& input)
         break;
     }
 
-    if (!handled && m_rxBuffer.size() > RxBufferLimit)
+    if (!handled && m_rxBuffer.size() > m_rxBufferLimit)
         m_rxBuffer.discard();
 }
 
@@ -82,7 +82,7 @@ bool FrameReceiver::takeConstantsFrame()
     const float bytes = count * 4.0f;
     // A negative or NaN length, or a frame longer than the buffer may ever hold, never
     // completes: the frame blocks the buffer until it is emptied.
-    if (!(bytes >= 0.0f) || double(bytes) > double(RxBufferLimit - 5))
+    if (!(bytes >= 0.0f) || double(bytes) > double(m_rxBufferLimit - 5))
         return false;
     // A count with a fraction is not expected from the board; its byte length is cut down to
     // a whole number (2.5 constants take 10 payload bytes).

@@ -17,7 +17,12 @@ public:
     // at most 1022 bytes; a constants frame longer than this can never complete.
     static constexpr qsizetype RxBufferLimit = 1048576;
 
-    explicit FrameReceiver(FrameHandler& handler) : m_handler(handler) {}
+    // rxBufferLimit replaces the bound (a small one lets tests and fuzzing reach it cheaply).
+    explicit FrameReceiver(FrameHandler& handler, qsizetype rxBufferLimit = RxBufferLimit)
+        : m_handler(handler), m_rxBufferLimit(rxBufferLimit)
+    {}
+
+    qsizetype rxBufferLimit() const { return m_rxBufferLimit; }
 
     // Appends the input and handles at most one frame from the head of the buffer.
     void ReceiveFrames(const QByteArray& input);
@@ -38,6 +43,7 @@ private:
     bool takeConstantsFrame();
 
     FrameHandler& m_handler;
+    qsizetype m_rxBufferLimit;
     ReceiveBuffer m_rxBuffer;
     QByteArray m_framePayload;
     QByteArray m_constantsPayload;

@@ -154,6 +154,27 @@ private slots:
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 
+    void failedRowsLeaveItInItsBootloader()
+    {
+        QTemporaryDir dir;
+        const QString flash = dir.filePath("flash.txt");
+        START_BOARD(board, "--boot-fail-first", "2", "--flash-out", flash);
+        board.write("G");
+        QCOMPARE(board.ask("+E", 2, 500), QByteArray("+E"));
+        const QByteArray packet = rowPacket(QByteArray("\x00\x02\x00", 3), rowData(6));
+        QCOMPARE(board.ask(packet, 2, 500), QByteArray("+F"));
+        QCOMPARE(board.ask(packet, 2, 500), QByteArray("+F"));
+        // Without "+R" the bootloader stays past its window: "G" and the application's "F"
+        // go unanswered, and the next download is heard from its first command.
+        QTest::qSleep(2200);
+        QCOMPARE(board.ask("GF", 1, 300), QByteArray());
+        QCOMPARE(board.ask("+V", 3, 500), QByteArray("\x2B\x56\x13", 3));
+        QCOMPARE(board.ask("+E", 2, 500), QByteArray("+E"));
+        QCOMPARE(board.ask(packet, 5, 500), QByteArray("\x2B\x50\x00\x02\x00", 5));
+        QCOMPARE(readFile(flash), flashLine("000200", rowData(6)));
+        QCOMPARE(board.ask("F", 1, 300), QByteArray());
+    }
+
     void dropAfterRows()
     {
         START_BOARD(board, "--boot-drop-after", "1");

@@ -1,6 +1,8 @@
 #include "display/CockpitView.h"
 
 #include <QElapsedTimer>
+#include <QOpenGLContext>
+#include <QPointer>
 #include <QWindow>
 #include <QtTest>
 
@@ -81,7 +83,8 @@ private slots:
     void rollTurnsTheSkyToTheLeft();
     void wideBoxKeepsUnitsSquare();
     void repeatedSetUpKeepsDrawing();
-    void unusableFormatIsReportedOncePerSetUp();
+    void repeatedSetUpKeepsTheContext();
+    void failedSetUpKeepsTheWorkingView();
     void drawingSpeed();
 
 private:
@@ -234,11 +237,23 @@ void CockpitViewTest::repeatedSetUpKeepsDrawing()
     EXPECT_NEAR_RGB(frame, -4, 1.396 - 0.2, ground(0.2));
 }
 
-void CockpitViewTest::unusableFormatIsReportedOncePerSetUp()
+void CockpitViewTest::repeatedSetUpKeepsTheContext()
+{
+    CockpitView& view = showView(300, 200);
+    const QPointer<QOpenGLContext> first = QOpenGLContext::currentContext();
+    QVERIFY(first);
+    for (int i = 0; i < 5; ++i) {
+        view.InitOpenGL();
+    }
+    QVERIFY(first);
+    QCOMPARE(QOpenGLContext::currentContext(), first.data());
+    QVERIFY(m_reports.isEmpty());
+}
+
+void CockpitViewTest::failedSetUpKeepsTheWorkingView()
 {
     CockpitView& view = showView(300, 200);
     view.DrawAttitude3D(0.0f, 0.0f);
-    const QImage before = view.lastFrame();
 
     const QSurfaceFormat usable = view.formatRequest();
     QSurfaceFormat impossible = usable;
@@ -246,17 +261,19 @@ void CockpitViewTest::unusableFormatIsReportedOncePerSetUp()
     view.setFormatRequest(impossible);
     view.InitOpenGL();
     QCOMPARE(m_reports, QStringList{"format de pixels inconnu"});
-    QVERIFY(!view.hasContext());
-    view.DrawAttitude3D(1.0f, 0.5f);
-    QCOMPARE(view.lastFrame(), before);
+    // The failure is reported, and the view goes on drawing with the context it had.
+    QVERIFY(view.hasContext());
+    view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
+    EXPECT_NEAR_RGB(view.lastFrame(), -1, 2.5, sky(1));
     view.InitOpenGL();
     QCOMPARE(m_reports.size(), 2);
 
     view.setFormatRequest(usable);
     view.InitOpenGL();
     QCOMPARE(m_reports.size(), 2);
-    view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
-    EXPECT_NEAR_RGB(view.lastFrame(), -1, 2.5, sky(1));
+    view.DrawAttitude3D(0.0f, -0.1745f);
+    EXPECT_NEAR_RGB(view.lastFrame(), -4, 1.396 + 0.2, sky(0.2));
+    EXPECT_NEAR_RGB(view.lastFrame(), -4, 1.396 - 0.2, ground(0.2));
 }
 
 void CockpitViewTest::drawingSpeed()

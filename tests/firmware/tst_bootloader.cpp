@@ -41,6 +41,7 @@ private slots:
     void versionWaitsForItsCode();
     void rowAcknowledgement();
     void statusReplies();
+    void statusByteInALaterRead();
     void fReplyEndsTheWaitSilently();
     void unknownLetterWaitsUntilThePortCloses();
     void waitingSleeps();
@@ -129,7 +130,7 @@ void BootloaderTest::rowAcknowledgement()
 void BootloaderTest::statusReplies()
 {
     Bench bench;
-    bench.later(0, "+#");
+    bench.later(0, QByteArray("+#\x00", 3));
     bench.boot.WaitBootReply();
     QVERIFY(bench.log.lines.isEmpty());
     bench.later(0, "+#\x01");
@@ -139,6 +140,25 @@ void BootloaderTest::statusReplies()
     bench.boot.WaitBootReply();
     QCOMPARE(bench.log.lines.size(), 1);
     QVERIFY(bench.ackTimeout.Enabled());
+}
+
+void BootloaderTest::statusByteInALaterRead()
+{
+    // The report split at every point, each piece in a read of its own.
+    const QByteArray report("xx+#\x01", 5);
+    for (int split = 1; split < report.size(); ++split) {
+        Bench bench;
+        QStringList seenBeforeRest{"<not reached>"};
+        bench.later(0, report.left(split));
+        QTimer::singleShot(40, &bench.link.port, [&] {
+            seenBeforeRest = bench.log.lines;
+            bench.link.port.feed(report.mid(split));
+        });
+        bench.boot.WaitBootReply();
+        QCOMPARE(seenBeforeRest, QStringList());
+        QCOMPARE(bench.log.lines, QStringList{"Checksum error !"});
+        QCOMPARE(bench.boot.AckAddress, -1.0);
+    }
 }
 
 void BootloaderTest::fReplyEndsTheWaitSilently()

@@ -25,6 +25,32 @@ struct Bench : DownloadRig<ScriptedLink>
     }
 };
 
+const QString NotStarted = QStringLiteral("Application not started; the download can be repeated.");
+
+// A board that enters its bootloader on "G" and leaves it only on "+R"; there a "G" is
+// ignored. Its bootloader refuses ("+F") the first rows it gets, then works.
+struct RecoveringBoard
+{
+    int refusals = 0;
+    bool inBootloader = false;
+    GoodBoard good;
+
+    QByteArray operator()(const QByteArray& command)
+    {
+        if (!inBootloader) {
+            inBootloader = command == "G";
+            return {};
+        }
+        if (command.startsWith("+P") && refusals > 0) {
+            --refusals;
+            return "+F";
+        }
+        if (command == "+R")
+            inBootloader = false;
+        return good(command);
+    }
+};
+
 } // namespace
 
 class FirmwareDownloadTest : public QObject
@@ -34,7 +60,8 @@ private slots:
     void wholeDownload();
     void malformedFileReachesNothing();
     void missingFileReachesNothing();
-    void boardRefusingEveryRowStillRunsTheApplication();
+    void failedProgrammingLeavesTheBoardInItsBootloader();
+    void refusedEraseProgramsNothing();
     void clickDuringADownloadIsIgnored();
 };
 
@@ -105,23 +132,59 @@ void FirmwareDownloadTest::missingFileReachesNothing()
     QVERIFY(bench.timer12.Enabled());
 }
 
-void FirmwareDownloadTest::boardRefusingEveryRowStillRunsTheApplication()
+void FirmwareDownloadTest::failedProgrammingLeavesTheBoardInItsBootloader()
+{
+    Bench bench;
+    RecoveringBoard board;
+    board.refusals = 72;
+    bench.link.port.responder = std::ref(board);
+    bench.writeFirmware(HexData(0x2000, QByteArray(16, '\x07')) + HexEnd());
+    bench.download.run();
+    QList<QByteArray>& commands = bench.link.port.commands;
+    QCOMPARE(commands.mid(0, 3), (QList<QByteArray>{"G", "+V", "+E"}));
+    QCOMPARE(commands.count(commands[3]), 72);
+    // A half-written application is never started: only the bootloader can still be reached.
+    QCOMPARE(commands.size(), 3 + 72);
+    const qsizetype failed = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
+    QVERIFY(failed > 0);
+    QCOMPARE(bench.log.lines.mid(failed + 1), QStringList{NotStarted});
+    QVERIFY(board.inBootloader);
+    QVERIFY(bench.rxBuffer.isEmpty());
+    QVERIFY(bench.timer2.Enabled());
+    QVERIFY(bench.timer12.Enabled());
+    QVERIFY(!bench.download.isRunning());
+
+    // Again from there: the bootloader ignores the "G" and the download goes through.
+    bench.log.lines.clear();
+    commands.clear();
+    bench.download.run();
+    QCOMPARE(commands.mid(0, 3), (QList<QByteArray>{"G", "+V", "+E"}));
+    QCOMPARE(commands.last(), QByteArray("+R"));
+    QCOMPARE(board.good.rows.keys(), (QList<int>{0x1000, 0x1080}));
+    QCOMPARE(board.good.rows[0x1000].left(6), QByteArray("\x07\x07\x07\x07\x07\x07"));
+    QCOMPARE(bench.log.lines[3], QStringLiteral("Veltis Bootloader Version 1.9 (33E)."));
+    QVERIFY(bench.log.lines[9].startsWith(QStringLiteral("Flash Memory Programmed in ")));
+    QCOMPARE(bench.log.lines.mid(10),
+             (QStringList{"Connection established.", "Running Application...",
+                          "Application Launched."}));
+    QVERIFY(!board.inBootloader);
+}
+
+void FirmwareDownloadTest::refusedEraseProgramsNothing()
 {
     Bench bench;
     GoodBoard board;
     bench.link.port.responder = [&](const QByteArray& command) -> QByteArray {
-        return command.startsWith("+P") ? QByteArray("+F") : board(command);
+        return command == "+E" ? QByteArray("+F") : board(command);
     };
-    bench.writeFirmware(HexData(0x2000, QByteArray(16, '\x07')) + HexEnd());
+    bench.writeFirmware(HexData(0x0000, QByteArray(16, '\x01')) + HexEnd());
     bench.download.run();
-    QCOMPARE(bench.link.port.commands.count(bench.link.port.commands[3]), 72);
-    const qsizetype failed = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
-    QVERIFY(failed > 0);
-    QCOMPARE(bench.log.lines.mid(failed + 1),
-             (QStringList{"Connection established.", "Running Application...",
-                          "Application Launched."}));
-    QCOMPARE(bench.link.port.commands.last(), QByteArray("+R"));
+    QCOMPARE(bench.link.port.commands, (QList<QByteArray>{"G", "+V", "+E"}));
+    QCOMPARE(bench.log.lines.mid(4),
+             (QStringList{"Connection established.", "Erasing Flash Memory...", NotStarted}));
+    QVERIFY(bench.rxBuffer.isEmpty());
     QVERIFY(bench.timer2.Enabled());
+    QVERIFY(bench.timer12.Enabled());
 }
 
 void FirmwareDownloadTest::clickDuringADownloadIsIgnored()

@@ -19,6 +19,7 @@ private slots:
     void refusals();
     void dataAtTheLastWordIsKept();
     void missingFileIsRefused();
+    void wordsReadErasedWhereNothingWasWritten();
 };
 
 void FirmwareImageTest::hexToBytes()
@@ -185,6 +186,29 @@ void FirmwareImageTest::missingFileIsRefused()
     const FirmwareLoad loaded = LoadFirmwareFile(present);
     QVERIFY(loaded.ok);
     QCOMPARE(loaded.image.FlashImage[3], 0x0006);
+}
+
+void FirmwareImageTest::wordsReadErasedWhereNothingWasWritten()
+{
+    FlashWords words(2500);
+    QCOMPARE(words.size(), std::size_t(2500));
+    QCOMPARE(words[0], 0xFFFF);
+    words.set(2048, 0x0007);
+    words.set(2499, 0x1234);
+    QCOMPARE(words[2048], 0x0007);
+    QCOMPARE(words[2049], 0xFFFF);
+    QCOMPARE(words[2499], 0x1234);
+    QCOMPARE(words[2500], 0xFFFF);
+
+    // Only the written page is stored, up to the image's end; a copy keeps its own words.
+    FlashWords copy = words;
+    copy.set(2048, 0x0008);
+    QCOMPARE(words[2048], 0x0007);
+    std::vector<std::size_t> indices;
+    words.forEachStored([&](std::size_t index, qint32) { indices.push_back(index); });
+    QCOMPARE(indices.size(), std::size_t(452));
+    QCOMPARE(indices.front(), std::size_t(2048));
+    QCOMPARE(indices.back(), std::size_t(2499));
 }
 
 QTEST_GUILESS_MAIN(FirmwareImageTest)

@@ -72,6 +72,7 @@ private slots:
     void programsTheSpanFile();
     void rowHoldingLowestAddressIsSent();
     void highestRecordDecidesTheLastRow();
+    void lastRowOfTheImageIsSent();
     void rowRetriedUntilAcknowledged();
     void rowZeroNeedsItsAcknowledgement();
     void lostLinkAbandons();
@@ -108,6 +109,10 @@ void FlashProgrammingTest::rowWalk()
     QCOMPARE(RowsToSend(0x1040, 0x1200), (std::vector<int>{0x1000, 0x1080, 0x1100, 0x1180}));
     QCOMPARE(RowsToSend(0x107F, 0x1200), (std::vector<int>{0x1000, 0x1080, 0x1100, 0x1180}));
     QCOMPARE(RowsToSend(0x1080, 0x1200), (std::vector<int>{0x1080, 0x1100, 0x1180}));
+    // At the image's end the walk takes in the last row, which reaches past the image.
+    QCOMPARE(RowCount(999934, 1000000), 7812);
+    QCOMPARE(RowCount(1000000, 1000000), 7813);
+    QCOMPARE(RowsToSend(65536, 1000000).back(), 999936);
 }
 
 void FlashProgrammingTest::programsTheSpanFile()
@@ -166,6 +171,31 @@ void FlashProgrammingTest::highestRecordDecidesTheLastRow()
     QVERIFY(bench.programmer.ProgramFlash(image));
     QVERIFY(bench.rowsSent().contains(0x1100));
     QCOMPARE(board.rows[0x1100].left(3), QByteArray("\xAA\xBB\xCC"));
+}
+
+void FlashProgrammingTest::lastRowOfTheImageIsSent()
+{
+    Bench bench;
+    GoodBoard board;
+    bench.link.port.responder = std::ref(board);
+    // Words 999,990 and 1,000,000 (the image's last word) lie in the row at 999,936, whose
+    // last instruction would be at 1,000,062.
+    const FirmwareImage image = Load(HexRecord(4, 0, QByteArray("\x00\x1E", 2)) +
+                                     HexRecord(0, 0x846C, QByteArray("\x11\x22\x33\x00", 4)) +
+                                     HexRecord(0, 0x8480, QByteArray("\xAA\xBB", 2)));
+    QCOMPARE(image.EndIndex, 1000000.0);
+    QVERIFY(bench.programmer.ProgramFlash(image));
+    const QList<int> rows = bench.rowsSent();
+    QCOMPARE(rows.size(), 7813 - 512);
+    QCOMPARE(rows.first(), 65536);
+    QCOMPARE(rows.last(), 999936);
+    QByteArray last(192, '\xFF');
+    last.replace(81, 3, "\x11\x22\x33");
+    last.replace(96, 2, "\xAA\xBB");
+    QCOMPARE(board.rows[999936], last);
+    QCOMPARE(board.rows[999808], QByteArray(192, '\xFF'));
+    QCOMPARE(bench.progress.last, std::make_pair(1000000.0, 1000000.0));
+    QVERIFY(bench.programmedLogged());
 }
 
 void FlashProgrammingTest::rowRetriedUntilAcknowledged()

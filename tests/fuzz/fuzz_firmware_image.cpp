@@ -41,9 +41,11 @@ void checkAccepted(const QList<QByteArray>& lines, const FirmwareLoad& load)
               "end index within the image");
     fuzzCheck(image.FlashImage.size() == std::size_t(FirmwareImage::LastIndex) + 1,
               "image keeps its size");
-    fuzzCheck(std::all_of(image.FlashImage.begin(), image.FlashImage.end(),
-                          [](qint32 word) { return word >= 0 && word <= 0xFFFF; }),
-              "every word is 16 bits");
+    bool sixteenBits = true;
+    image.FlashImage.forEachStored([&](std::size_t, qint32 word) {
+        sixteenBits = sixteenBits && word >= 0 && word <= 0xFFFF;
+    });
+    fuzzCheck(sixteenBits, "every word is 16 bits");
     bool hasData = false;
     for (const QByteArray& line : lines) {
         if (line.isEmpty())

@@ -28,6 +28,7 @@ private slots:
     void unknownFirstByteBlocks();
     void boundEmptiesABlockedBuffer();
     void boundKeepsCompleteFrames();
+    void configuredBound();
     void constantsCountsThatNeverComplete_data();
     void constantsCountsThatNeverComplete();
     void constantsFrameAtTheBound();
@@ -224,6 +225,25 @@ void TestFrameReceiver::boundKeepsCompleteFrames()
     QCOMPARE(receiver.RxBuffer().size(), 1048576);
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls.size(), 2);
+}
+
+void TestFrameReceiver::configuredBound()
+{
+    RecordingHandler handler;
+    FrameReceiver receiver(handler, 64);
+    QCOMPARE(receiver.rxBufferLimit(), 64);
+    receiver.ReceiveFrames(hex("78") + QByteArray(63, 'F'));
+    QCOMPARE(receiver.RxBuffer().size(), 64);
+    receiver.ReceiveFrames(hex("46"));
+    QVERIFY(receiver.RxBuffer().isEmpty());
+
+    // 14 constants (56 bytes) fit under the bound; 15 (60 bytes) never complete.
+    receiver.ReceiveFrames(hex("5B 00 00 60 41") + QByteArray(56, '\x01'));
+    QCOMPARE(handler.calls, QStringList{"constants"});
+    receiver.ReceiveFrames(hex("5B 00 00 70 41") + QByteArray(60, '\x01'));
+    QCOMPARE(handler.calls.size(), 1);
+    QVERIFY(receiver.RxBuffer().isEmpty());
+    QCOMPARE(FrameReceiver(handler).rxBufferLimit(), 1048576);
 }
 
 void TestFrameReceiver::constantsCountsThatNeverComplete_data()

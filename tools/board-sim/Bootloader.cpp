@@ -70,6 +70,8 @@ QByteArray Bootloader::rowReply(const BootCommand& command, bool& stored)
     stored = false;
     if (m_options.bootChecksumError)
         return QByteArray("+#\x01", 3);
+    if (m_rows <= m_options.bootFailFirst)
+        return "+F";
     if (m_options.bootFailEvery && m_rows % *m_options.bootFailEvery == 0)
         return "+F";
     stored = true;

@@ -108,6 +108,7 @@ void addOptions(QCommandLineParser& parser)
         {"fault-after", "--silent, --noise and --app-reply start once <n> frames have been sent.",
          "n"},
         {"boot-fail-every", "Answer \"+F\" instead of acknowledging every <n>th row.", "n"},
+        {"boot-fail-first", "Answer \"+F\" instead of acknowledging the first <n> rows.", "n"},
         {"boot-checksum-error", "Answer rows with \"+#\" 0x01."},
         {"boot-noise", "Send <n> bytes 0x78 before every bootloader reply.", "n"},
         {"boot-silent-after", "The bootloader stops answering after <n> rows.", "n"},
@@ -161,6 +162,8 @@ Options readOptions(const QCommandLineParser& parser)
         o.faultAfter = intValue(parser, "fault-after", 0);
 
     o.bootFailEvery = optionalInt(parser, "boot-fail-every", 1);
+    if (parser.isSet("boot-fail-first"))
+        o.bootFailFirst = intValue(parser, "boot-fail-first", 0);
     o.bootChecksumError = parser.isSet("boot-checksum-error");
     if (parser.isSet("boot-noise"))
         o.bootNoise = intValue(parser, "boot-noise", 0, 65536);

@@ -39,6 +39,9 @@ struct Options
     int faultAfter = 0;
 
     std::optional<int> bootFailEvery;
+    // Rows answered "+F" before the first is acknowledged (a download that fails, then one
+    // that works).
+    int bootFailFirst = 0;
     bool bootChecksumError = false;
     int bootNoise = 0;
     std::optional<int> bootSilentAfter;
