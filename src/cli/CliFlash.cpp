@@ -51,13 +51,6 @@ int runFlash(Terminal& terminal, const QStringList& args)
     QObject::connect(&session.link(), &PortLink::lost, &session,
                      [&updater] { updater.download.abandon(); });
 
-    // A failed programming ends the download before "+R": a half-written application is
-    // never started.
-    log.setListener([&updater](const QString& line) {
-        if (line == QStringLiteral("Programmation failed."))
-            updater.download.abandon();
-    });
-
     updater.download.run();
     session.timer2().setEnabled(false);
     const bool programmed = log.logged(QStringLiteral("Flash Memory Programmed in "));

@@ -8,8 +8,6 @@ void CliLog::AddLog(const QString& message)
     m_lines.append(message);
     if (m_echo)
         m_terminal.line(DateTimeStamp() + QStringLiteral(" : ") + message);
-    if (m_listener)
-        m_listener(message);
 }
 
 bool CliLog::logged(const QString& start) const

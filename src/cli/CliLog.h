@@ -4,8 +4,6 @@
 
 #include <QStringList>
 
-#include <functional>
-
 class Terminal;
 
 // The message log of the command-line tool: every line is kept, and written to standard error
@@ -17,11 +15,6 @@ public:
     CliLog(Terminal& terminal, bool echo) : m_terminal(terminal), m_echo(echo) {}
 
     void AddLog(const QString& message) override;
-    // Called with every message after it is logged.
-    void setListener(std::function<void(const QString&)> listener)
-    {
-        m_listener = std::move(listener);
-    }
 
     const QStringList& lines() const { return m_lines; }
     // Whether a line starting with the text was logged since the start.
@@ -33,5 +26,4 @@ private:
     Terminal& m_terminal;
     bool m_echo;
     QStringList m_lines;
-    std::function<void(const QString&)> m_listener;
 };
