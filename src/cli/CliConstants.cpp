@@ -1,0 +1,208 @@
+#include "CliCommands.h"
+#include "CliExit.h"
+#include "CliLog.h"
+#include "CliOptions.h"
+#include "CliSession.h"
+#include "Terminal.h"
+#include "constants/ConstantsImport.h"
+#include "constants/ConstantsTableFile.h"
+#include "core/Pause.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<CliOptions> getOptions()
+{
+    auto options = std::make_unique<CliOptions>(
+        QStringLiteral("skyvane-cli constants get --port P [--out FILE]"),
+        QStringLiteral("Reads the board's constants table (\"[\") and writes it in the window's "
+                       "Export format (CSV) to FILE or to standard output."));
+    options->addPortOptions();
+    options->addOption(
+        {QStringLiteral("out"), QStringLiteral("The table file."), QStringLiteral("FILE")});
+    return options;
+}
+
+std::unique_ptr<CliOptions> setOptions()
+{
+    auto options = std::make_unique<CliOptions>(
+        QStringLiteral("skyvane-cli constants set --port P --file FILE"),
+        QStringLiteral("Reads the table file as the window's Import does (strictly), reads the "
+                       "board's table, sends the entries that differ, reads the table again "
+                       "and reports. Exits 1 when an entry does not match after the re-read."));
+    options->addPortOptions();
+    options->addOption({QStringLiteral("file"), QStringLiteral("The table file to send."),
+                        QStringLiteral("FILE")});
+    return options;
+}
+
+// The options of "constants get" or "constants set"; null after an error line.
+std::unique_ptr<CliOptions> actionOptions(Terminal& terminal, const QString& action)
+{
+    if (action == QStringLiteral("get"))
+        return getOptions();
+    if (action == QStringLiteral("set"))
+        return setOptions();
+    terminal.error(QStringLiteral("constants needs \"get\" or \"set\" (see --help)"));
+    return nullptr;
+}
+
+// Parses "constants ACTION ..."; -1 to go on, otherwise the exit code.
+int parseAction(Terminal& terminal, const QStringList& args, std::unique_ptr<CliOptions>& options)
+{
+    const QString action = args.value(1);
+    if (action == QStringLiteral("--help") || action == QStringLiteral("-h")) {
+        terminal.out(getOptions()->helpText().toLocal8Bit() + "\n" +
+                     setOptions()->helpText().toLocal8Bit());
+        return ExitDone;
+    }
+    options = actionOptions(terminal, action);
+    if (!options)
+        return ExitBadUsage;
+    QStringList rest = args.mid(2);
+    rest.prepend(args.first() + QLatin1Char(' ') + action);
+    return options->parse(rest, terminal, 0);
+}
+
+// How long a table reply may take; the window's list fills whenever it comes, the tool has to
+// stop waiting some time.
+constexpr int TableWaitMs = 3000;
+
+// The window's "Get Constants" over the session: "[" and the table reply that the dispatch
+// hands on.
+class TableReader
+{
+public:
+    explicit TableReader(CliSession& session) : m_session(session)
+    {
+        session.dispatch().setConstantsListener([this](const QByteArray& payload) {
+            m_table = ConstantsTableFile::tableOf(payload);
+            m_arrived = true;
+            m_session.stop();
+        });
+    }
+    ~TableReader() { m_session.dispatch().setConstantsListener({}); }
+
+    // Sends "[" and waits for the reply; false when none came in time.
+    bool read()
+    {
+        m_arrived = false;
+        m_table.clear();
+        m_session.link().SendCommand(QByteArrayLiteral("["));
+        if (!m_arrived)
+            m_session.run(TableWaitMs);
+        return m_arrived;
+    }
+    const QList<float>& table() const { return m_table; }
+
+private:
+    CliSession& m_session;
+    QList<float> m_table;
+    bool m_arrived = false;
+};
+
+int noTable(Terminal& terminal, CliSession& session)
+{
+    if (session.linkLost())
+        return session.reportLost();
+    terminal.error(QStringLiteral("the board at %1 sent no constants table within %2 s")
+                       .arg(session.portName())
+                       .arg(TableWaitMs / 1000));
+    return ExitBoardFailed;
+}
+
+int getTable(Terminal& terminal, const CliOptions& options)
+{
+    const QString out = options.parser.value(QStringLiteral("out"));
+    CliLog log(terminal, false);
+    CliSession session(terminal, log);
+    if (!session.open(options.port(), options.speed()))
+        return ExitPortTrouble;
+    TableReader reader(session);
+    if (!reader.read())
+        return noTable(terminal, session);
+    session.link().ClosePort();
+
+    const QByteArray text = ConstantsTableFile::exportTable(
+        reader.table(), QDateTime::currentDateTime(), options.port());
+    if (out.isEmpty()) {
+        terminal.out(text);
+        return ExitDone;
+    }
+    QSaveFile file(out);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        terminal.error(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+        return ExitBadUsage;
+    }
+    terminal.line(
+        QStringLiteral("%1 constants written to %2.").arg(reader.table().size()).arg(out));
+    return ExitDone;
+}
+
+int setTable(Terminal& terminal, const CliOptions& options)
+{
+    const QString path = options.parser.value(QStringLiteral("file"));
+    if (path.isEmpty()) {
+        terminal.error(QStringLiteral("--file is missing (see --help)"));
+        return ExitBadUsage;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        terminal.error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return ExitBadUsage;
+    }
+    const QByteArray content = file.readAll();
+    const ConstantsTableFile::Parsed parsed = ConstantsTableFile::parse(content);
+    if (!parsed.ok) {
+        terminal.error(QStringLiteral("%1: %2 Nothing was sent.").arg(path, parsed.error));
+        return ExitBadUsage;
+    }
+
+    CliLog log(terminal, false);
+    CliSession session(terminal, log);
+    if (!session.open(options.port(), options.speed()))
+        return ExitPortTrouble;
+    TableReader reader(session);
+    if (!reader.read())
+        return noTable(terminal, session);
+    const ConstantsTableFile::Compared before =
+        ConstantsTableFile::diff(reader.table(), parsed.table);
+    if (!before.ok) {
+        terminal.error(QStringLiteral("%1: %2 Nothing was sent.").arg(path, before.error));
+        return ExitBadUsage;
+    }
+
+    bool reread = true;
+    ConstantsImport::Steps steps;
+    steps.send = [&session](const QByteArray& bytes) { session.link().SendCommand(bytes); };
+    steps.pause = [](int ms) { PauseMs(ms); };
+    steps.requestTable = [&] { reread = reader.read(); };
+    steps.boardTable = [&reader] { return reader.table(); };
+    steps.confirm = [](const QList<ConstantDifference>&) { return true; };
+    steps.log = [&terminal](const QString& text) { terminal.line(text); };
+    ConstantsImport::importTable(content, steps);
+    if (session.linkLost())
+        return session.reportLost();
+    if (!reread)
+        return noTable(terminal, session);
+    session.link().ClosePort();
+    const ConstantsTableFile::Compared after =
+        ConstantsTableFile::diff(reader.table(), parsed.table);
+    return after.ok && after.differences.isEmpty() ? ExitDone : ExitBoardFailed;
+}
+
+} // namespace
+
+int runConstants(Terminal& terminal, const QStringList& args)
+{
+    std::unique_ptr<CliOptions> options;
+    if (const int code = parseAction(terminal, args, options); code >= 0)
+        return code;
+    return args.value(1) == QStringLiteral("get") ? getTable(terminal, *options)
+                                                  : setTable(terminal, *options);
+}

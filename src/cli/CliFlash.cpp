@@ -1,0 +1,79 @@
+#include "CliCommands.h"
+#include "CliExit.h"
+#include "CliLog.h"
+#include "CliOptions.h"
+#include "CliSession.h"
+#include "ProgressBar.h"
+#include "SignalPipe.h"
+#include "Terminal.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareUpdater.h"
+
+int runFlash(Terminal& terminal, const QStringList& args)
+{
+    CliOptions options(
+        QStringLiteral("skyvane-cli flash --port P FILE"),
+        QStringLiteral(
+            "Downloads the firmware package FILE (Intel HEX) to the board as the window's "
+            "\"Download Firmware\" does: reset into the bootloader, version, erase, rows, run.\n"
+            "The whole file is checked before the board is touched. Exits 0 only when every "
+            "row was acknowledged and the application was started; Ctrl+C ends the download "
+            "as \"Disconnection\" does."));
+    options.addPortOptions();
+    if (const int code = options.parse(args, terminal, 1); code >= 0)
+        return code;
+
+    const QString path = options.positional().first();
+    const FirmwareLoad load = LoadFirmwareFile(path);
+    if (!load.ok) {
+        terminal.error(FirmwareRefusal(path, load));
+        return ExitBadUsage;
+    }
+
+    CliLog log(terminal, true);
+    CliSession session(terminal, log);
+    if (!session.open(options.port(), options.speed()))
+        return ExitPortTrouble;
+
+    ProgressBar progress(terminal);
+    FirmwareUpdater updater(
+        FirmwareUpdater::Parts{session.link(), log, session.receiver().RxBuffer(), progress,
+                               session.timer2(), session.timer12(), [path] { return path; }});
+    bool interrupted = false;
+    SignalPipe interrupts;
+    QObject::connect(&interrupts, &SignalPipe::interrupted, &session, [&] {
+        interrupted = true;
+        updater.download.abandon();
+        session.link().ClosePort();
+    });
+
+    // A lost link ends the download as "Disconnection" does: no step opens the port again.
+    QObject::connect(&session.link(), &PortLink::lost, &session,
+                     [&updater] { updater.download.abandon(); });
+
+    updater.download.run();
+    session.timer2().setEnabled(false);
+    const bool programmed = log.logged(QStringLiteral("Flash Memory Programmed in "));
+    const bool launched = log.logged(QStringLiteral("Application Launched."));
+    if (session.linkLost())
+        return session.reportLost();
+    if (log.logged(QStringLiteral("Connection refused."))) {
+        terminal.error(QStringLiteral("port %1 could not be opened again").arg(options.port()));
+        return ExitPortTrouble;
+    }
+    if (interrupted) {
+        terminal.error(QStringLiteral("download to %1 interrupted").arg(options.port()));
+        return ExitBoardFailed;
+    }
+    if (!programmed) {
+        terminal.error(QStringLiteral("the board at %1 did not take %2").arg(options.port(), path));
+        return ExitBoardFailed;
+    }
+    if (!launched) {
+        terminal.error(
+            QStringLiteral("the board at %1 did not start the application").arg(options.port()));
+        return ExitBoardFailed;
+    }
+    session.link().ClosePort();
+    return ExitDone;
+}

@@ -1,0 +1,20 @@
+#include "CliLog.h"
+
+#include "Terminal.h"
+#include "core/DateTimeStamp.h"
+
+void CliLog::AddLog(const QString& message)
+{
+    m_lines.append(message);
+    if (m_echo)
+        m_terminal.line(DateTimeStamp() + QStringLiteral(" : ") + message);
+}
+
+bool CliLog::logged(const QString& start) const
+{
+    for (const QString& line : m_lines) {
+        if (line.startsWith(start))
+            return true;
+    }
+    return false;
+}

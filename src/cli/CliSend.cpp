@@ -1,0 +1,53 @@
+#include "CliCommands.h"
+#include "CliExit.h"
+#include "CliLog.h"
+#include "CliOptions.h"
+#include "CliSession.h"
+#include "Terminal.h"
+
+#include <functional>
+#include <map>
+
+int runSend(Terminal& terminal, const QStringList& args)
+{
+    CliOptions options(
+        QStringLiteral("skyvane-cli send --port P COMMAND"),
+        QStringLiteral(
+            "Sends one of the window's one-byte commands:\n"
+            "  alignment  \"R\"\n"
+            "  reset      \"G\" (hardware reset)\n"
+            "  save       \"3\" (save to flash)\n"
+            "  read       \">\" (read from flash)\n"
+            "  stream     \"C\" (start/stop the frame stream; then 500 ms of receiving)"));
+    options.addPortOptions();
+    if (const int code = options.parse(args, terminal, 1); code >= 0)
+        return code;
+
+    using Command = std::function<void(DeviceCommands&)>;
+    const std::map<QString, Command> commands = {
+        {QStringLiteral("alignment"), [](DeviceCommands& c) { c.Alignment(); }},
+        {QStringLiteral("reset"), [](DeviceCommands& c) { c.HardwareReset(); }},
+        {QStringLiteral("save"), [](DeviceCommands& c) { c.SaveToFlash(); }},
+        {QStringLiteral("read"), [](DeviceCommands& c) { c.ReadFromFlash(); }},
+        {QStringLiteral("stream"), [](DeviceCommands& c) { c.StartStopTrame(); }},
+    };
+    const QString name = options.positional().first();
+    const auto command = commands.find(name);
+    if (command == commands.end()) {
+        terminal.error(QStringLiteral("unknown command \"%1\": alignment, reset, save, read or "
+                                      "stream")
+                           .arg(name));
+        return ExitBadUsage;
+    }
+
+    CliLog log(terminal, false);
+    CliSession session(terminal, log);
+    if (!session.open(options.port(), options.speed()))
+        return ExitPortTrouble;
+    command->second(session.commands());
+    if (session.linkLost())
+        return session.reportLost();
+    session.link().ClosePort();
+    terminal.line(QStringLiteral("%1 sent to %2.").arg(name, options.port()));
+    return ExitDone;
+}

@@ -1,0 +1,153 @@
+#include "CliRun.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/RowPackets.h"
+#include "support/HexLines.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+// Word addresses 0 to 0x2FF and 0x800 to 0x87F, every byte different from its neighbours.
+QByteArray TwoSegmentFile()
+{
+    QByteArray low, high;
+    for (int i = 0; i < 0x600; ++i)
+        low.append(char((i * 7 + i / 256) & 0xFF));
+    for (int i = 0; i < 0x100; ++i)
+        high.append(char(0xFF - i));
+    return HexData(0x0000, low) + HexData(0x1000, high) + HexEnd();
+}
+
+struct FlashBoard : Board
+{
+    using Board::Board;
+    QString firmware(const QByteArray& content) const
+    {
+        const QString path = dir.filePath(QStringLiteral("board.kfw"));
+        return WriteFile(path, content) ? path : QString();
+    }
+};
+
+// Standard error without its time stamps: "2026.12.07 - 15.04.05 : Device Reset." gives
+// "Device Reset."; lines without a stamp stay as they are.
+QStringList unstamped(const QByteArray& err)
+{
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\d{4}\\.\\d\\d\\.\\d\\d - \\d\\d\\.\\d\\d\\.\\d\\d : "));
+    QStringList lines;
+    for (const QByteArray& line : err.trimmed().split('\n'))
+        lines.append(QString::fromUtf8(line).remove(stamp));
+    return lines;
+}
+
+} // namespace
+
+class CliFlashTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void wholeDownload();
+    void refusedFileSendsNothing();
+    void boardRefusingEveryRow();
+    void linkDroppedWhileProgramming();
+};
+
+void CliFlashTest::initTestCase()
+{
+    if (!QFile::exists(CliProgram()) || !QFile::exists(BoardProcess::program()))
+        QFAIL("skyvane-cli or board-sim is not built");
+}
+
+void CliFlashTest::wholeDownload()
+{
+    FlashBoard board;
+    QVERIFY(!board.port().isEmpty());
+    const QByteArray hex = TwoSegmentFile();
+    const CliResult run = RunCli({"flash", "--port", board.port(), board.firmware(hex)});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QByteArray());
+
+    // Every log line carries its time stamp; not a terminal, so the progress comes as lines.
+    const QStringList lines = unstamped(run.err);
+    for (const QByteArray& line : run.err.trimmed().split('\n'))
+        QVERIFY2(line.startsWith("Programming: ") || line.contains(" : "), line.constData());
+    const QStringList log = lines.filter(QRegularExpression(QStringLiteral("^(?!Programming: )")));
+    QCOMPARE(log.size(), 15);
+    QVERIFY2(log[10].startsWith(QStringLiteral("Flash Memory Programmed in ")),
+             qPrintable(log.join('|')));
+    QCOMPARE(log, (QStringList{"Port " + board.port() + " opened.", "Connection established.",
+                               "Device Reset.", "Checking Bootloader version...",
+                               "Veltis Bootloader Version 1.9 (33E).", "Connection established.",
+                               "Erasing Flash Memory...", "Flash Erased successfully.",
+                               "Connection established.", "Programming Flash Memory...", log[10],
+                               "Connection established.", "Running Application...",
+                               "Application Launched.", "COM Port closed."}));
+    const QStringList progress = lines.filter(QRegularExpression(QStringLiteral("^Programming: ")));
+    QVERIFY(progress.size() >= 10);
+    QCOMPARE(progress.first(), QStringLiteral("Programming: 5%"));
+    QCOMPARE(progress.last(), QStringLiteral("Programming: 99%"));
+
+    // The board's flash holds exactly the rows of the file's image.
+    const FirmwareLoad load = LoadFirmware(hex);
+    QVERIFY(load.ok);
+    QByteArray expected;
+    for (int row : RowsToSend(load.image.LowestAddress, load.image.EndIndex)) {
+        const QByteArray packet = RowPacket(load.image.FlashImage, row);
+        expected +=
+            packet.mid(2, 3).toHex().toUpper() + ' ' + packet.mid(5).toHex().toUpper() + '\n';
+    }
+    QCOMPARE(ReadFile(board.flashOut()).toUpper(), expected);
+}
+
+void CliFlashTest::refusedFileSendsNothing()
+{
+    FlashBoard board;
+    const QString path = board.firmware(TwoSegmentFile().replace(":10", ":1X"));
+    const CliResult run = RunCli({"flash", "--port", board.port(), path});
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.err, ("skyvane-cli: Firmware file " + path +
+                       ", line 1: a character that is not a hexadecimal digit.\n")
+                          .toUtf8());
+    const CliResult missing = RunCli({"flash", "--port", board.port(), path + ".none"});
+    QCOMPARE(missing.exitCode, 2);
+    QCOMPARE(missing.errLines().size(), 1);
+    QVERIFY(missing.err.contains((path + ".none").toUtf8()));
+    QTest::qWait(100);
+    QCOMPARE(ReadFile(board.received()), QByteArray());
+    QCOMPARE(ReadFile(board.flashOut()), QByteArray());
+}
+
+void CliFlashTest::boardRefusingEveryRow()
+{
+    FlashBoard board({"--boot-fail-every", "1"});
+    const CliResult run =
+        RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
+    QCOMPARE(run.exitCode, 1);
+    const QByteArray received = ReadFile(board.received());
+    QCOMPARE(received.count(QByteArray("+P\x00\x00\x00", 5)), 72);
+    QCOMPARE(received.count(QByteArray("+P\x00\x00\x80", 5)), 0);
+    // A half-written application is never started.
+    QVERIFY2(!received.contains("+R"), received.right(8).toHex().constData());
+    const QStringList lines = unstamped(run.err);
+    QVERIFY(lines.contains(QStringLiteral("Programmation failed.")));
+    QVERIFY(!lines.contains(QStringLiteral("Running Application...")));
+    QCOMPARE(lines.last(), "skyvane-cli: the board at " + board.port() + " did not take " +
+                               board.dir.filePath(QStringLiteral("board.kfw")));
+}
+
+void CliFlashTest::linkDroppedWhileProgramming()
+{
+    FlashBoard board({"--boot-drop-after", "3"});
+    const CliResult run =
+        RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
+    QCOMPARE(run.exitCode, 3);
+    const QStringList lines = unstamped(run.err);
+    QVERIFY(lines.contains(QStringLiteral("Programmation failed.")));
+    QVERIFY2(lines.last().startsWith("skyvane-cli: Link to " + board.port()),
+             qPrintable(lines.join('|')));
+}
+
+QTEST_GUILESS_MAIN(CliFlashTest)
+#include "tst_cli_flash.moc"
