@@ -3,9 +3,13 @@
 #include "app/AdvancedLock.h"
 #include "app/ArrivalReceiver.h"
 #include "app/ConnectionPanel.h"
+#include "app/ConstantsFileControl.h"
 #include "app/ConstantsPanel.h"
 #include "app/Form1.h"
+#include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/RecordingControl.h"
+#include "app/ReplayControl.h"
 #include "app/WindowViews.h"
 #include "core/SettingsFile.h"
 #include "core/WindowTimer.h"
@@ -14,6 +18,8 @@
 #include "firmware/FirmwareUpdater.h"
 #include "link/PortLink.h"
 #include "link/QtSerialControl.h"
+#include "plots/FieldWindow.h"
+#include "plots/PlotsWindow.h"
 #include "protocol/DeviceCommands.h"
 #include "protocol/FrameDispatch.h"
 #include "protocol/FrameReceiver.h"
@@ -53,7 +59,10 @@ SkyvaneApp::SkyvaneApp(Options options) : m_options(std::move(options))
     build();
 }
 
-SkyvaneApp::~SkyvaneApp() = default;
+SkyvaneApp::~SkyvaneApp()
+{
+    delete m_field;
+}
 
 Bootloader& SkyvaneApp::bootloader()
 {
@@ -100,8 +109,11 @@ void SkyvaneApp::build()
     m_connection = std::make_unique<ConnectionPanel>(c, *m_link, *m_settings);
     m_commands = std::make_unique<DeviceCommands>(*m_link, rx);
     m_constants = std::make_unique<ConstantsPanel>(f.L, f.Text7, f.Command7, *m_link, *m_log);
-    m_dispatch->setConstantsListener(
-        [this](const QByteArray& payload) { m_constants->FillConstantsList(payload); });
+    m_dispatch->setConstantsListener([this](const QByteArray& payload) {
+        m_constants->FillConstantsList(payload);
+        if (m_constantsFile)
+            m_constantsFile->update(m_form->outerWidth() == AdvancedLock::kAdvancedWidth);
+    });
 
     m_progress = std::make_unique<BootProgressBar>(f);
     m_firmware = std::make_unique<FirmwareUpdater>(FirmwareUpdater::Parts{
@@ -136,10 +148,16 @@ void SkyvaneApp::build()
         };
     }
     m_lock = std::make_unique<AdvancedLock>(
-        f.Command15, [&f](int twips) { f.setOuterWidth(twips); }, ask, tell);
+        f.Command15,
+        [this](int twips) {
+            m_form->setOuterWidth(twips);
+            m_constantsFile->update(twips == AdvancedLock::kAdvancedWidth);
+        },
+        ask, tell);
     if (m_options.showMessage)
         f.Cockpit->setFailureReport(m_options.showMessage);
 
+    buildMenu();
     wireButtons();
 }
 

@@ -3,10 +3,20 @@
 #include <functional>
 #include <memory>
 
+#include "constants/ConstantsTableFile.h"
+
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class AdvancedLock;
+class ConstantsFileControl;
+class FieldWindow;
+class PlotsWindow;
+class RecordingControl;
+class ReplayControl;
+struct MainMenu;
 class ArrivalReceiver;
 class Bootloader;
 class BootProgressBar;
@@ -43,6 +53,12 @@ public:
         // The password box and the message boxes (tests replace them).
         std::function<QString()> askPassword;
         std::function<void(const QString&)> showMessage;
+        // The file dialogs of the menu bar's entries (tests replace them): a file to save,
+        // with a suggested path, and a file to open; "" when cancelled.
+        std::function<QString(const QString& title, const QString& suggested)> chooseSaveFile;
+        std::function<QString(const QString& title, const QString& filter)> chooseOpenFile;
+        // The Import Constants confirmation; null for the dialog.
+        std::function<bool(const QList<ConstantDifference>&)> confirmImport;
     };
 
     explicit SkyvaneApp(const QString& programFolder);
@@ -62,11 +78,19 @@ public:
     MeasurementDecoder& decoder() { return *m_decoder; }
     WindowViews& views() { return *m_views; }
     Bootloader& bootloader();
+    MainMenu& menu() { return *m_menu; }
+    RecordingControl& recording() { return *m_recording; }
+    ReplayControl& replay() { return *m_replay; }
+    // The view windows, made when first shown (null before).
+    PlotsWindow* plots() { return m_plots.get(); }
+    FieldWindow* field();
 
 private:
     void build();
     void wireButtons();
     void restoreSettings();
+    void buildMenu();
+    void showView(QWidget* window);
 
     Options m_options;
     std::unique_ptr<Form1> m_form;
@@ -87,4 +111,10 @@ private:
     std::unique_ptr<FirmwareUpdater> m_firmware;
     std::unique_ptr<FirmwareFiles> m_files;
     std::unique_ptr<AdvancedLock> m_lock;
+    std::unique_ptr<MainMenu> m_menu;
+    std::unique_ptr<RecordingControl> m_recording;
+    std::unique_ptr<ReplayControl> m_replay;
+    std::unique_ptr<ConstantsFileControl> m_constantsFile;
+    std::unique_ptr<PlotsWindow> m_plots;
+    QPointer<FieldWindow> m_field;
 };

@@ -20,13 +20,25 @@ void setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
 
 WindowViews::WindowViews(Form1& form) : m_form(form), m_pacer([this] { drawWaiting(); }) {}
 
+void WindowViews::setReplaying(bool replaying)
+{
+    m_replaying = replaying;
+    // A paused replay is not a silent board: the watchdog waits for live frames again.
+    m_form.Timer11->setEnabled(!replaying);
+    if (replaying)
+        frameSeen();
+}
+
 void WindowViews::frameSeen()
 {
-    m_form.Timer11->setEnabled(false);
-    m_form.Timer11->setEnabled(true);
+    if (!m_replaying) {
+        m_form.Timer11->setEnabled(false);
+        m_form.Timer11->setEnabled(true);
+    }
+    const QString status = m_replaying ? QStringLiteral("Replay") : QStringLiteral("Data OK");
     QLineEdit* box = m_form.Text32;
-    if (box->text() != QLatin1String("Data OK"))
-        box->setText(QStringLiteral("Data OK"));
+    if (box->text() != status)
+        box->setText(status);
     if (box->palette().color(QPalette::Base) != QColor(0, 255, 0)) {
         QPalette pal = box->palette();
         pal.setColor(QPalette::Base, QColor(0, 255, 0));

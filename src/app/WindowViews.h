@@ -18,6 +18,10 @@ class WindowViews : public MeasurementView
 public:
     explicit WindowViews(Form1& form);
 
+    // While a recording is replayed the status box says "Replay" (on green) and the "No Data"
+    // watchdog is off.
+    void setReplaying(bool replaying);
+
     void frameSeen() override;
     void DrawAttitude3D(float phi, float theta) override;
     void DrawRoute(float& psi) override;
@@ -35,6 +39,7 @@ private:
     Form1& m_form;
     RedrawPacer m_pacer;
     std::function<void()> m_drawn;
+    bool m_replaying = false;
     // The newest values not yet drawn.
     bool m_attitudeWaits = false;
     bool m_routeWaits = false;

@@ -26,6 +26,12 @@ struct AppRig
         o.port = port;
         o.askPassword = [this] { return password; };
         o.showMessage = [this](const QString& m) { messages << m; };
+        o.chooseSaveFile = [this](const QString&, const QString&) { return saveAs; };
+        o.chooseOpenFile = [this](const QString&, const QString&) { return openPath; };
+        o.confirmImport = [this](const QList<ConstantDifference>& differences) {
+            shownDifferences = differences;
+            return confirmImport;
+        };
         app = std::make_unique<SkyvaneApp>(o);
     }
     ~AppRig() { app.reset(); }
@@ -43,4 +49,9 @@ struct AppRig
     bool ended = false;
     QString password;
     QStringList messages;
+    // What the menu bar's file dialogs answer, and the Import Constants confirmation.
+    QString saveAs;
+    QString openPath;
+    bool confirmImport = true;
+    QList<ConstantDifference> shownDifferences;
 };

@@ -1,0 +1,85 @@
+#include "app/ConstantsFileControl.h"
+
+#include "app/ConstantsPanel.h"
+#include "constants/ConstantsImport.h"
+#include "core/Logger.h"
+#include "core/Pause.h"
+#include "link/Link.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+ConstantsFileControl::ConstantsFileControl(QAction* exportAction, QAction* importAction,
+                                           ConstantsPanel& panel, Link& link, Logger& log,
+                                           std::function<QString()> portName, Dialogs dialogs,
+                                           QObject* parent)
+    : QObject(parent), m_export(exportAction), m_import(importAction), m_panel(panel), m_link(link),
+      m_log(log), m_portName(std::move(portName)), m_dialogs(std::move(dialogs))
+{
+    connect(m_export, &QAction::triggered, this, &ConstantsFileControl::exportFile);
+    connect(m_import, &QAction::triggered, this, &ConstantsFileControl::importFile);
+    update(false);
+}
+
+QList<float> ConstantsFileControl::boardTable() const
+{
+    return ConstantsTableFile::tableOf(m_panel.constantsPayload());
+}
+
+void ConstantsFileControl::update(bool advancedShown)
+{
+    m_advancedShown = advancedShown;
+    const bool usable = advancedShown && !boardTable().isEmpty();
+    m_export->setEnabled(usable);
+    m_import->setEnabled(usable);
+}
+
+void ConstantsFileControl::exportFile()
+{
+    const QList<float> table = boardTable();
+    if (table.isEmpty())
+        return;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(
+        QDateTime::currentDateTime().toString(QStringLiteral("'constants-'yyyyMMdd-HHmmss'.csv'")));
+    const QString path = m_dialogs.chooseExport(suggested);
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const QByteArray content =
+        ConstantsTableFile::exportTable(table, QDateTime::currentDateTime(), m_portName());
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+        !file.commit()) {
+        m_log.AddLog(
+            QStringLiteral("Constants cannot be written to %1: %2.").arg(path, file.errorString()));
+        return;
+    }
+    m_log.AddLog(QStringLiteral("%1 constants exported to %2.").arg(table.size()).arg(path));
+}
+
+void ConstantsFileControl::importFile()
+{
+    const QString path = m_dialogs.chooseImport();
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_log.AddLog(QStringLiteral("Import refused: %1 cannot be read: %2. Nothing was sent.")
+                         .arg(path, file.errorString()));
+        return;
+    }
+    ConstantsImport::Steps steps;
+    steps.send = [this](const QByteArray& bytes) { m_link.SendCommand(bytes); };
+    steps.pause = [](int ms) { PauseMs(ms); };
+    steps.requestTable = [this] { m_panel.RequestConstants(); };
+    steps.boardTable = [this] { return boardTable(); };
+    steps.confirm = m_dialogs.confirm;
+    steps.log = [this](const QString& text) { m_log.AddLog(text); };
+    ConstantsImport::importTable(file.readAll(), steps);
+}

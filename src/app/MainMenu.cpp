@@ -1,0 +1,41 @@
+#include "app/MainMenu.h"
+
+#include "app/Form1.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+QAction* entry(QMenu* menu, const char* name, const QString& text, const char* keys)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    if (keys)
+        action->setShortcut(QKeySequence(QLatin1String(keys)));
+    return action;
+}
+} // namespace
+
+MainMenu::MainMenu(Form1& form)
+{
+    QMenuBar* bar = form.MenuBar;
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    record = entry(file, "actionRecord", QStringLiteral("&Record..."), "Ctrl+R");
+    replay = entry(file, "actionReplay", QStringLiteral("Re&play..."), "Ctrl+O");
+    file->addSeparator();
+    exportConstants =
+        entry(file, "actionExportConstants", QStringLiteral("&Export Constants..."), "Ctrl+E");
+    importConstants =
+        entry(file, "actionImportConstants", QStringLiteral("&Import Constants..."), "Ctrl+I");
+    file->addSeparator();
+    quit = entry(file, "actionQuit", QStringLiteral("&Quit"), "Ctrl+Q");
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    plots = entry(view, "actionPlots", QStringLiteral("&Plots"), "Ctrl+P");
+    magneticField = entry(view, "actionMagneticField", QStringLiteral("&Magnetic Field"), "Ctrl+M");
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    about = entry(help, "actionAbout", QStringLiteral("&About"), nullptr);
+}

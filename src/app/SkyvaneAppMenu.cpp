@@ -1,0 +1,121 @@
+// The menu bar of the program: recording, replay, the constants file, the view windows.
+
+#include "app/SkyvaneApp.h"
+
+#include "app/AdvancedLock.h"
+#include "app/ConstantsDiffDialog.h"
+#include "app/ConstantsFileControl.h"
+#include "app/ConstantsPanel.h"
+#include "app/Form1.h"
+#include "app/MainMenu.h"
+#include "app/MessageLog.h"
+#include "app/RecordingControl.h"
+#include "app/ReplayControl.h"
+#include "app/WindowViews.h"
+#include "link/PortLink.h"
+#include "link/RateText.h"
+#include "link/SerialControl.h"
+#include "plots/FieldWindow.h"
+#include "plots/PlotsWindow.h"
+#include "protocol/FrameDispatch.h"
+#include "protocol/FrameReceiver.h"
+#include "protocol/MeasurementDecoder.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+
+void SkyvaneApp::buildMenu()
+{
+    Form1& f = *m_form;
+    m_menu = std::make_unique<MainMenu>(f);
+    const MainMenu& menu = *m_menu;
+
+    auto saveFile = m_options.chooseSaveFile;
+    if (!saveFile) {
+        saveFile = [&f](const QString& title, const QString& suggested) {
+            return QFileDialog::getSaveFileName(&f, title, suggested,
+                                                QStringLiteral("CSV files (*.csv)"));
+        };
+    }
+    auto openFile = m_options.chooseOpenFile;
+    if (!openFile) {
+        openFile = [&f](const QString& title, const QString& filter) {
+            return QFileDialog::getOpenFileName(&f, title, QString(), filter);
+        };
+    }
+    const QString csv = QStringLiteral("CSV files (*.csv);;All files (*)");
+
+    m_recording = std::make_unique<RecordingControl>(
+        menu.record, m_decoder->stream(), *m_log,
+        [saveFile](const QString& suggested) {
+            return saveFile(QStringLiteral("Record to"), suggested);
+        },
+        [&f] {
+            RecordingFormat::Info info;
+            info.start = QDateTime::currentDateTime();
+            info.port = f.Combo1->currentText();
+            info.baud = f.Combo2->currentText().toInt();
+            info.pollMs = RateMilliseconds(f.Combo3->currentText());
+            return info;
+        });
+
+    m_replay = std::make_unique<ReplayControl>(
+        ReplayControl::Parts{menu.replay, *m_dispatch, *m_views, *m_log, *f.Timer2, *f.Timer12,
+                             *m_port, m_receiver->RxBuffer(), &f},
+        [openFile, csv] { return openFile(QStringLiteral("Replay"), csv); });
+
+    ConstantsFileControl::Dialogs dialogs;
+    dialogs.chooseExport = [saveFile](const QString& suggested) {
+        return saveFile(QStringLiteral("Export Constants"), suggested);
+    };
+    dialogs.chooseImport = [openFile, csv] {
+        return openFile(QStringLiteral("Import Constants"), csv);
+    };
+    dialogs.confirm = m_options.confirmImport;
+    if (!dialogs.confirm) {
+        dialogs.confirm = [&f](const QList<ConstantDifference>& differences) {
+            ConstantsDiffDialog dialog(differences, &f);
+            return dialog.exec() == QDialog::Accepted;
+        };
+    }
+    m_constantsFile = std::make_unique<ConstantsFileControl>(
+        menu.exportConstants, menu.importConstants, *m_constants, *m_link, *m_log,
+        [&f] { return f.Combo1->currentText(); }, dialogs);
+
+    connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
+    connect(menu.plots, &QAction::triggered, this, [this] {
+        if (!m_plots)
+            m_plots = std::make_unique<PlotsWindow>(m_decoder->stream());
+        showView(m_plots.get());
+    });
+    connect(menu.magneticField, &QAction::triggered, this, [this] {
+        // Closed, the window goes: its points are those collected since it was opened.
+        if (!m_field) {
+            m_field = new FieldWindow(m_decoder->stream());
+            m_field->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        showView(m_field);
+    });
+    connect(menu.about, &QAction::triggered, this, [&f] {
+        QMessageBox::about(
+            &f, QStringLiteral("About Skyvane"),
+            QStringLiteral("<b>Skyvane 6.0</b><p>Tool for the VELTIS attitude and heading sensor "
+                           "board: live views, calibration, constants, firmware, recording, "
+                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>"));
+    });
+    f.setOuterWidth(f.outerWidth());
+}
+
+void SkyvaneApp::showView(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+FieldWindow* SkyvaneApp::field()
+{
+    return m_field;
+}

@@ -1,0 +1,176 @@
+#include "app/Form1.h"
+#include "app/MainMenu.h"
+#include "app/RecordingControl.h"
+#include "app/ReplayControl.h"
+#include "app/ReplayWindow.h"
+#include "app/SkyvaneApp.h"
+#include "core/WindowTimer.h"
+#include "link/PortLink.h"
+#include "protocol/FrameReceiver.h"
+#include "protocol/MeasurementDecoder.h"
+#include "support/AppRig.h"
+#include "support/Bytes.h"
+#include "support/FakeSerialControl.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// An F frame of 18 floats with the angles and the field given.
+QByteArray frameF(float phi, float theta, float psi)
+{
+    std::vector<float> v(18, 0.0f);
+    v[0] = phi;
+    v[1] = theta;
+    v[2] = psi;
+    v[13] = 0.5f;
+    v[14] = -0.25f;
+    return countedFrame('F', v);
+}
+
+bool logHas(AppRig& r, const QString& start)
+{
+    for (const QString& line : r.logLines()) {
+        if (line.contains(start))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestMenuExtras : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menuBarSitsAboveTheClientArea()
+    {
+        AppRig r;
+        Form1& f = r.form();
+        MainMenu& m = r.app->menu();
+        QStringList menus;
+        for (QAction* a : f.MenuBar->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"&File", "&View", "&Help"}));
+        const QList<QPair<QAction*, QString>> keys = {
+            {m.record, "Ctrl+R"},          {m.replay, "Ctrl+O"}, {m.exportConstants, "Ctrl+E"},
+            {m.importConstants, "Ctrl+I"}, {m.quit, "Ctrl+Q"},   {m.plots, "Ctrl+P"},
+            {m.magneticField, "Ctrl+M"}};
+        for (const auto& [action, key] : keys)
+            QCOMPARE(action->shortcut(), QKeySequence(key));
+        // The client area keeps its designed size; the window grows by the menu bar only.
+        const int menuHeight = f.MenuBar->height();
+        QVERIFY(menuHeight > 0);
+        QCOMPARE(f.Client->geometry(), QRect(0, menuHeight, f.width(), 514));
+        QCOMPARE(f.height(), menuHeight + 514);
+        QCOMPARE(f.Frame1->parentWidget(), f.Client);
+    }
+
+    void recordingThenReplayShowsTheSameValues()
+    {
+        QTemporaryDir dir;
+        AppRig r;
+        r.saveAs = dir.filePath("session.csv");
+        MainMenu& m = r.app->menu();
+        m.record->trigger();
+        QVERIFY(r.app->recording().isRecording());
+        QCOMPARE(m.record->text(), QString("Stop &Recording"));
+        QVERIFY(logHas(r, "Recording to " + r.saveAs));
+
+        FrameReceiver& receiver = r.app->receiver();
+        receiver.ReceiveFrames(frameF(0.25f, -0.125f, 1.5f));
+        receiver.ReceiveFrames(frameF(0.5f, 0.0625f, 2.0f));
+        receiver.ReceiveFrames(countedFrame('G', {0.75f, 0.0f, 1.0f, 1, 2, 3, 4}));
+        m.record->trigger();
+        QVERIFY(!r.app->recording().isRecording());
+        QCOMPARE(m.record->text(), QString("&Record..."));
+        QVERIFY(logHas(r, "Recording stopped: 3 frames"));
+        const QList<QByteArray> lines = readFile(r.saveAs).split('\n');
+        QVERIFY(lines[0].startsWith("# "));
+        QCOMPARE(lines.size(), 4 + 1 + 3 + 1);
+        QVERIFY(lines[5].contains(",F,0.25,-0.125,1.5,"));
+        QVERIFY(lines[7].contains(",G,0.75,0,1,1,2,3,4"));
+
+        // Replay: the decoder and the status box follow the recording; live polling stops.
+        r.app->decoder().Phi = 9.0f;
+        r.form().Timer12->setEnabled(true);
+        r.openPath = r.saveAs;
+        m.replay->trigger();
+        QVERIFY(r.app->replay().isReplaying());
+        QVERIFY(!r.form().Timer12->Enabled());
+        ReplayWindow* window = r.app->replay().window();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QString("Replay"));
+        QTRY_COMPARE(r.app->decoder().Phi, 0.75f);
+        QCOMPARE(r.form().Text32->text(), QString("Replay"));
+        window->close();
+        QTRY_VERIFY(!r.app->replay().isReplaying());
+        QVERIFY(r.form().Timer12->Enabled());
+        QVERIFY(logHas(r, "Replay ended"));
+    }
+
+    void malformedRecordingIsRefused()
+    {
+        QTemporaryDir dir;
+        AppRig r;
+        r.openPath = dir.filePath("bad.csv");
+        writeFile(r.openPath, "not a recording\n");
+        r.app->menu().replay->trigger();
+        QVERIFY(!r.app->replay().isReplaying());
+        QVERIFY(logHas(r, "Replay refused: " + r.openPath));
+    }
+
+    void constantsFileEntriesFollowThePanelAndSendOnlyTheDifference()
+    {
+        QTemporaryDir dir;
+        FakeSerialControl port;
+        AppRig r(QByteArray(), false, &port);
+        MainMenu& m = r.app->menu();
+        QVERIFY(!m.exportConstants->isEnabled());
+        // A table arrives: still off while the advanced frame is hidden.
+        r.app->receiver().ReceiveFrames(hex("5B 00 00 00 40") + floatsBytes({1.0f, 2.5f}));
+        QVERIFY(!m.exportConstants->isEnabled());
+        r.password = QStringLiteral("orvain_panel");
+        r.form().Command15->click();
+        QVERIFY(m.exportConstants->isEnabled());
+        QVERIFY(m.importConstants->isEnabled());
+
+        r.saveAs = dir.filePath("table.csv");
+        m.exportConstants->trigger();
+        const QByteArray exported = readFile(r.saveAs);
+        QVERIFY(exported.startsWith("# "));
+        QVERIFY(exported.endsWith("0,1\r\n1,2.5\r\n") || exported.endsWith("0,1\n1,2.5\n"));
+
+        // The file changes entry 1 only: exactly its update command goes out.
+        r.openPath = dir.filePath("changed.csv");
+        writeFile(r.openPath, "# edited\n0,1\n1,3.5\n");
+        r.app->link().M().setPortOpen(true);
+        port.written.clear();
+        m.importConstants->trigger();
+        QCOMPARE(r.shownDifferences.size(), 1);
+        QCOMPARE(port.written, hex("21 00 01 00 00 60 40") + QByteArray("["));
+    }
+};
+
+QTEST_MAIN(TestMenuExtras)
+#include "tst_menu_extras.moc"
