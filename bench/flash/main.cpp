@@ -53,28 +53,6 @@ private:
     qint64 m_lastRowNs = 0;
 };
 
-// A HEX file of the given number of instructions from word address 0, 16 bytes a line.
-QByteArray FirmwareText(int instructions)
-{
-    QByteArray text;
-    int upper = -1;
-    const int bytes = instructions * 4;
-    for (int at = 0; at < bytes; at += 16) {
-        if (at >> 16 != upper) {
-            upper = at >> 16;
-            QByteArray address;
-            address.append(char(upper >> 8 & 0xFF));
-            address.append(char(upper & 0xFF));
-            text += HexRecord(4, 0, address);
-        }
-        QByteArray data;
-        for (int k = at; k < std::min(at + 16, bytes); ++k)
-            data.append(k % 4 == 3 ? '\0' : char((k * 31 + k / 977) & 0xFF));
-        text += HexRecord(0, at & 0xFFFF, data);
-    }
-    return text + HexEnd();
-}
-
 // The bootloader side of the program wired to one port, as the window wires it.
 struct Session
 {

@@ -15,28 +15,6 @@
 
 namespace {
 
-// Instructions from word address 0 on, with extended address records every 64 KiB.
-QByteArray FirmwareText(int instructions)
-{
-    QByteArray text;
-    int upper = -1;
-    const int bytes = instructions * 4;
-    for (int at = 0; at < bytes; at += 16) {
-        if (at >> 16 != upper) {
-            upper = at >> 16;
-            QByteArray address;
-            address.append(char(upper >> 8 & 0xFF));
-            address.append(char(upper & 0xFF));
-            text += HexRecord(4, 0, address);
-        }
-        QByteArray data;
-        for (int k = at; k < std::min(at + 16, bytes); ++k)
-            data.append(k % 4 == 3 ? '\0' : char((k * 31 + k / 977) & 0xFF));
-        text += HexRecord(0, at & 0xFFFF, data);
-    }
-    return text + HexEnd();
-}
-
 // Milliseconds per load of text: median and best of runs.
 bool Time(const char* what, const QByteArray& text, int runs)
 {

@@ -11,6 +11,7 @@
 #include "support/AppRig.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialControl.h"
+#include "support/Files.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -21,19 +22,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 // An F frame of 18 floats with the angles and the field given.
 QByteArray frameF(float phi, float theta, float psi)
@@ -134,7 +122,7 @@ private slots:
         QTemporaryDir dir;
         AppRig r;
         r.openPath = dir.filePath("bad.csv");
-        writeFile(r.openPath, "not a recording\n");
+        QVERIFY(writeFile(r.openPath, "not a recording\n"));
         r.app->menu().replay->trigger();
         QVERIFY(!r.app->replay().isReplaying());
         QVERIFY(logHas(r, "Replay refused: " + r.openPath));
@@ -163,7 +151,7 @@ private slots:
 
         // The file changes entry 1 only: exactly its update command goes out.
         r.openPath = dir.filePath("changed.csv");
-        writeFile(r.openPath, "# edited\n0,1\n1,3.5\n");
+        QVERIFY(writeFile(r.openPath, "# edited\n0,1\n1,3.5\n"));
         r.app->link().M().setPortOpen(true);
         port.written.clear();
         m.importConstants->trigger();

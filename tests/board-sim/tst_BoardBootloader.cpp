@@ -1,4 +1,5 @@
 #include "support/Bytes.h"
+#include "support/Files.h"
 #include "support/StartBoard.h"
 
 #include <QFile>
@@ -19,14 +20,6 @@ QByteArray rowData(int seed)
 QByteArray rowPacket(const QByteArray& address, const QByteArray& data)
 {
     return "+P" + address + data;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
 }
 
 QByteArray flashLine(const char* address, const QByteArray& data)

@@ -8,17 +8,6 @@
 
 namespace {
 
-// Word addresses 0 to 0x2FF and 0x800 to 0x87F, every byte different from its neighbours.
-QByteArray TwoSegmentFile()
-{
-    QByteArray low, high;
-    for (int i = 0; i < 0x600; ++i)
-        low.append(char((i * 7 + i / 256) & 0xFF));
-    for (int i = 0; i < 0x100; ++i)
-        high.append(char(0xFF - i));
-    return HexData(0x0000, low) + HexData(0x1000, high) + HexEnd();
-}
-
 struct FlashBoard : Board
 {
     using Board::Board;

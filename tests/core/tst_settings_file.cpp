@@ -1,5 +1,6 @@
 #include "core/SettingsFile.h"
 #include "core/SettingsFormat.h"
+#include "support/Files.h"
 #include "support/MemoryLogger.h"
 
 #include <QDir>
@@ -7,19 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-} // namespace
+namespace {} // namespace
 
 class TestSettingsFile : public QObject
 {
@@ -71,8 +60,8 @@ private slots:
     void duplicatesLastWinsAndWriteSetsBoth()
     {
         QTemporaryDir dir;
-        writeFile(dir.filePath("Settings.ini"),
-                  "\"Rate\",\"33ms\"\r\n\"ComPort\",\"COM2\"\r\n\"Rate\",\"100ms\"\r\n");
+        QVERIFY(writeFile(dir.filePath("Settings.ini"),
+                          "\"Rate\",\"33ms\"\r\n\"ComPort\",\"COM2\"\r\n\"Rate\",\"100ms\"\r\n"));
         SettingsFile s(dir.path(), QString(), nullptr);
         QCOMPARE(s.ReadSetting("Rate"), QString("100ms"));
         s.WriteSetting("Rate", "50ms");
@@ -87,7 +76,7 @@ private slots:
         for (int i = 0; i < 300; ++i)
             content += QStringLiteral("\"Key%1\",\"%2\"\r\n").arg(i).arg(i * 7).toUtf8();
         content += "\"Lonely\"\n\"After\",\"x\"\r";
-        writeFile(dir.filePath("Settings.ini"), content);
+        QVERIFY(writeFile(dir.filePath("Settings.ini"), content));
         SettingsFile s(dir.path(), QString(), nullptr);
         QCOMPARE(s.ReadSetting("Key299"), QString("2093"));
         QCOMPARE(s.ReadSetting("After"), QString("x"));
@@ -127,7 +116,7 @@ private slots:
         // A folder below a regular file cannot be made or written, not even by root.
         QTemporaryDir dir;
         const QString file = dir.filePath("a-file");
-        writeFile(file, "not a folder");
+        QVERIFY(writeFile(file, "not a folder"));
         MemoryLogger log;
         SettingsFile s(file + "/program", QString(), &log);
         QCOMPARE(s.ReadSetting("ComPort"), QString());
@@ -146,7 +135,7 @@ private slots:
         const QByteArray latin1 = "\"Firmware\",\"C:\\Donn\xE9\x65s\\fw.kfw\"\r\n";
         const QByteArray utf8 = "\"Name\",\"Donn\xC3\xA9\x65s\"\r\n";
         const QByteArray odd = " \"Spaced\" , \"x\"\r\n";
-        writeFile(dir.filePath("Settings.ini"), latin1 + utf8 + odd);
+        QVERIFY(writeFile(dir.filePath("Settings.ini"), latin1 + utf8 + odd));
         SettingsFile s(dir.path(), QString(), nullptr);
         QCOMPARE(s.ReadSetting("Firmware"), QString::fromUtf8("C:\\Données\\fw.kfw"));
         QCOMPARE(s.ReadSetting("Name"), QString::fromUtf8("Données"));
@@ -166,7 +155,7 @@ private slots:
         QTemporaryDir dir;
         QTemporaryDir fallback;
         const QString blocked = dir.filePath("not-a-folder");
-        writeFile(blocked, "a file where the program folder should be");
+        QVERIFY(writeFile(blocked, "a file where the program folder should be"));
         MemoryLogger log;
         SettingsFile s(blocked, fallback.path(), &log);
         s.WriteSetting("ComPort", "COM5");

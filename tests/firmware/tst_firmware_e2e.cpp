@@ -3,6 +3,7 @@
 #include "firmware/RowPackets.h"
 #include "link/QtSerialControl.h"
 #include "support/BoardProcess.h"
+#include "support/Files.h"
 #include "support/HexLines.h"
 
 #include <QFile>
@@ -14,12 +15,6 @@
 namespace {
 
 using BoardLink = LinkOver<QtSerialControl>;
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The whole download against the virtual board on a pseudo-terminal.
 struct Bench : DownloadRig<BoardLink>
@@ -60,18 +55,6 @@ struct Bench : DownloadRig<BoardLink>
 };
 
 const QString NotStarted = QStringLiteral("Application not started; the download can be repeated.");
-
-// Two stretches of code: word addresses 0 to 0x2FF and 0x800 to 0x87F, every byte different
-// from its neighbours.
-QByteArray TwoSegmentFile()
-{
-    QByteArray low, high;
-    for (int i = 0; i < 0x600; ++i)
-        low.append(char((i * 7 + i / 256) & 0xFF));
-    for (int i = 0; i < 0x100; ++i)
-        high.append(char(0xFF - i));
-    return HexData(0x0000, low) + HexData(0x1000, high) + HexEnd();
-}
 
 } // namespace
 
@@ -125,7 +108,7 @@ void FirmwareEndToEndTest::wholeDownload()
             packet.mid(2, 3).toHex().toUpper() + ' ' + packet.mid(5).toHex().toUpper() + '\n';
     }
     QCOMPARE(RowsToSend(load.image.LowestAddress, load.image.EndIndex).size(), std::size_t(19));
-    QCOMPARE(ReadAll(bench.flashOut()).toUpper(), expected);
+    QCOMPARE(readFile(bench.flashOut()).toUpper(), expected);
     QVERIFY(bench.timer2.Enabled());
     QVERIFY(bench.timer12.Enabled());
 }
@@ -137,7 +120,7 @@ void FirmwareEndToEndTest::boardRefusingEveryRow()
     bench.writeFirmware(TwoSegmentFile());
     bench.download.run();
 
-    const QByteArray received = ReadAll(bench.received());
+    const QByteArray received = readFile(bench.received());
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x00", 5)), 72);
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x80", 5)), 0);
     QVERIFY(!received.contains("+R"));
@@ -157,7 +140,7 @@ void FirmwareEndToEndTest::downloadAgainAfterAFailedOne()
     QCOMPARE(bench.log.lines.last(), NotStarted);
     QVERIFY(bench.timer2.Enabled());
     QVERIFY(bench.timer12.Enabled());
-    QVERIFY(!ReadAll(bench.received()).contains("+R"));
+    QVERIFY(!readFile(bench.received()).contains("+R"));
 
     // The board stayed in its bootloader: it ignores the "G" and takes the whole download.
     bench.log.lines.clear();
@@ -174,8 +157,8 @@ void FirmwareEndToEndTest::downloadAgainAfterAFailedOne()
         expected +=
             packet.mid(2, 3).toHex().toUpper() + ' ' + packet.mid(5).toHex().toUpper() + '\n';
     }
-    QCOMPARE(ReadAll(bench.flashOut()).toUpper(), expected);
-    QVERIFY(ReadAll(bench.received()).endsWith("+R"));
+    QCOMPARE(readFile(bench.flashOut()).toUpper(), expected);
+    QVERIFY(readFile(bench.received()).endsWith("+R"));
 }
 
 void FirmwareEndToEndTest::refusedEraseProgramsNothing()
@@ -187,7 +170,7 @@ void FirmwareEndToEndTest::refusedEraseProgramsNothing()
     QCOMPARE(bench.log.lines.mid(4),
              (QStringList{"Connection established.", "Erasing Flash Memory...", NotStarted}));
     QTest::qWait(100);
-    QCOMPARE(ReadAll(bench.received()), QByteArray("G+V+E"));
+    QCOMPARE(readFile(bench.received()), QByteArray("G+V+E"));
     QVERIFY(bench.timer2.Enabled());
 }
 
@@ -219,8 +202,8 @@ void FirmwareEndToEndTest::malformedFileReachesNothing()
                          ", line 1: a character that is not a hexadecimal digit."});
     QVERIFY(!bench.link.port.PortOpen());
     QTest::qWait(200);
-    QCOMPARE(ReadAll(bench.received()), QByteArray());
-    QCOMPARE(ReadAll(bench.flashOut()), QByteArray());
+    QCOMPARE(readFile(bench.received()), QByteArray());
+    QCOMPARE(readFile(bench.flashOut()), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(FirmwareEndToEndTest)

@@ -1,5 +1,6 @@
 #include "firmware/BinEncoding.h"
 #include "firmware/FirmwareFiles.h"
+#include "support/Files.h"
 #include "support/MemoryLogger.h"
 
 #include <QDir>
@@ -8,24 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-void WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-} // namespace
+namespace {} // namespace
 
 class FirmwareFilesTest : public QObject
 {
@@ -55,14 +39,14 @@ void FirmwareFilesTest::binFileNameAndTruncation()
     QTemporaryDir dir;
     const QString hex = dir.filePath(QStringLiteral("firmware.hex"));
     QCOMPARE(BinPathFor(hex), dir.filePath(QStringLiteral("firmware.hex.bin")));
-    WriteFile(hex, QByteArray("\x01\x02\x03\x04\x05", 5));
-    WriteFile(hex + ".bin", QByteArray(100, 'x'));
+    QVERIFY(writeFile(hex, QByteArray("\x01\x02\x03\x04\x05", 5)));
+    QVERIFY(writeFile(hex + ".bin", QByteArray(100, 'x')));
 
     MemoryLogger log;
     FirmwareFiles files(
         log, [&](const QString&) { return hex; }, [](const QString&, const QString&) {});
     files.generateBin();
-    QCOMPARE(ReadFile(hex + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
+    QCOMPARE(readFile(hex + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
     QVERIFY(log.lines.isEmpty());
 }
 
@@ -70,10 +54,10 @@ void FirmwareFilesTest::shortInputGivesEmptyCopy()
 {
     QTemporaryDir dir;
     const QString hex = dir.filePath(QStringLiteral("tiny.hex"));
-    WriteFile(hex, "abc");
+    QVERIFY(writeFile(hex, "abc"));
     QCOMPARE(WriteBinFile(hex), BinWrite::Written);
     QVERIFY(QFileInfo::exists(hex + ".bin"));
-    QCOMPARE(ReadFile(hex + ".bin"), QByteArray());
+    QCOMPARE(readFile(hex + ".bin"), QByteArray());
 }
 
 void FirmwareFilesTest::binFailuresAreLogged()
@@ -89,7 +73,7 @@ void FirmwareFilesTest::binFailuresAreLogged()
 
     // A folder where the copy should go cannot be written over.
     chosen = dir.filePath(QStringLiteral("blocked.hex"));
-    WriteFile(chosen, "0123456789");
+    QVERIFY(writeFile(chosen, "0123456789"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("blocked.hex.bin")));
     log.lines.clear();
     files.generateBin();
