@@ -1,11 +1,16 @@
 #include "support/AppRig.h"
 #include "support/BoardProcess.h"
+#include "support/Files.h"
 
+#include "app/MainMenu.h"
+
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -110,6 +115,34 @@ private slots:
         for (const QString& line : log)
             QVERIFY(line.endsWith(" : Send failed because the COM port is closed."));
         QCOMPARE(s.form().L->count(), 0);
+    }
+
+    // Export, one value changed in the file, Import: the board takes exactly that entry.
+    void exportEditImportThroughTheMenu()
+    {
+        Session s({});
+        QTemporaryDir dir;
+        s.rig.password = QStringLiteral("orvain_panel");
+        s.form().Command15->click();
+        s.form().Command10->click();
+        QCOMPARE(s.form().L->count(), 30);
+        const QString before = s.form().L->item(4)->text();
+
+        s.rig.saveAs = dir.filePath("table.csv");
+        s.rig.app->menu().exportConstants->trigger();
+        QList<QByteArray> lines = readFile(s.rig.saveAs).split('\n');
+        QCOMPARE(lines.size(), 1 + 30 + 1);
+        QVERIFY(lines[9].startsWith("8,"));
+        lines[9] = "8,12.75\r";
+        s.rig.openPath = dir.filePath("edited.csv");
+        QVERIFY(writeFile(s.rig.openPath, lines.join('\n')));
+
+        s.rig.app->menu().importConstants->trigger();
+        QCOMPARE(s.rig.shownDifferences.size(), 1);
+        QCOMPARE(s.rig.shownDifferences[0].index, 8);
+        QCOMPARE(s.form().L->item(8)->text(), QString("K[8]\t12,75"));
+        QCOMPARE(s.form().L->item(4)->text(), before);
+        QVERIFY(s.rig.logLines().last().endsWith("30 of 30 entries match."));
     }
 
     void silentBoardLeavesTheListEmpty()
