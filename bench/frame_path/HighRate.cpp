@@ -3,10 +3,10 @@
 #include "app/SkyvaneApp.h"
 #include "app/WindowViews.h"
 #include "common/ProgramRun.h"
-#include "support/BoardProcess.h"
 #include "core/Pause.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
+#include "support/BoardProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>

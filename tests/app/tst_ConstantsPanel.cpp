@@ -2,8 +2,8 @@
 
 #include "core/WindowTimer.h"
 #include "support/AppRig.h"
-#include "support/FakeSerialControl.h"
 #include "support/Bytes.h"
+#include "support/FakeSerialControl.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
 

@@ -6,8 +6,8 @@
 #include "protocol/Floats.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
-#include "support/RecordingHandler.h"
 #include "support/FakeSerialControl.h"
+#include "support/RecordingHandler.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
