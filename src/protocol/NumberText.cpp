@@ -26,8 +26,10 @@ QString RoundedText(double value, int decimals, QChar decimalSeparator)
         if (text.back() == '.')
             text.pop_back();
     }
+    // Drop the sign of a negative zero in place (assigning a literal here trips g++ 12's false
+    // -Wrestrict at -O2).
     if (text == "-0")
-        text = "0";
+        text.erase(0, 1);
 
     QString out = QString::fromLatin1(text.data(), qsizetype(text.size()));
     out.replace(QLatin1Char('.'), decimalSeparator);
