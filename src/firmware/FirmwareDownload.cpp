@@ -34,6 +34,16 @@ void FirmwareDownload::run()
     m_abandoned = false;
     m_timer2.setEnabled(false);
     m_timer12.setEnabled(false);
+    // Until the end nothing else may start them ("Connection" enables the receiver): the
+    // frame receiver would swallow the bootloader's replies.
+    const auto holdOff = [](WindowTimer& timer) {
+        return QObject::connect(&timer, &WindowTimer::EnabledChanged, &timer, [&timer](bool on) {
+            if (on)
+                timer.setEnabled(false);
+        });
+    };
+    const QMetaObject::Connection hold2 = holdOff(m_timer2);
+    const QMetaObject::Connection hold12 = holdOff(m_timer12);
     PauseMs(500);
     m_rxBuffer.discard();
     // Each step opens the port again if needed; after "Disconnection" none may, or the
@@ -68,6 +78,8 @@ void FirmwareDownload::run()
         m_log.AddLog(QStringLiteral("Application not started; the download can be repeated."));
     }
     m_rxBuffer.discard();
+    QObject::disconnect(hold2);
+    QObject::disconnect(hold12);
     m_timer2.setEnabled(true);
     m_timer12.setEnabled(true);
 }
