@@ -13,7 +13,7 @@ class RedrawPacer
 public:
     static constexpr int RefreshMs = 16;
 
-    explicit RedrawPacer(std::function<void()> draw);
+    explicit RedrawPacer(std::function<void()> draw, int refreshMs = RefreshMs);
 
     // A frame's values are ready: draw now or when the refresh is over.
     void request();
@@ -23,6 +23,7 @@ public:
 
 private:
     std::function<void()> m_draw;
+    int m_refreshMs;
     QTimer m_timer;
     QElapsedTimer m_sinceDraw;
 };

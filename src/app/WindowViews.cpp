@@ -18,7 +18,9 @@ void setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
 }
 } // namespace
 
-WindowViews::WindowViews(Form1& form) : m_form(form), m_pacer([this] { drawWaiting(); }) {}
+WindowViews::WindowViews(Form1& form, int refreshMs)
+    : m_form(form), m_pacer([this] { drawWaiting(); }, refreshMs)
+{}
 
 void WindowViews::setReplaying(bool replaying)
 {

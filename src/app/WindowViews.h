@@ -16,7 +16,9 @@ class Form1;
 class WindowViews : public MeasurementView
 {
 public:
-    explicit WindowViews(Form1& form);
+    // A refresh longer than the screen's lets a test (on a slow, sanitized build) know that its
+    // frames come within one refresh.
+    explicit WindowViews(Form1& form, int refreshMs = RedrawPacer::RefreshMs);
 
     // While a recording is replayed the status box says "Replay" (on green) and the "No Data"
     // watchdog is off.

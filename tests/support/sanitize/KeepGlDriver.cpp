@@ -1,4 +1,5 @@
-// Linked only into display tests of the sanitizer build. Mesa unloads its software driver when
+// Linked into every test of the sanitizer build (with a DISPLAY set, the offscreen platform
+// uses GLX as well). Mesa unloads its software driver when
 // the last OpenGL context goes, and LeakSanitizer then meets the driver's own allocations with
 // no module to name them by, so no suppression can match them. Holding the driver open for the
 // life of the test keeps those allocations attributable to "swrast_dri" (see tests/lsan.supp);
