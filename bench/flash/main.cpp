@@ -1,8 +1,8 @@
 // Firmware download figures:
 //  (a) host time per row against the virtual board at full pseudo-terminal speed,
 //  (b) a whole download with the board emulating a 115200 Bd line, against the time the
-//      bytes need on the wire,
-//  (c) loading and checking a 1 MB HEX file.
+//      bytes need on the wire.
+// The load and check of a large HEX file is bench_hex_load's figure.
 
 #include "common/Figures.h"
 #include "core/Logger.h"
@@ -233,31 +233,6 @@ bool BareRows(const QString& boardSim, int baud, const FirmwareImage& image)
     return true;
 }
 
-bool LoadTiming(double megabytes, int runs)
-{
-    QByteArray text;
-    int instructions = 20000;
-    while ((text = FirmwareText(instructions)).size() < qsizetype(megabytes * 1e6))
-        instructions += 2000;
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        const FirmwareLoad load = LoadFirmware(text);
-        times.push_back(double(clock.nsecsElapsed()) / 1e6);
-        if (!load.ok) {
-            std::printf("(c) the generated file was refused: line %d: %s\n", load.errorLine,
-                        qPrintable(load.reason));
-            return false;
-        }
-    }
-    std::printf("(c) load and check of a %.2f MB HEX file (%d instructions), %d runs: median "
-                "%.1f ms, best %.1f ms\n",
-                double(text.size()) / 1e6, instructions, runs, Percentile(times, 50),
-                Percentile(times, 0));
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -266,35 +241,27 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Firmware download figures: (a) host time per row at full pty speed, (b) a whole\n"
-        "download at an emulated baud rate against its wire time, (c) loading a large HEX file.\n"
-        "Long run: --instructions 200000 --hex-mb 4 --load-runs 21");
+        "download at an emulated baud rate against its wire time. Loading a large HEX file:\n"
+        "bench_hex_load. Long run: --instructions 200000");
     parser.addHelpOption();
     parser.addOptions({
         {"instructions", "Instructions in the firmware file of (a) and (b) (default 44000).", "n",
          "44000"},
         {"baud", "Rate the board emulates in (b) (default 115200).", "rate", "115200"},
-        {"hex-mb", "Size of the HEX file of (c) in MB (default 1).", "mb", "1"},
-        {"load-runs", "Loads timed in (c) (default 7).", "n", "7"},
         {"board-sim", "The virtual board (default: board-sim next to this benchmark).", "path",
          BuiltProgram(QStringLiteral("board-sim"))},
     });
     parser.process(app);
     const int instructions = parser.value("instructions").toInt();
     const int baud = parser.value("baud").toInt();
-    const double megabytes = parser.value("hex-mb").toDouble();
-    const int runs = parser.value("load-runs").toInt();
     const QString boardSim = parser.value("board-sim");
-    if (instructions <= 0 || baud <= 0 || !(megabytes > 0) || runs <= 0) {
+    if (instructions <= 0 || baud <= 0) {
         std::fprintf(stderr, "bench_flash: the lengths need positive numbers\n");
         return 2;
     }
     PrintCommand({QCoreApplication::applicationFilePath(), "--instructions",
-                  QString::number(instructions), "--baud", QString::number(baud), "--hex-mb",
-                  parser.value("hex-mb"), "--load-runs", QString::number(runs), "--board-sim",
+                  QString::number(instructions), "--baud", QString::number(baud), "--board-sim",
                   boardSim});
-
-    if (!LoadTiming(megabytes, runs))
-        return 1;
 
     QTemporaryDir dir;
     const QString firmwarePath = dir.filePath(QStringLiteral("bench.kfw"));
