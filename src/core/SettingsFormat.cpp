@@ -100,6 +100,11 @@ QByteArray FormatSettings(const QList<SettingsEntry>& entries)
         else
             out += '"' + fieldText(e.key) + "\",\"" + fieldText(e.value) + "\"\r\n";
     }
+    // A kept first line that starts with a byte order mark would lose it to the reader, which
+    // takes a mark at the start for the file's own: give the file one of its own.
+    const QByteArray bom("\xEF\xBB\xBF");
+    if (out.startsWith(bom))
+        out.prepend(bom);
     return out;
 }
 
