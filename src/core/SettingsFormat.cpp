@@ -1,32 +1,34 @@
 #include "core/SettingsFormat.h"
 
+#include <QByteArrayView>
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace {
 
-QList<QByteArray> splitLines(const QByteArray& content)
+// Calls take(line) for every line of the content (CR LF, CR or LF end a line), without its end.
+template <typename Take> void forEachLine(QByteArrayView content, Take take)
 {
-    QList<QByteArray> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < content.size(); ++i) {
         const char c = content[i];
         if (c != '\r' && c != '\n')
             continue;
-        lines.append(content.mid(start, i - start));
+        take(content.sliced(start, i - start));
         if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < content.size())
-        lines.append(content.mid(start));
-    return lines;
+        take(content.sliced(start));
 }
 
 // A field's bytes as text: UTF-8, or Latin-1 when they are not valid UTF-8 (a file written in
 // an 8-bit code page), so the value survives a round trip. A byte order mark at the field's
 // start stays (U+FEFF): dropping it, as QString::fromUtf8 does, would read a written field back
 // without it.
-QString decodeField(const QByteArray& bytes)
+QString decodeField(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
@@ -35,23 +37,22 @@ QString decodeField(const QByteArray& bytes)
 }
 
 // Reads one field starting at pos; leaves pos after the comma that ends it (or at the end).
-QString readField(const QByteArray& line, qsizetype& pos)
+QString readField(QByteArrayView line, qsizetype& pos)
 {
     while (pos < line.size() && line[pos] == ' ')
         ++pos;
-    QByteArray field;
     if (pos < line.size() && line[pos] == '"') {
         const qsizetype close = line.indexOf('"', pos + 1);
         const qsizetype end = close < 0 ? line.size() : close;
-        field = line.mid(pos + 1, end - pos - 1);
-        pos = end + 1;
+        const QByteArrayView field = line.sliced(pos + 1, end - pos - 1);
+        pos = std::min(end + 1, line.size());
         const qsizetype comma = line.indexOf(',', pos);
         pos = comma < 0 ? line.size() : comma + 1;
         return decodeField(field);
     }
     const qsizetype comma = line.indexOf(',', pos);
     const qsizetype end = comma < 0 ? line.size() : comma;
-    field = line.mid(pos, end - pos).trimmed();
+    const QByteArrayView field = line.sliced(pos, end - pos).trimmed();
     pos = comma < 0 ? line.size() : comma + 1;
     return decodeField(field);
 }
@@ -62,19 +63,21 @@ QList<SettingsEntry> ParseSettings(const QByteArray& content)
 {
     QList<SettingsEntry> entries;
     // An editor may start the file with a byte order mark; it belongs to no key.
-    const QByteArray bom("\xEF\xBB\xBF");
-    const QByteArray text = content.startsWith(bom) ? content.mid(bom.size()) : content;
-    for (const QByteArray& line : splitLines(text)) {
+    const QByteArrayView bom("\xEF\xBB\xBF");
+    QByteArrayView text(content);
+    if (text.startsWith(bom))
+        text = text.sliced(bom.size());
+    forEachLine(text, [&entries](QByteArrayView line) {
         if (line.trimmed().isEmpty())
-            continue;
+            return;
         qsizetype pos = 0;
         SettingsEntry entry;
-        entry.line = line;
+        entry.line = line.toByteArray();
         entry.key = readField(line, pos);
         if (pos < line.size())
             entry.value = readField(line, pos);
-        entries.append(entry);
-    }
+        entries.append(std::move(entry));
+    });
     return entries;
 }
 
