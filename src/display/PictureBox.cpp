@@ -115,6 +115,7 @@ void PictureBox::applyFont()
     m_font.setStyleStrategy(QFont::NoAntialias);
     m_font.setPixelSize(m_fontPixels);
     m_metrics.reset();
+    m_laidOut.clear();
 }
 
 QPainter& PictureBox::painter(std::optional<QPainter>& holder)
@@ -300,18 +301,38 @@ void PictureBox::Print(const QString& text)
     const QFontMetricsF& metrics = *m_metrics;
     const QPointF topLeft(toPixels(m_currentX), toPixels(m_currentY));
     if (finite(topLeft.x(), topLeft.y())) {
-        const QRectF bounds(topLeft, QSizeF(metrics.horizontalAdvance(text), metrics.height()));
+        const LaidOutText& printed = laidOut(text);
+        const QRectF bounds(topLeft, QSizeF(printed.advance, metrics.height()));
         if (bounds.intersects(QRectF(m_image.rect()))) {
             std::optional<QPainter> holder;
             QPainter& p = painter(holder);
             p.setFont(m_font);
             p.setPen(m_foreColor);
-            p.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+            p.drawStaticText(topLeft, printed.text);
             changed();
         }
     }
     m_currentX = 0;
     m_currentY += metrics.height() * TwipsPerPixel;
+}
+
+const PictureBox::LaidOutText& PictureBox::laidOut(const QString& text)
+{
+    auto found = m_laidOut.constFind(text);
+    if (found != m_laidOut.constEnd()) {
+        return *found;
+    }
+    // A box that prints ever new texts (a counter) keeps a bounded cache.
+    constexpr qsizetype MostTexts = 256;
+    if (m_laidOut.size() >= MostTexts) {
+        m_laidOut.clear();
+    }
+    LaidOutText laid;
+    laid.text.setText(text);
+    laid.text.setTextFormat(Qt::PlainText);
+    laid.text.prepare(QTransform(), m_font);
+    laid.advance = m_metrics->horizontalAdvance(text);
+    return *m_laidOut.insert(text, std::move(laid));
 }
 
 const QImage& PictureBox::image() const

@@ -3,8 +3,10 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -103,6 +105,15 @@ private:
     int m_fontPixels = 11;
     QFont m_font;
     std::optional<QFontMetricsF> m_metrics;
+    // Texts printed in the current font, laid out once: a dial prints the same labels on
+    // every picture, and shaping them is most of its cost.
+    struct LaidOutText
+    {
+        QStaticText text;
+        double advance = 0;
+    };
+    const LaidOutText& laidOut(const QString& text);
+    QHash<QString, LaidOutText> m_laidOut;
     std::unique_ptr<QPainter> m_batch;
     bool m_batchChanged = false;
 };
