@@ -1,18 +1,21 @@
 #include "BareHorizon.h"
 
+#include "common/ProcStat.h"
 #include "core/Pause.h"
 #include "display/AttitudeScene.h"
 #include "display/GlFrame.h"
 #include "display/PixelFormat.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QOpenGLContext>
 #include <QWindow>
 
 #include <cmath>
 
-std::vector<double> BareHorizonTimes(const QSize& size, int frames, int gapMs)
+FloorFigures BareHorizon(const QSize& size, int frames, int gapMs)
 {
+    FloorFigures figures;
     QWindow window;
     window.setSurfaceType(QSurface::OpenGLSurface);
     // The format the view asks for, so both draw into the same kind of buffer.
@@ -25,10 +28,11 @@ std::vector<double> BareHorizonTimes(const QSize& size, int frames, int gapMs)
     QOpenGLContext context;
     context.setFormat(format);
     if (!window.isExposed() || !context.create() || !context.makeCurrent(&window))
-        return {};
+        return figures;
     SetViewport(window.size() * window.devicePixelRatio());
     SetupAttitudeScene();
-    std::vector<double> times;
+    std::vector<double>& times = figures.times;
+    const double cpuBefore = ProcessCpuSeconds(QCoreApplication::applicationPid());
     QElapsedTimer clock;
     clock.start();
     for (int k = 0; k < frames; ++k) {
@@ -42,6 +46,8 @@ std::vector<double> BareHorizonTimes(const QSize& size, int frames, int gapMs)
         times.push_back(double(clock.nsecsElapsed() - start) / 1e6);
         PauseMs(gapMs);
     }
+    const double cpuAfter = ProcessCpuSeconds(QCoreApplication::applicationPid());
+    figures.cpuMsPerFrame = (cpuAfter - cpuBefore) * 1000.0 / frames;
     context.doneCurrent();
-    return times;
+    return figures;
 }

@@ -4,7 +4,15 @@
 
 #include <vector>
 
+struct FloorFigures
+{
+    // Time of each picture in ms (drawn and swapped, as the view presents it); empty when no
+    // context could be had.
+    std::vector<double> times;
+    // CPU time of the whole process (every thread, the driver's included) per picture, in ms.
+    double cpuMsPerFrame = 0;
+};
+
 // The floor: the same horizon drawn and presented in a bare OpenGL window of the given size,
-// with nothing else in the program drawing. Returns the time of each picture in ms (drawn and
-// swapped, as the view presents it), or nothing when no context could be had.
-std::vector<double> BareHorizonTimes(const QSize& size, int frames, int gapMs);
+// with nothing else in the program drawing.
+FloorFigures BareHorizon(const QSize& size, int frames, int gapMs);

@@ -234,20 +234,34 @@ PathResult framePath(const PathOptions& options)
     return result;
 }
 
-void printFloor(const PathResult& path, const PathOptions& options)
+// Returns the floor's CPU time per picture in ms (0 when it could not draw).
+double printFloor(const PathResult& path, const PathOptions& options)
 {
-    const std::vector<double> floor =
-        BareHorizonTimes(path.cockpitSize, options.frames, options.gapMs);
-    if (floor.empty()) {
+    const FloorFigures floor = BareHorizon(path.cockpitSize, options.frames, options.gapMs);
+    if (floor.times.empty()) {
         std::printf("(c) the bare OpenGL window could not draw\n");
-        return;
+        return 0;
     }
-    const double median = Percentile(floor, 50);
+    const double median = Percentile(floor.times, 50);
     std::printf("(c) the same horizon in a bare %dx%d px OpenGL window:\n",
                 path.cockpitSize.width(), path.cockpitSize.height());
-    printTimes("drawn and presented (the floor):", floor);
+    printTimes("drawn and presented (the floor):", floor.times);
     std::printf("    our horizon %.2f x the floor (target <= 1.3), the whole frame %.2f x\n",
                 path.horizonMedian / median, path.shownMedian / median);
+    std::printf("    CPU of the floor, every thread: %.3f ms per picture, %.2f %% of one core at "
+                "30 pictures per second\n",
+                floor.cpuMsPerFrame, floor.cpuMsPerFrame * 30 / 10);
+    return floor.cpuMsPerFrame;
+}
+
+// The CPU the program spends per frame shown, against the floor's per picture.
+void printPerFrame(const char* what, const CpuShare& cpu, double floorCpuMs)
+{
+    if (cpu.requests <= 0 || floorCpuMs <= 0)
+        return;
+    const double perFrame = cpu.programCpuSeconds * 1000.0 / double(cpu.requests);
+    std::printf("    %s: %.3f ms of CPU per frame, %.2f x the floor's picture\n", what, perFrame,
+                perFrame / floorCpuMs);
 }
 
 bool highRate(const CpuShareSetup& base, const QString& rate, const QString& baud, int seconds,
@@ -350,7 +364,7 @@ int main(int argc, char** argv)
     const PathResult pathResult = framePath(path);
     if (!pathResult.ok)
         return 1;
-    printFloor(pathResult, path);
+    const double floorCpuMs = printFloor(pathResult, path);
 
     CpuShareSetup setup;
     setup.program = parser.value("program");
@@ -365,6 +379,7 @@ int main(int argc, char** argv)
     std::printf("(b) whole program polling the virtual board at 33ms: CPU %.2f %% of one core "
                 "over %.1f s (target <= 4 %%); %lld requests, %.1f per second\n",
                 cpu.programPercent(), cpu.wallSeconds, cpu.requests, cpu.requestsPerSecond());
+    printPerFrame("at 33ms", cpu, floorCpuMs);
     if (parser.isSet("split")) {
         CpuShareSetup quiet = setup;
         quiet.dataCommunication = false;
