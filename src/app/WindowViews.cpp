@@ -11,9 +11,14 @@
 #include <QPlainTextEdit>
 
 namespace {
+// A text box keeps line breaks as the ends of its blocks and reads them back as "\n", so the
+// text is compared as the box would read it back: an unchanged text is not laid out again.
 void setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
 {
-    if (box->toPlainText() != text)
+    QString held = text;
+    held.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (box->toPlainText() != held)
         box->setPlainText(text);
 }
 } // namespace

@@ -103,6 +103,27 @@ private slots:
         QTest::qWait(refreshMs + 100);
         QCOMPARE(drawings, 2);
     }
+
+    // Values that repeat leave the sensor box as it is (its text is not laid out again), and
+    // an edit in the box is overwritten by the next frame.
+    void sameValuesLeaveTheSensorBoxAlone()
+    {
+        Form1 form;
+        WindowViews views(form, 0);
+        MeasurementDecoder decoder(views, QLatin1Char('.'));
+        int changes = 0;
+        connect(form.Text3->document(), &QTextDocument::contentsChanged, [&] { ++changes; });
+        decoder.DecodeFrameF(fFrame(0.25f, 1.0f, 1.5f).mid(2));
+        const int afterFirst = changes;
+        QVERIFY(afterFirst > 0);
+        decoder.DecodeFrameF(fFrame(0.5f, 2.0f, 1.5f).mid(2));
+        QTest::qWait(20);
+        QCOMPARE(changes, afterFirst);
+
+        form.Text3->setPlainText(QStringLiteral("typed"));
+        decoder.DecodeFrameF(fFrame(0.5f, 2.0f, 1.5f).mid(2));
+        QTRY_COMPARE(form.Text3->toPlainText(), QString("Hx : 1.5\nHy : 0\nHz : 0"));
+    }
 };
 
 QTEST_MAIN(TestArrivalAndPacing)
