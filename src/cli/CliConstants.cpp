@@ -116,16 +116,23 @@ int noTable(Terminal& terminal, CliSession& session)
     return ExitBoardFailed;
 }
 
+// Opens the board's port and reads its table: ExitDone, or the exit code of what failed.
+int openAndRead(Terminal& terminal, const CliOptions& options, CliSession& session,
+                TableReader& reader)
+{
+    if (!session.open(options.port(), options.speed()))
+        return ExitPortTrouble;
+    return reader.read() ? ExitDone : noTable(terminal, session);
+}
+
 int getTable(Terminal& terminal, const CliOptions& options)
 {
     const QString out = options.parser.value(QStringLiteral("out"));
     CliLog log(terminal, false);
     CliSession session(terminal, log);
-    if (!session.open(options.port(), options.speed()))
-        return ExitPortTrouble;
     TableReader reader(session);
-    if (!reader.read())
-        return noTable(terminal, session);
+    if (const int failed = openAndRead(terminal, options, session, reader); failed != ExitDone)
+        return failed;
     session.link().ClosePort();
 
     const QByteArray text = ConstantsTableFile::exportTable(
@@ -165,11 +172,9 @@ int setTable(Terminal& terminal, const CliOptions& options)
 
     CliLog log(terminal, false);
     CliSession session(terminal, log);
-    if (!session.open(options.port(), options.speed()))
-        return ExitPortTrouble;
     TableReader reader(session);
-    if (!reader.read())
-        return noTable(terminal, session);
+    if (const int failed = openAndRead(terminal, options, session, reader); failed != ExitDone)
+        return failed;
     const ConstantsTableFile::Compared before =
         ConstantsTableFile::diff(reader.table(), parsed.table);
     if (!before.ok) {
