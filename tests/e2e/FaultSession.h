@@ -78,8 +78,8 @@ public:
     void killBoardAt(const Moment& moment)
     {
         arm(moment, [this] {
+            noteDrop(form().Text4->text());
             m_board.kill();
-            noteDrop();
         });
     }
     void disconnectAt(const Moment& moment)
@@ -145,20 +145,25 @@ private:
         m_actions.push_back(std::move(action));
     }
 
-    void noteDrop()
+    void noteDrop(const QString& status)
     {
         if (m_dropAt >= 0)
             return;
         m_dropAt = m_clock.elapsed();
-        m_statusAtDrop = form().Text4->text();
+        m_statusAtDrop = status;
     }
 
     void poll()
     {
+        // A board that ends by itself is seen here only once its exit has been reaped, and the
+        // program may already have closed the port on the hang-up by then: what the box said
+        // before the drop is what this watcher saw on its previous tick.
+        const QString status = form().Text4->text();
         if (!m_board.running())
-            noteDrop();
+            noteDrop(m_statusLastTick);
+        m_statusLastTick = status;
         const qint64 now = m_clock.elapsed();
-        if (m_dropAt >= 0 && m_shownAt < 0 && form().Text4->text() == "Disconnected")
+        if (m_dropAt >= 0 && m_shownAt < 0 && status == "Disconnected")
             m_shownAt = now;
 
         const QStringList log = messages();
@@ -197,6 +202,7 @@ private:
     qint64 m_dropAt = -1;
     qint64 m_shownAt = -1;
     QString m_statusAtDrop;
+    QString m_statusLastTick;
 
     double m_cpuStart = 0;
     qint64 m_wallStart = 0;
