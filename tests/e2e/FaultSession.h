@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 #include <functional>
 #include <vector>
@@ -145,6 +146,14 @@ private:
         m_actions.push_back(std::move(action));
     }
 
+    static bool LogsLoss(const QStringList& log)
+    {
+        return std::any_of(log.begin(), log.end(), [](const QString& line) {
+            return line.startsWith(QLatin1String("Link to ")) &&
+                   line.contains(QLatin1String(" lost: "));
+        });
+    }
+
     void noteDrop(const QString& status)
     {
         if (m_dropAt >= 0)
@@ -155,18 +164,20 @@ private:
 
     void poll()
     {
-        // A board that ends by itself is seen here only once its exit has been reaped, and the
-        // program may already have closed the port on the hang-up by then: what the box said
-        // before the drop is what this watcher saw on its previous tick.
+        // A board that ends by itself is seen here only once its exit has been reaped, which
+        // can come long after it let go of the link (a sanitized board checks for leaks first).
+        // By then the program may have logged the loss and closed the port: what the box said
+        // before the drop is what this watcher saw last before the loss was logged.
         const QString status = form().Text4->text();
+        const QStringList log = messages();
         if (!m_board.running())
-            noteDrop(m_statusLastTick);
-        m_statusLastTick = status;
+            noteDrop(m_statusBeforeLoss);
+        if (!LogsLoss(log))
+            m_statusBeforeLoss = status;
         const qint64 now = m_clock.elapsed();
         if (m_dropAt >= 0 && m_shownAt < 0 && status == "Disconnected")
             m_shownAt = now;
 
-        const QStringList log = messages();
         for (Action& action : m_actions) {
             if (action.done)
                 continue;
@@ -202,7 +213,7 @@ private:
     qint64 m_dropAt = -1;
     qint64 m_shownAt = -1;
     QString m_statusAtDrop;
-    QString m_statusLastTick;
+    QString m_statusBeforeLoss;
 
     double m_cpuStart = 0;
     qint64 m_wallStart = 0;
