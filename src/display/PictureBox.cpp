@@ -319,14 +319,12 @@ void PictureBox::Print(const QString& text)
 const PictureBox::LaidOutText& PictureBox::laidOut(const QString& text)
 {
     auto found = m_laidOut.constFind(text);
-    if (found != m_laidOut.constEnd()) {
+    if (found != m_laidOut.constEnd())
         return *found;
-    }
     // A box that prints ever new texts (a counter) keeps a bounded cache.
     constexpr qsizetype MostTexts = 256;
-    if (m_laidOut.size() >= MostTexts) {
+    if (m_laidOut.size() >= MostTexts)
         m_laidOut.clear();
-    }
     LaidOutText laid;
     laid.text.setText(text);
     laid.text.setTextFormat(Qt::PlainText);
