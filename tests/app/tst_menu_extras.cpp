@@ -14,6 +14,7 @@
 #include "support/Files.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
