@@ -7,6 +7,7 @@
 # the release's tag ("v6.0"); any other commit of a clone gives "6.0+git20261208.824a07f": the
 # commit's date (UTC) keeps later snapshots sorting after earlier ones in Debian's version
 # order, the short hash names the commit.
+cmake_minimum_required(VERSION 3.25)
 set(_version ${RELEASE})
 find_program(_git git)
 if(_git AND EXISTS ${SOURCE_DIR}/.git)

@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
