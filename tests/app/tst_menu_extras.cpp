@@ -85,14 +85,21 @@ private slots:
         const QString hex = dir.filePath("fw.hex");
         QVERIFY(writeFile(hex, QByteArray("\x01\x02\x03\x04\x05", 5)));
         QString title;
-        QTimer::singleShot(200, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
+        QTimer answer;
+        answer.setInterval(50);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(widget);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                answer.stop();
+                title = dialog->windowTitle();
+                dialog->selectFile(hex);
+                static_cast<QDialog*>(dialog)->accept();
                 return;
-            title = dialog->windowTitle();
-            dialog->selectFile(hex);
-            dialog->accept();
+            }
         });
+        answer.start();
         QCOMPARE(r.app->menu().generateBin->text(), QString("&Generate bin file..."));
         r.app->menu().generateBin->trigger();
         QCOMPARE(title, QString("Generate bin file"));

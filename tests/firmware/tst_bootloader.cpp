@@ -183,7 +183,7 @@ void BootloaderTest::plusBeforeAnUnknownLetterIsNoise()
     bench.boot.WaitBootReply();
     QCOMPARE(bench.log.lines, QStringList{"Veltis Bootloader Version 1.9 (33E)."});
 
-    QByteArray buffer("+Z+\x01+P\x00\x01", 9);
+    QByteArray buffer("+Z+\x01+P\x00\x01", 8);
     QCOMPARE(ParseBootReply(buffer).kind, BootReply::Incomplete);
     QCOMPARE(buffer, QByteArray("+P\x00\x01", 4));
 }
