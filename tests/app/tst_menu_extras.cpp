@@ -120,7 +120,11 @@ private slots:
                     continue;
                 answer.stop();
                 title = dialog->windowTitle();
-                dialog->selectFile(hex);
+                // The whole path typed as the name: selectFile() would change the dialog's folder
+                // first, which its file system model may not have taken yet.
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                name->setText(hex);
                 static_cast<QDialog*>(dialog)->accept();
                 return;
             }
