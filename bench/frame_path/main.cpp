@@ -2,7 +2,8 @@
 //  (a) time from handing an F frame's bytes to the frame receiver to the end of the redraws
 //      (OpenGL horizon, route dial, magnetometer dial) and text updates, in the real window,
 //      plus the window repaint that follows and the share of each view;
-//  (b) CPU share of the whole program while it polls the virtual board;
+//  (b) CPU share of the whole program while it polls the virtual board, and its CPU per frame
+//      against the floor's per picture, also with the floor drawn here at the same time;
 //  (c) the floor: the same horizon in a bare OpenGL window of the same size, and our horizon
 //      and whole frame as a ratio to it;
 //  (d) high polling rates (10 ms, 2 ms): CPU share, frames decoded per second, and the age of
