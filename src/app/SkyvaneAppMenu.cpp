@@ -23,8 +23,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 void SkyvaneApp::buildMenu()
 {
@@ -84,6 +86,8 @@ void SkyvaneApp::buildMenu()
         menu.exportConstants, menu.importConstants, *m_constants, *m_link, *m_log,
         [&f] { return f.Combo1->currentText(); }, dialogs);
 
+    // The button's own handler: the same dialog, the same output name.
+    connect(menu.generateBin, &QAction::triggered, f.Command6, &QPushButton::click);
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
         if (!m_plots)
@@ -101,9 +105,10 @@ void SkyvaneApp::buildMenu()
     connect(menu.about, &QAction::triggered, this, [&f] {
         QMessageBox::about(
             &f, QStringLiteral("About Skyvane"),
-            QStringLiteral("<b>Skyvane 6.0</b><p>Tool for the VELTIS attitude and heading sensor "
+            QStringLiteral("<b>Skyvane %1</b><p>Tool for the VELTIS attitude and heading sensor "
                            "board: live views, calibration, constants, firmware, recording, "
-                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>"));
+                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>")
+                .arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
     });
     f.setOuterWidth(f.outerWidth());
 }
