@@ -69,7 +69,6 @@ private slots:
         std::uniform_real_distribution<float> noise(-0.0005f, 0.0005f);
         receiver.ReceiveFrames(frameF(0.0f, 0.0f, 1.0f));
         QTest::qWait(40);
-        const long long horizon = f.Cockpit->pictures();
         const long long route = views.routeDial().drawings();
         const long long dial = views.magDial().drawings();
         const long long texts = views.sensorTextChanges();
@@ -79,16 +78,18 @@ private slots:
             QTest::qWait(33);
         }
         QVERIFY(passes >= 60);
-        QCOMPARE(f.Cockpit->pictures(), horizon);
+        // The horizon's own rest is checked in tst_CockpitView: here another test's window on
+        // the same X server may uncover it, and an expose presents it again.
         QCOMPARE(views.routeDial().drawings(), route);
         QCOMPARE(views.magDial().drawings(), dial);
         QCOMPARE(views.sensorTextChanges(), texts);
 
         // The last drawing was a refresh or more ago: this frame is drawn before it returns.
         const int passesBefore = passes;
+        const long long picturesBefore = f.Cockpit->pictures();
         receiver.ReceiveFrames(frameF(float(Pi / 2), 0.0f, 1.0f));
         QCOMPARE(passes, passesBefore + 1);
-        QCOMPARE(f.Cockpit->pictures(), horizon + 1);
+        QCOMPARE(f.Cockpit->pictures(), picturesBefore + 1);
         const QImage frame = f.Cockpit->lastFrame();
         // Sky on the left, ground on the right (both one unit from the horizon, so at nine
         // tenths of their horizon colour), the horizon line upright through the centre.
