@@ -86,8 +86,14 @@ void SkyvaneApp::buildMenu()
 
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
-        if (!m_plots)
+        if (!m_plots) {
             m_plots = std::make_unique<PlotsWindow>(m_decoder->stream());
+            m_plots->setReport([this](const QString& text) { m_log->AddLog(text); });
+            if (m_options.chooseSaveFile)
+                m_plots->setChooseFile([this](const QString& suggested) {
+                    return m_options.chooseSaveFile(QStringLiteral("Export Plots"), suggested);
+                });
+        }
         showView(m_plots.get());
     });
     connect(menu.magneticField, &QAction::triggered, this, [this] {
