@@ -11,6 +11,8 @@ struct MainMenu
 
     QAction* record;
     QAction* replay;
+    QAction* forwardLiveData;
+    QAction* mirrorRawStream;
     QAction* exportConstants;
     QAction* importConstants;
     QAction* quit;

@@ -9,9 +9,11 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/OutputControls.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
+#include "core/SettingsFile.h"
 #include "link/PortLink.h"
 #include "link/RateText.h"
 #include "link/SerialControl.h"
@@ -24,6 +26,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 void SkyvaneApp::buildMenu()
@@ -65,6 +68,20 @@ void SkyvaneApp::buildMenu()
         ReplayControl::Parts{menu.replay, *m_dispatch, *m_views, *m_log, *f.Timer2, *f.Timer12,
                              *m_port, m_receiver->RxBuffer(), &f},
         [openFile, csv] { return openFile(QStringLiteral("Replay"), csv); });
+
+    AskText askText = m_options.askText;
+    if (!askText) {
+        askText = [&f](const QString& title, const QString& label, const QString& last) {
+            bool ok = false;
+            const QString text =
+                QInputDialog::getText(&f, title, label, QLineEdit::Normal, last, &ok);
+            return ok ? text.trimmed() : QString();
+        };
+    }
+    m_forward = std::make_unique<ForwardControl>(menu.forwardLiveData, m_decoder->stream(), *m_log,
+                                                 *m_settings, askText);
+    m_mirror = std::make_unique<MirrorControl>(menu.mirrorRawStream, *m_port, *m_log, *m_settings,
+                                               askText);
 
     ConstantsFileControl::Dialogs dialogs;
     dialogs.chooseExport = [saveFile](const QString& suggested) {
