@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace JsonDatagram {
 
@@ -40,12 +41,43 @@ QByteArray stringText(const QString& text)
     return out + '"';
 }
 
+namespace {
+
+// The names of a kind's floats as JSON keys with their colon (",\"phi\":"), made once: a
+// datagram goes out for every frame, up to 500 a second.
+const QByteArray& keyOf(char kind, int k)
+{
+    struct Keys
+    {
+        QByteArray named[4][19];
+    };
+    static const Keys keys = [] {
+        Keys out;
+        const char kinds[4] = {'F', 'G', 'R', 'C'};
+        for (int i = 0; i < 4; ++i)
+            for (int n = 1; n <= namedValues(kinds[i]); ++n)
+                out.named[i][n] = ",\"" + valueName(kinds[i], n) + "\":";
+        return out;
+    }();
+    const int i = kind == 'F' ? 0 : kind == 'G' ? 1 : kind == 'R' ? 2 : 3;
+    if (k <= namedValues(kind))
+        return keys.named[i][k];
+    static thread_local QByteArray other;
+    other = ",\"" + valueName(kind, k) + "\":";
+    return other;
+}
+
+} // namespace
+
 QByteArray datagram(const Measurement& m, qint64 unixMicroseconds, const QString& port)
 {
     QByteArray out;
-    out.reserve(64 + 24 * m.values.size());
-    out += "{\"timestamp\":" + timestampText(unixMicroseconds) +
-           ",\"kind\":" + stringText(QString(QLatin1Char(m.kind)));
+    out.reserve(MaxDatagramBytes);
+    out += "{\"timestamp\":";
+    out += timestampText(unixMicroseconds);
+    out += ",\"kind\":\"";
+    out += m.kind;
+    out += '"';
     // The closing brace always has its place.
     const qsizetype room = MaxDatagramBytes - 2;
     if (!port.isEmpty()) {
@@ -53,14 +85,22 @@ QByteArray datagram(const Measurement& m, qint64 unixMicroseconds, const QString
         if (out.size() + field.size() <= room)
             out += field;
     }
+    char number[32];
     for (qsizetype i = 0; i < m.values.size(); ++i) {
-        const QByteArray field =
-            ",\"" + valueName(m.kind, int(i) + 1) + "\":" + numberText(m.values[i]);
-        if (out.size() + field.size() > room)
+        const QByteArray& key = keyOf(m.kind, int(i) + 1);
+        const float v = m.values[i];
+        qsizetype length = 4;
+        if (std::isfinite(v))
+            length = std::to_chars(number, number + sizeof number, v).ptr - number;
+        else
+            std::memcpy(number, "null", 4);
+        if (out.size() + key.size() + length > room)
             break;
-        out += field;
+        out += key;
+        out.append(number, length);
     }
-    return out + '}';
+    out += '}';
+    return out;
 }
 
 } // namespace JsonDatagram
