@@ -205,7 +205,8 @@ private slots:
             m.forwardLiveData->trigger();
             QCOMPARE(r.offered.last(), address);
             QVERIFY(!r.app->forwarding().isForwarding());
-            QVERIFY(r.settingsFile().contains("\"ForwardAddress\",\"" + address.toUtf8() + "\"\r\n"));
+            QVERIFY(
+                r.settingsFile().contains("\"ForwardAddress\",\"" + address.toUtf8() + "\"\r\n"));
         }
     }
 
