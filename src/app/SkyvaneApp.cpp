@@ -8,6 +8,7 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/OutputControls.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"

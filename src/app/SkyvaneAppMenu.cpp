@@ -9,9 +9,11 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/OutputControls.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
+#include "core/SettingsFile.h"
 #include "link/PortLink.h"
 #include "link/RateText.h"
 #include "link/SerialControl.h"
@@ -25,6 +27,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -68,6 +71,20 @@ void SkyvaneApp::buildMenu()
                              *m_port, m_receiver->RxBuffer(), &f},
         [openFile, csv] { return openFile(QStringLiteral("Replay"), csv); });
 
+    AskText askText = m_options.askText;
+    if (!askText) {
+        askText = [&f](const QString& title, const QString& label, const QString& last) {
+            bool ok = false;
+            const QString text =
+                QInputDialog::getText(&f, title, label, QLineEdit::Normal, last, &ok);
+            return ok ? text.trimmed() : QString();
+        };
+    }
+    m_forward = std::make_unique<ForwardControl>(menu.forwardLiveData, m_decoder->stream(), *m_log,
+                                                 *m_settings, askText);
+    m_mirror = std::make_unique<MirrorControl>(menu.mirrorRawStream, *m_port, *m_log, *m_settings,
+                                               askText);
+
     ConstantsFileControl::Dialogs dialogs;
     dialogs.chooseExport = [saveFile](const QString& suggested) {
         return saveFile(QStringLiteral("Export Constants"), suggested);
@@ -90,8 +107,14 @@ void SkyvaneApp::buildMenu()
     connect(menu.generateBin, &QAction::triggered, f.Command6, &QPushButton::click);
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
-        if (!m_plots)
+        if (!m_plots) {
             m_plots = std::make_unique<PlotsWindow>(m_decoder->stream());
+            m_plots->setReport([this](const QString& text) { m_log->AddLog(text); });
+            if (m_options.chooseSaveFile)
+                m_plots->setChooseFile([this](const QString& suggested) {
+                    return m_options.chooseSaveFile(QStringLiteral("Export Plots"), suggested);
+                });
+        }
         showView(m_plots.get());
     });
     connect(menu.magneticField, &QAction::triggered, this, [this] {

@@ -77,7 +77,10 @@ QByteArray QtSerialControl::Input()
 {
     if (!m_port.isOpen())
         return {};
-    return m_port.readAll();
+    QByteArray bytes = m_port.readAll();
+    if (!bytes.isEmpty())
+        emit received(bytes);
+    return bytes;
 }
 
 bool QtSerialControl::Output(const QByteArray& bytes)
