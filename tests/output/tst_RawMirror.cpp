@@ -108,8 +108,10 @@ private slots:
             mirror.write(chunk);
         QVERIFY2(took.elapsed() < 2000, qPrintable(QString::number(took.elapsed())));
         QCOMPARE(mirror.mirrored() + mirror.dropped(), 2000 * 74);
-        QVERIFY(mirror.mirrored() <= RawMirror::BacklogBytes);
+        // The backlog is read off the reader's side, which the kernel fills a little after each
+        // write: on a busy machine more than the backlog may pass, never everything.
         QVERIFY(mirror.mirrored() > RawMirror::BacklogBytes - 74);
+        QVERIFY(mirror.dropped() > 0);
         const qint64 dropped = mirror.dropped();
         mirror.close();
         QCOMPARE(m_log.last(), QStringLiteral("Mirror %1 closed: %2 bytes mirrored, %3 dropped.")
