@@ -24,20 +24,7 @@ struct Running
 {
     QProcess process;
     explicit Running(const QStringList& args) { process.start(CliProgram(), args); }
-    CliResult finish(int timeoutMs = 20000)
-    {
-        CliResult result;
-        if (process.state() != QProcess::NotRunning && !process.waitForFinished(timeoutMs)) {
-            process.kill();
-            process.waitForFinished(3000);
-            result.err = "(did not finish)";
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
+    CliResult finish(int timeoutMs = 20000) { return FinishCli(process, timeoutMs); }
 };
 
 QList<QByteArray> dataRows(const QByteArray& file)
