@@ -73,9 +73,9 @@ int runFlash(Terminal& terminal, const QStringList& args)
         return ExitPortTrouble;
 
     ProgressBar progress(terminal);
-    FirmwareUpdater updater(
-        FirmwareUpdater::Parts{session.link(), log, session.receiver().RxBuffer(), progress,
-                               session.timer2(), session.timer12(), [path] { return path; }});
+    FirmwareUpdater updater(FirmwareUpdater::Parts{
+        session.link(), log, session.receiver().RxBuffer(), progress, session.timer2(),
+        session.timer12(), [path]() -> const QString& { return path; }});
     updater.boot.setReplyTimeout(static_cast<int>(std::lround(replySeconds * 1000)));
     bool interrupted = false;
     SignalPipe interrupts;
