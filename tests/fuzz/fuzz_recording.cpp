@@ -46,7 +46,8 @@ void checkTaken(const Recording& recording)
     }
     fuzzCheck(recording.durationUs() == previous, "the duration is the last frame's time");
 
-    QByteArray written = RecordingFormat::headerLines({});
+    static const QByteArray header = RecordingFormat::headerLines({});
+    QByteArray written = header;
     for (const RecordedFrame& frame : recording.frames)
         written += RecordingFormat::row(frame.microseconds, frame.measurement.kind,
                                         frame.measurement.values);
