@@ -98,12 +98,25 @@ function(_skyvane_precompile target)
         target_precompile_headers(${_maker} PRIVATE ${_headers})
     endif()
     target_precompile_headers(${target} REUSE_FROM ${_maker})
-    # With no header of its own, a target's moc file is empty: loading the precompiled header
-    # would cost it more than it saves.
+    # With no header of its own that moc reads, a target's moc file is empty: loading the
+    # precompiled header would cost it more than it saves.
     get_target_property(_automoc ${target} AUTOMOC)
     get_target_property(_sources ${target} SOURCES)
+    get_target_property(_source_dir ${target} SOURCE_DIR)
     list(FILTER _sources INCLUDE REGEX "\\.h$")
-    if(_automoc AND NOT _sources)
+    set(_moc_headers "")
+    foreach(_header IN LISTS _sources)
+        if(NOT IS_ABSOLUTE ${_header})
+            set(_header ${_source_dir}/${_header})
+        endif()
+        if(EXISTS ${_header})
+            file(STRINGS ${_header} _marks REGEX "Q_OBJECT|Q_GADGET|Q_NAMESPACE")
+            list(APPEND _moc_headers ${_marks})
+        else()
+            list(APPEND _moc_headers ${_header})
+        endif()
+    endforeach()
+    if(_automoc AND NOT _moc_headers)
         get_target_property(_binary_dir ${target} BINARY_DIR)
         set_source_files_properties(${_binary_dir}/${target}_autogen/mocs_compilation.cpp
             TARGET_DIRECTORY ${target} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
