@@ -24,11 +24,18 @@ MainMenu::MainMenu(Form1& form)
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     record = entry(file, "actionRecord", QStringLiteral("&Record..."), "Ctrl+R");
     replay = entry(file, "actionReplay", QStringLiteral("Re&play..."), "Ctrl+O");
+    forwardLiveData =
+        entry(file, "actionForwardLiveData", QStringLiteral("&Forward Live Data..."), "Ctrl+U");
+    mirrorRawStream = entry(file, "actionMirrorRawStream", QStringLiteral("&Mirror Raw Stream..."),
+                            "Ctrl+Shift+M");
     file->addSeparator();
     exportConstants =
         entry(file, "actionExportConstants", QStringLiteral("&Export Constants..."), "Ctrl+E");
     importConstants =
         entry(file, "actionImportConstants", QStringLiteral("&Import Constants..."), "Ctrl+I");
+    file->addSeparator();
+    generateBin =
+        entry(file, "actionGenerateBin", QStringLiteral("&Generate bin file..."), "Ctrl+B");
     file->addSeparator();
     quit = entry(file, "actionQuit", QStringLiteral("&Quit"), "Ctrl+Q");
 

@@ -11,8 +11,12 @@ struct MainMenu
 
     QAction* record;
     QAction* replay;
+    QAction* forwardLiveData;
+    QAction* mirrorRawStream;
     QAction* exportConstants;
     QAction* importConstants;
+    // The encoded copy of a HEX file, as the "Generate bin file" button makes it.
+    QAction* generateBin;
     QAction* quit;
     QAction* plots;
     QAction* magneticField;

@@ -8,6 +8,7 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/OutputControls.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
@@ -119,10 +120,12 @@ void SkyvaneApp::build()
     m_firmware = std::make_unique<FirmwareUpdater>(FirmwareUpdater::Parts{
         *m_link, *m_log, rx, *m_progress, *f.Timer2, *f.Timer12, [&f] { return f.Text1->text(); }});
     const auto chooseFile = [&f](const QString& pattern) {
-        const QString filter = pattern == QStringLiteral("*.kfw")
-                                   ? QStringLiteral("Firmware (*.kfw)")
-                                   : QStringLiteral("HEX (%1)").arg(pattern);
-        return QFileDialog::getOpenFileName(&f, QString(), QString(), filter);
+        const bool firmware = pattern == QStringLiteral("*.kfw");
+        const QString filter =
+            firmware ? QStringLiteral("Firmware (*.kfw)") : QStringLiteral("HEX (%1)").arg(pattern);
+        const QString title =
+            firmware ? QStringLiteral("Firmware package") : QStringLiteral("Generate bin file");
+        return QFileDialog::getOpenFileName(&f, title, QString(), filter);
     };
     m_files = std::make_unique<FirmwareFiles>(
         *m_log, chooseFile,

@@ -13,6 +13,8 @@
 class AdvancedLock;
 class ConstantsFileControl;
 class FieldWindow;
+class ForwardControl;
+class MirrorControl;
 class PlotsWindow;
 class RecordingControl;
 class ReplayControl;
@@ -57,6 +59,9 @@ public:
         // with a suggested path, and a file to open; "" when cancelled.
         std::function<QString(const QString& title, const QString& suggested)> chooseSaveFile;
         std::function<QString(const QString& title, const QString& filter)> chooseOpenFile;
+        // The one-line boxes of Forward Live Data and Mirror Raw Stream (tests replace them):
+        // title, label and the text offered; "" when cancelled.
+        std::function<QString(const QString&, const QString&, const QString&)> askText;
         // The Import Constants confirmation; null for the dialog.
         std::function<bool(const QList<ConstantDifference>&)> confirmImport;
     };
@@ -81,6 +86,8 @@ public:
     MainMenu& menu() { return *m_menu; }
     RecordingControl& recording() { return *m_recording; }
     ReplayControl& replay() { return *m_replay; }
+    ForwardControl& forwarding() { return *m_forward; }
+    MirrorControl& mirroring() { return *m_mirror; }
     // The view windows, made when first shown (null before).
     PlotsWindow* plots() { return m_plots.get(); }
     FieldWindow* field();
@@ -114,6 +121,8 @@ private:
     std::unique_ptr<MainMenu> m_menu;
     std::unique_ptr<RecordingControl> m_recording;
     std::unique_ptr<ReplayControl> m_replay;
+    std::unique_ptr<ForwardControl> m_forward;
+    std::unique_ptr<MirrorControl> m_mirror;
     std::unique_ptr<ConstantsFileControl> m_constantsFile;
     std::unique_ptr<PlotsWindow> m_plots;
     QPointer<FieldWindow> m_field;

@@ -9,9 +9,11 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/OutputControls.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
+#include "core/SettingsFile.h"
 #include "link/PortLink.h"
 #include "link/RateText.h"
 #include "link/SerialControl.h"
@@ -23,8 +25,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 void SkyvaneApp::buildMenu()
 {
@@ -66,6 +71,20 @@ void SkyvaneApp::buildMenu()
                              *m_port, m_receiver->RxBuffer(), &f},
         [openFile, csv] { return openFile(QStringLiteral("Replay"), csv); });
 
+    AskText askText = m_options.askText;
+    if (!askText) {
+        askText = [&f](const QString& title, const QString& label, const QString& last) {
+            bool ok = false;
+            const QString text =
+                QInputDialog::getText(&f, title, label, QLineEdit::Normal, last, &ok);
+            return ok ? text.trimmed() : QString();
+        };
+    }
+    m_forward = std::make_unique<ForwardControl>(menu.forwardLiveData, m_decoder->stream(), *m_log,
+                                                 *m_settings, askText);
+    m_mirror = std::make_unique<MirrorControl>(menu.mirrorRawStream, *m_port, *m_log, *m_settings,
+                                               askText);
+
     ConstantsFileControl::Dialogs dialogs;
     dialogs.chooseExport = [saveFile](const QString& suggested) {
         return saveFile(QStringLiteral("Export Constants"), suggested);
@@ -84,10 +103,18 @@ void SkyvaneApp::buildMenu()
         menu.exportConstants, menu.importConstants, *m_constants, *m_link, *m_log,
         [&f] { return f.Combo1->currentText(); }, dialogs);
 
+    // The button's own handler: the same dialog, the same output name.
+    connect(menu.generateBin, &QAction::triggered, f.Command6, &QPushButton::click);
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
-        if (!m_plots)
+        if (!m_plots) {
             m_plots = std::make_unique<PlotsWindow>(m_decoder->stream());
+            m_plots->setReport([this](const QString& text) { m_log->AddLog(text); });
+            if (m_options.chooseSaveFile)
+                m_plots->setChooseFile([this](const QString& suggested) {
+                    return m_options.chooseSaveFile(QStringLiteral("Export Plots"), suggested);
+                });
+        }
         showView(m_plots.get());
     });
     connect(menu.magneticField, &QAction::triggered, this, [this] {
@@ -101,9 +128,10 @@ void SkyvaneApp::buildMenu()
     connect(menu.about, &QAction::triggered, this, [&f] {
         QMessageBox::about(
             &f, QStringLiteral("About Skyvane"),
-            QStringLiteral("<b>Skyvane 6.0</b><p>Tool for the VELTIS attitude and heading sensor "
+            QStringLiteral("<b>Skyvane %1</b><p>Tool for the VELTIS attitude and heading sensor "
                            "board: live views, calibration, constants, firmware, recording, "
-                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>"));
+                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>")
+                .arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
     });
     f.setOuterWidth(f.outerWidth());
 }

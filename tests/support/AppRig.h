@@ -28,6 +28,10 @@ struct AppRig
         o.showMessage = [this](const QString& m) { messages << m; };
         o.chooseSaveFile = [this](const QString&, const QString&) { return saveAs; };
         o.chooseOpenFile = [this](const QString&, const QString&) { return openPath; };
+        o.askText = [this](const QString&, const QString&, const QString& last) {
+            offered << last;
+            return answer;
+        };
         o.confirmImport = [this](const QList<ConstantDifference>& differences) {
             shownDifferences = differences;
             return confirmImport;
@@ -53,5 +57,8 @@ struct AppRig
     QString saveAs;
     QString openPath;
     bool confirmImport = true;
+    // What the one-line boxes answer, and what they offered.
+    QString answer;
+    QStringList offered;
     QList<ConstantDifference> shownDifferences;
 };
