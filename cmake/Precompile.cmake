@@ -10,7 +10,7 @@
 # Qt Core's headers only: a missing include of one of our own headers still fails to compile.
 # Qt Test's headers stay out, as Qt Test defines each test folder's own paths (a precompiled
 # header would be made again for every folder).
-option(SKYVANE_PCH "Precompile the Qt and standard headers, once per kind of target" ON)
+option(SKYVANE_PCH "Precompile the Qt and standard headers, once per kind of target" OFF)
 
 set(_skyvane_pch_QT_CORE_LIB
     <algorithm> <array> <cmath> <cstdint> <cstdio> <cstring> <functional> <limits> <memory>
