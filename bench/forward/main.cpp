@@ -5,38 +5,17 @@
 // to back.
 
 #include "common/Figures.h"
+#include "common/PublishStretch.h"
 #include "output/UdpForwarder.h"
 #include "protocol/MeasurementStream.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
-#include <QTimer>
 #include <QUdpSocket>
 
-#include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace {
-
-double processCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-Measurement frameF(int k)
-{
-    Measurement m;
-    m.kind = 'F';
-    for (int i = 0; i < 18; ++i)
-        m.values.append(std::sin(0.013f * float(k) + 0.7f * float(i)) * float(1 + i));
-    return m;
-}
 
 // A receiver in its own process, reading every datagram: its port, or 0.
 struct Receiver
@@ -71,39 +50,22 @@ quint16 unusedPort()
     return spare.localPort();
 }
 
-struct Stretch
+struct Forwarded
 {
-    double wallSeconds = 0;
-    double cpuSeconds = 0;
-    int frames = 0;
+    Stretch stretch;
     qint64 sent = 0;
-    double percent() const { return 100.0 * cpuSeconds / wallSeconds; }
 };
 
 // Publishes frames every periodMs for the seconds, forwarding to the port (0: no forwarder).
-Stretch publishFor(int periodMs, int seconds, quint16 port)
+Forwarded publishFor(int periodMs, int seconds, quint16 port)
 {
     MeasurementStream stream;
     UdpForwarder forwarder(stream, [](const QString&) {});
     if (port != 0)
         forwarder.start(QHostAddress::LocalHost, port);
-    Stretch stretch;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(periodMs);
-    QObject::connect(&tick, &QTimer::timeout, [&] { stream.publish(frameF(stretch.frames++)); });
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    QElapsedTimer wall;
-    const double cpu0 = processCpuSeconds();
-    wall.start();
-    tick.start();
-    loop.exec();
-    tick.stop();
-    stretch.cpuSeconds = processCpuSeconds() - cpu0;
-    stretch.wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    stretch.sent = forwarder.sent();
-    return stretch;
+    Forwarded run{PublishFor(stream, periodMs, seconds)};
+    run.sent = forwarder.sent();
+    return run;
 }
 
 double cpuPerDatagram(int count, quint16 port)
@@ -113,20 +75,21 @@ double cpuPerDatagram(int count, quint16 port)
     forwarder.start(QHostAddress::LocalHost, port);
     QList<Measurement> frames;
     for (int k = 0; k < 1000; ++k)
-        frames.append(frameF(k));
-    const double cpu0 = processCpuSeconds();
+        frames.append(ChangingFrameF(k));
+    const double cpu0 = ProcessCpuSeconds();
     for (int k = 0; k < count; ++k)
         stream.publish(frames.at(k % frames.size()));
-    return (processCpuSeconds() - cpu0) / count;
+    return (ProcessCpuSeconds() - cpu0) / count;
 }
 
 void printCost(int periodMs, int seconds, quint16 port, const char* receiver)
 {
-    const Stretch without = publishFor(periodMs, seconds, 0);
-    const Stretch with = publishFor(periodMs, seconds, port);
+    const Stretch without = publishFor(periodMs, seconds, 0).stretch;
+    const Forwarded forwarded = publishFor(periodMs, seconds, port);
+    const Stretch& with = forwarded.stretch;
     std::printf("%2d ms polling, %s: %5d frames, %5lld datagrams in %.1f s; process CPU %.3f %% "
                 "of a core forwarding, %.3f %% without: forwarding adds %.3f %%\n",
-                periodMs, receiver, with.frames, static_cast<long long>(with.sent),
+                periodMs, receiver, with.frames, static_cast<long long>(forwarded.sent),
                 with.wallSeconds, with.percent(), without.percent(),
                 with.percent() - without.percent());
     std::fflush(stdout);
@@ -137,19 +100,11 @@ void printCost(int periodMs, int seconds, quint16 port, const char* receiver)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription("UDP JSON forwarding cost.");
-    parser.addHelpOption();
-    parser.addOptions({{"seconds", "Length of each measured stretch (default 10).", "s", "10"},
-                       {"frames", "Datagrams sent back to back (default 200000).", "n", "200000"}});
-    parser.process(app);
-    const int seconds = parser.value("seconds").toInt();
-    const int frames = parser.value("frames").toInt();
-    if (seconds <= 0 || frames <= 0) {
-        std::fprintf(stderr, "bench_forward: --seconds and --frames need positive whole numbers\n");
+    const auto options = ParseStretchOptions(app, "bench_forward", "UDP JSON forwarding cost.");
+    if (!options)
         return 2;
-    }
-    PrintCommand(QCoreApplication::arguments());
+    const int seconds = options->seconds;
+    const int frames = options->frames;
 
     Receiver receiver;
     if (receiver.port == 0)
