@@ -17,16 +17,13 @@ class PlotsWindow;
 class RecordingControl;
 class ReplayControl;
 struct MainMenu;
-class ArrivalReceiver;
+class BoardSession;
 class Bootloader;
 class BootProgressBar;
 class ConnectionPanel;
 class ConstantsPanel;
-class DeviceCommands;
 class FirmwareFiles;
-class FirmwareUpdater;
 class Form1;
-class FrameDispatch;
 class FrameReceiver;
 class MeasurementDecoder;
 class MessageLog;
@@ -72,10 +69,11 @@ public:
     Form1& form() { return *m_form; }
     MessageLog& log() { return *m_log; }
     SettingsFile& settings() { return *m_settings; }
-    PortLink& link() { return *m_link; }
+    BoardSession& session() { return *m_session; }
+    PortLink& link();
     ConnectionPanel& connection() { return *m_connection; }
-    FrameReceiver& receiver() { return *m_receiver; }
-    MeasurementDecoder& decoder() { return *m_decoder; }
+    FrameReceiver& receiver();
+    MeasurementDecoder& decoder();
     WindowViews& views() { return *m_views; }
     Bootloader& bootloader();
     MainMenu& menu() { return *m_menu; }
@@ -96,19 +94,11 @@ private:
     std::unique_ptr<Form1> m_form;
     std::unique_ptr<MessageLog> m_log;
     std::unique_ptr<SettingsFile> m_settings;
-    std::unique_ptr<SerialControl> m_ownPort;
-    SerialControl* m_port = nullptr;
-    std::unique_ptr<WindowViews> m_views;
-    std::unique_ptr<MeasurementDecoder> m_decoder;
-    std::unique_ptr<FrameDispatch> m_dispatch;
-    std::unique_ptr<FrameReceiver> m_receiver;
-    std::unique_ptr<ArrivalReceiver> m_arrivals;
-    std::unique_ptr<PortLink> m_link;
-    std::unique_ptr<ConnectionPanel> m_connection;
-    std::unique_ptr<DeviceCommands> m_commands;
-    std::unique_ptr<ConstantsPanel> m_constants;
     std::unique_ptr<BootProgressBar> m_progress;
-    std::unique_ptr<FirmwareUpdater> m_firmware;
+    std::unique_ptr<BoardSession> m_session;
+    std::unique_ptr<WindowViews> m_views;
+    std::unique_ptr<ConnectionPanel> m_connection;
+    std::unique_ptr<ConstantsPanel> m_constants;
     std::unique_ptr<FirmwareFiles> m_files;
     std::unique_ptr<AdvancedLock> m_lock;
     std::unique_ptr<MainMenu> m_menu;

@@ -12,14 +12,10 @@
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
-#include "link/PortLink.h"
 #include "link/RateText.h"
-#include "link/SerialControl.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
-#include "protocol/FrameDispatch.h"
-#include "protocol/FrameReceiver.h"
-#include "protocol/MeasurementDecoder.h"
+#include "session/BoardSession.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -48,7 +44,7 @@ void SkyvaneApp::buildMenu()
     const QString csv = QStringLiteral("CSV files (*.csv);;All files (*)");
 
     m_recording = std::make_unique<RecordingControl>(
-        menu.record, m_decoder->stream(), *m_log,
+        menu.record, m_session->stream(), *m_log,
         [saveFile](const QString& suggested) {
             return saveFile(QStringLiteral("Record to"), suggested);
         },
@@ -62,8 +58,7 @@ void SkyvaneApp::buildMenu()
         });
 
     m_replay = std::make_unique<ReplayControl>(
-        ReplayControl::Parts{menu.replay, *m_dispatch, *m_views, *m_log, *f.Timer2, *f.Timer12,
-                             *m_port, m_receiver->RxBuffer(), &f},
+        ReplayControl::Parts{menu.replay, *m_session, *m_log, &f},
         [openFile, csv] { return openFile(QStringLiteral("Replay"), csv); });
 
     ConstantsFileControl::Dialogs dialogs;
@@ -81,19 +76,19 @@ void SkyvaneApp::buildMenu()
         };
     }
     m_constantsFile = std::make_unique<ConstantsFileControl>(
-        menu.exportConstants, menu.importConstants, *m_constants, *m_link, *m_log,
+        menu.exportConstants, menu.importConstants, *m_constants, m_session->link(), *m_log,
         [&f] { return f.Combo1->currentText(); }, dialogs);
 
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
         if (!m_plots)
-            m_plots = std::make_unique<PlotsWindow>(m_decoder->stream());
+            m_plots = std::make_unique<PlotsWindow>(m_session->stream());
         showView(m_plots.get());
     });
     connect(menu.magneticField, &QAction::triggered, this, [this] {
         // Closed, the window goes: its points are those collected since it was opened.
         if (!m_field) {
-            m_field = new FieldWindow(m_decoder->stream());
+            m_field = new FieldWindow(m_session->stream());
             m_field->setAttribute(Qt::WA_DeleteOnClose);
         }
         showView(m_field);

@@ -1,8 +1,8 @@
+#include "CliBoard.h"
 #include "CliCommands.h"
 #include "CliExit.h"
 #include "CliLog.h"
 #include "CliOptions.h"
-#include "CliSession.h"
 #include "SignalPipe.h"
 #include "Terminal.h"
 #include "link/RateText.h"
@@ -73,8 +73,9 @@ int runRecord(Terminal& terminal, const QStringList& args)
         out = started.toString(QStringLiteral("'skyvane-'yyyyMMdd-HHmmss'.csv'"));
 
     CliLog log(terminal, false);
-    CliSession session(terminal, log);
-    if (!session.open(options.port(), options.speed()))
+    CliBoard board(terminal, log);
+    BoardSession& session = board.session;
+    if (!board.open(options.port(), options.speed()))
         return ExitPortTrouble;
 
     bool writeFailed = false;
@@ -84,23 +85,20 @@ int runRecord(Terminal& terminal, const QStringList& args)
         terminal.line(text);
     });
     if (!recorder.start(out, {started, options.port(), options.speed().toInt(), rateMs})) {
-        session.link().ClosePort();
+        session.ClosePort();
         return ExitBadUsage;
     }
-    QObject::connect(&recorder, &Recorder::stopped, &session, &CliSession::stop);
-    const int subscription = session.decoder().stream().subscribe(
-        [&recorder](const Measurement& m) { recorder.add(m); });
+    QObject::connect(&recorder, &Recorder::stopped, &board, &CliBoard::stop);
+    const int subscription =
+        session.stream().subscribe([&recorder](const Measurement& m) { recorder.add(m); });
 
     // The window's data request with "Data communication" checked.
-    WindowTimer& timer12 = session.timer12();
-    QObject::connect(&timer12, &WindowTimer::Timer, &session,
-                     [&session] { session.commands().RequestFrame(true); });
-    timer12.setInterval(rateMs);
-    timer12.setEnabled(true);
+    session.request().setInterval(rateMs);
+    session.setPolling(true);
 
     qint64 lastFrames = 0;
     QTimer report;
-    QObject::connect(&report, &QTimer::timeout, &session, [&] {
+    QObject::connect(&report, &QTimer::timeout, &board, [&] {
         const qint64 frames = recorder.frames();
         terminal.line(QStringLiteral("%1 frames, %2 frames/s, %3 bytes")
                           .arg(frames)
@@ -111,18 +109,18 @@ int runRecord(Terminal& terminal, const QStringList& args)
     report.start(1000);
 
     SignalPipe interrupts;
-    QObject::connect(&interrupts, &SignalPipe::interrupted, &session, &CliSession::stop);
+    QObject::connect(&interrupts, &SignalPipe::interrupted, &board, &CliBoard::stop);
     if (seconds > 0)
-        QTimer::singleShot(std::chrono::milliseconds(qint64(seconds * 1000)), &session,
-                           &CliSession::stop);
+        QTimer::singleShot(std::chrono::milliseconds(qint64(seconds * 1000)), &board,
+                           &CliBoard::stop);
 
-    session.run();
+    board.run();
     report.stop();
-    timer12.setEnabled(false);
-    session.decoder().stream().unsubscribe(subscription);
+    session.setPolling(false);
+    session.stream().unsubscribe(subscription);
     recorder.stop();
     if (session.linkLost())
-        return session.reportLost();
-    session.link().ClosePort();
+        return board.reportLost();
+    session.ClosePort();
     return writeFailed ? ExitBoardFailed : ExitDone;
 }

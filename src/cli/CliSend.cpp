@@ -1,8 +1,8 @@
+#include "CliBoard.h"
 #include "CliCommands.h"
 #include "CliExit.h"
 #include "CliLog.h"
 #include "CliOptions.h"
-#include "CliSession.h"
 #include "Terminal.h"
 
 #include <functional>
@@ -41,13 +41,13 @@ int runSend(Terminal& terminal, const QStringList& args)
     }
 
     CliLog log(terminal, false);
-    CliSession session(terminal, log);
-    if (!session.open(options.port(), options.speed()))
+    CliBoard board(terminal, log);
+    if (!board.open(options.port(), options.speed()))
         return ExitPortTrouble;
-    command->second(session.commands());
-    if (session.linkLost())
-        return session.reportLost();
-    session.link().ClosePort();
+    command->second(board.session.commands());
+    if (board.session.linkLost())
+        return board.reportLost();
+    board.session.ClosePort();
     terminal.line(QStringLiteral("%1 sent to %2.").arg(name, options.port()));
     return ExitDone;
 }

@@ -14,7 +14,7 @@ struct FlashBoard : Board
     QString firmware(const QByteArray& content) const
     {
         const QString path = dir.filePath(QStringLiteral("board.kfw"));
-        return WriteFile(path, content) ? path : QString();
+        return writeFile(path, content) ? path : QString();
     }
 };
 
@@ -87,7 +87,7 @@ void CliFlashTest::wholeDownload()
         expected +=
             packet.mid(2, 3).toHex().toUpper() + ' ' + packet.mid(5).toHex().toUpper() + '\n';
     }
-    QCOMPARE(ReadFile(board.flashOut()).toUpper(), expected);
+    QCOMPARE(readFile(board.flashOut()).toUpper(), expected);
 }
 
 void CliFlashTest::refusedFileSendsNothing()
@@ -104,8 +104,8 @@ void CliFlashTest::refusedFileSendsNothing()
     QCOMPARE(missing.errLines().size(), 1);
     QVERIFY(missing.err.contains((path + ".none").toUtf8()));
     QTest::qWait(100);
-    QCOMPARE(ReadFile(board.received()), QByteArray());
-    QCOMPARE(ReadFile(board.flashOut()), QByteArray());
+    QCOMPARE(readFile(board.received()), QByteArray());
+    QCOMPARE(readFile(board.flashOut()), QByteArray());
 }
 
 void CliFlashTest::boardRefusingEveryRow()
@@ -114,7 +114,7 @@ void CliFlashTest::boardRefusingEveryRow()
     const CliResult run =
         RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
     QCOMPARE(run.exitCode, 1);
-    const QByteArray received = ReadFile(board.received());
+    const QByteArray received = readFile(board.received());
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x00", 5)), 72);
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x80", 5)), 0);
     // A half-written application is never started.

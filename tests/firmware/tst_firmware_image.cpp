@@ -1,5 +1,4 @@
 #include "firmware/FirmwareImage.h"
-#include "firmware/HexToBytes.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,7 +7,6 @@ class FirmwareImageTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void hexToBytes();
     void dataRecordFillsWordsLittleEndian();
     void extendedAddressMovesTheBase();
     void lowestAddressNeverAbove65536();
@@ -21,12 +19,6 @@ private slots:
     void missingFileIsRefused();
     void wordsReadErasedWhereNothingWasWritten();
 };
-
-void FirmwareImageTest::hexToBytes()
-{
-    QCOMPARE(HexToBytes("0aFF10"), QByteArray("\x0A\xFF\x10", 3));
-    QCOMPARE(HexToBytes(""), QByteArray());
-}
 
 void FirmwareImageTest::dataRecordFillsWordsLittleEndian()
 {
