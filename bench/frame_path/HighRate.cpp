@@ -7,6 +7,7 @@
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "support/BoardProcess.h"
+#include "support/QuietPrompts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -37,11 +38,11 @@ HighRateFigures MeasureHighRate(const QString& boardSim, const QString& rate,
     }
     settings.close();
 
+    QuietPrompts prompts;
     SkyvaneApp::Options o;
     o.programFolder = folder.path();
     o.endProgram = [] {};
-    o.askPassword = [] { return QString(); };
-    o.showMessage = [](const QString&) {};
+    o.prompts = &prompts;
     SkyvaneApp skyvane(o);
 
     QElapsedTimer clock;

@@ -7,6 +7,7 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/Prompts.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
@@ -21,10 +22,8 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 
@@ -81,6 +80,12 @@ void SkyvaneApp::build()
 {
     m_form = std::make_unique<Form1>();
     Form1& f = *m_form;
+    if (m_options.prompts) {
+        m_prompts = m_options.prompts;
+    } else {
+        m_ownPrompts = std::make_unique<WindowPrompts>(f);
+        m_prompts = m_ownPrompts.get();
+    }
     m_log = std::make_unique<MessageLog>(f.Text2);
     m_settings = std::make_unique<SettingsFile>(m_options.programFolder, m_options.fallbackFolder,
                                                 m_log.get());
@@ -125,34 +130,18 @@ void SkyvaneApp::build()
         *m_log, chooseFile,
         [this](const QString& key, const QString& value) { m_settings->WriteSetting(key, value); });
 
-    auto ask = m_options.askPassword;
-    if (!ask) {
-        ask = [&f] {
-            bool ok = false;
-            const QString answer = QInputDialog::getText(
-                &f, QStringLiteral("Password"),
-                QStringLiteral("You need a password to show advanced settings."),
-                QLineEdit::Password, QString(), &ok);
-            return ok ? answer : QString();
-        };
-    }
-    auto tell = m_options.showMessage;
-    if (!tell) {
-        // The text and an OK button, no icon.
-        tell = [&f](const QString& text) {
-            QMessageBox box(QMessageBox::NoIcon, f.windowTitle(), text, QMessageBox::Ok, &f);
-            box.exec();
-        };
-    }
     m_lock = std::make_unique<AdvancedLock>(
         f.Command15,
         [this](int twips) {
             m_form->setOuterWidth(twips);
             m_constantsFile->update(twips == AdvancedLock::kAdvancedWidth);
         },
-        ask, tell);
-    if (m_options.showMessage)
-        f.Cockpit->setFailureReport(m_options.showMessage);
+        [this] { return m_prompts->askPassword(); },
+        [this](const QString& text) { m_prompts->showMessage(text); });
+    // A failed OpenGL set-up has its own window-modal box, unless the prompts are answered
+    // elsewhere.
+    if (m_options.prompts)
+        f.Cockpit->setFailureReport([this](const QString& text) { m_prompts->showMessage(text); });
 
     buildMenu();
     wireButtons();

@@ -3,9 +3,6 @@
 #include <functional>
 #include <memory>
 
-#include "constants/ConstantsTableFile.h"
-
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -14,6 +11,7 @@ class AdvancedLock;
 class ConstantsFileControl;
 class FieldWindow;
 class PlotsWindow;
+class Prompts;
 class RecordingControl;
 class ReplayControl;
 struct MainMenu;
@@ -47,15 +45,9 @@ public:
         std::function<void()> endProgram;
         // Replaces the real serial port (tests); null for the real one.
         SerialControl* port = nullptr;
-        // The password box and the message boxes (tests replace them).
-        std::function<QString()> askPassword;
-        std::function<void(const QString&)> showMessage;
-        // The file dialogs of the menu bar's entries (tests replace them): a file to save,
-        // with a suggested path, and a file to open; "" when cancelled.
-        std::function<QString(const QString& title, const QString& suggested)> chooseSaveFile;
-        std::function<QString(const QString& title, const QString& filter)> chooseOpenFile;
-        // The Import Constants confirmation; null for the dialog.
-        std::function<bool(const QList<ConstantDifference>&)> confirmImport;
+        // Answers the password box, the message boxes, the file dialogs and the Import
+        // Constants confirmation (tests); null for the window's own dialogs.
+        Prompts* prompts = nullptr;
     };
 
     explicit SkyvaneApp(const QString& programFolder);
@@ -92,6 +84,8 @@ private:
 
     Options m_options;
     std::unique_ptr<Form1> m_form;
+    std::unique_ptr<Prompts> m_ownPrompts;
+    Prompts* m_prompts = nullptr;
     std::unique_ptr<MessageLog> m_log;
     std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<BootProgressBar> m_progress;

@@ -3,12 +3,12 @@
 #include "app/SkyvaneApp.h"
 
 #include "app/AdvancedLock.h"
-#include "app/ConstantsDiffDialog.h"
 #include "app/ConstantsFileControl.h"
 #include "app/ConstantsPanel.h"
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/Prompts.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
@@ -19,7 +19,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QMessageBox>
 
 void SkyvaneApp::buildMenu()
@@ -28,19 +27,13 @@ void SkyvaneApp::buildMenu()
     m_menu = std::make_unique<MainMenu>(f);
     const MainMenu& menu = *m_menu;
 
-    auto saveFile = m_options.chooseSaveFile;
-    if (!saveFile) {
-        saveFile = [&f](const QString& title, const QString& suggested) {
-            return QFileDialog::getSaveFileName(&f, title, suggested,
-                                                QStringLiteral("CSV files (*.csv)"));
-        };
-    }
-    auto openFile = m_options.chooseOpenFile;
-    if (!openFile) {
-        openFile = [&f](const QString& title, const QString& filter) {
-            return QFileDialog::getOpenFileName(&f, title, QString(), filter);
-        };
-    }
+    Prompts& prompts = *m_prompts;
+    const auto saveFile = [&prompts](const QString& title, const QString& suggested) {
+        return prompts.chooseSaveFile(title, suggested);
+    };
+    const auto openFile = [&prompts](const QString& title, const QString& filter) {
+        return prompts.chooseOpenFile(title, filter);
+    };
     const QString csv = QStringLiteral("CSV files (*.csv);;All files (*)");
 
     m_recording = std::make_unique<RecordingControl>(
@@ -68,13 +61,9 @@ void SkyvaneApp::buildMenu()
     dialogs.chooseImport = [openFile, csv] {
         return openFile(QStringLiteral("Import Constants"), csv);
     };
-    dialogs.confirm = m_options.confirmImport;
-    if (!dialogs.confirm) {
-        dialogs.confirm = [&f](const QList<ConstantDifference>& differences) {
-            ConstantsDiffDialog dialog(differences, &f);
-            return dialog.exec() == QDialog::Accepted;
-        };
-    }
+    dialogs.confirm = [&prompts](const QList<ConstantDifference>& differences) {
+        return prompts.confirmImport(differences);
+    };
     m_constantsFile = std::make_unique<ConstantsFileControl>(
         menu.exportConstants, menu.importConstants, *m_constants, m_session->link(), *m_log,
         [&f] { return f.Combo1->currentText(); }, dialogs);

@@ -125,7 +125,7 @@ private slots:
         // What waited in the port is taken right after the start.
         QTRY_COMPARE(r.messages, QStringList{"A"});
 
-        r.port.feed(QByteArray("*B#F\x01\x00\x00\x80\x3F*C", 13));
+        r.port.feed(hex("2A 42 23 46 01 00 00 80 3F 2A 43"));
         QCOMPARE(r.messages, (QStringList{"A", "B"}));
         QCOMPARE(r.measurements.size(), 1);
         QCOMPARE(r.measurements[0].kind, 'F');
