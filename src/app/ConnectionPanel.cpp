@@ -6,9 +6,11 @@
 #include "link/RateText.h"
 #include "session/BoardSession.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -32,7 +34,9 @@ ConnectionPanel::ConnectionPanel(Form1& form, BoardSession& session, SettingsSto
     : QObject(parent), m_c(form), m_session(session), m_settings(settings)
 {
     connect(m_c.Combo1, &QComboBox::activated, this, &ConnectionPanel::Combo1_Click);
+    watchListChoices(m_c.Combo1);
     connect(m_c.Combo2, &QComboBox::activated, this, &ConnectionPanel::Combo2_Click);
+    watchListChoices(m_c.Combo2);
     connect(m_c.Combo3, &QComboBox::activated, this, &ConnectionPanel::Combo3_Change);
     connect(m_c.Combo3, &QComboBox::editTextChanged, this, &ConnectionPanel::Combo3_Change);
     connect(m_c.Check4, &QCheckBox::toggled, this, &ConnectionPanel::Check4_Click);
@@ -70,14 +74,71 @@ void ConnectionPanel::ClosePort()
     m_session.ClosePort();
 }
 
+// Qt also reports as activated a typed text that matches an entry once editing ends (Enter, or
+// the focus moving to "Connection"); typed text is used but not stored, so the box's own
+// events tell a choice in the list from typing. The filters go on the box and on its popup's
+// view, before the popup's own, so they see each event before it chooses.
+void ConnectionPanel::watchListChoices(QComboBox* combo)
+{
+    combo->installEventFilter(this);
+    combo->view()->installEventFilter(this);
+    combo->view()->viewport()->installEventFilter(this);
+}
+
+void ConnectionPanel::noteListEvent(QObject* watched, QEvent* event)
+{
+    for (QComboBox* combo : {m_c.Combo1, m_c.Combo2}) {
+        if (!combo)
+            continue;
+        if (watched == combo->view() || watched == combo->view()->viewport()) {
+            // A release over an entry, or Enter, in the open list chooses that entry.
+            const QEvent::Type t = event->type();
+            if (t == QEvent::MouseButtonRelease || t == QEvent::KeyPress ||
+                t == QEvent::ShortcutOverride)
+                m_choosingIn = combo;
+            return;
+        }
+        if (watched != combo)
+            continue;
+        switch (event->type()) {
+        case QEvent::Wheel:
+            m_choosingIn = combo;
+            break;
+        case QEvent::KeyPress: {
+            // The arrow and page keys step through the list; other keys edit the text.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            const bool steps = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+                               key == Qt::Key_PageDown || !combo->isEditable();
+            m_choosingIn = steps ? combo : nullptr;
+            break;
+        }
+        case QEvent::FocusOut:
+        case QEvent::MouseButtonPress:
+        case QEvent::InputMethod:
+            m_choosingIn = nullptr;
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+}
+
+void ConnectionPanel::storeListChoice(QComboBox* combo, const QString& key)
+{
+    if (m_choosingIn != combo)
+        return;
+    m_settings.WriteSetting(key, combo->currentText());
+}
+
 void ConnectionPanel::Combo1_Click()
 {
-    m_settings.WriteSetting(QStringLiteral("ComPort"), m_c.Combo1->currentText());
+    storeListChoice(m_c.Combo1, QStringLiteral("ComPort"));
 }
 
 void ConnectionPanel::Combo2_Click()
 {
-    m_settings.WriteSetting(QStringLiteral("ComSpeed"), m_c.Combo2->currentText());
+    storeListChoice(m_c.Combo2, QStringLiteral("ComSpeed"));
 }
 
 void ConnectionPanel::Combo3_Change()
@@ -104,6 +165,7 @@ void ConnectionPanel::Check4_MouseUp()
 
 bool ConnectionPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    noteListEvent(watched, event);
     // The box changes its state when it handles the release, after this filter: look at
     // the state once that is done.
     if (watched == m_c.Check4 && event->type() == QEvent::MouseButtonRelease)

@@ -40,6 +40,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void watchListChoices(QComboBox* combo);
+    void noteListEvent(QObject* watched, QEvent* event);
+    void storeListChoice(QComboBox* combo, const QString& key);
     void onLinkLost();
     void showPortState(bool open);
     bool portOpen() const;
@@ -50,4 +53,7 @@ private:
     int m_shownState = -1;
     // The name of the port whose link was lost, until it opens again or is closed.
     QString m_lostPort;
+    // The port or speed box whose list the user is choosing from (its popup, an arrow key,
+    // the wheel), until the next key, click or focus change in that box.
+    QComboBox* m_choosingIn = nullptr;
 };

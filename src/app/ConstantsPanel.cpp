@@ -2,8 +2,10 @@
 
 #include "constants/ConstantUpdateCommand.h"
 #include "constants/ConstantValueParser.h"
+#include "constants/ConstantValueText.h"
 #include "constants/ConstantsList.h"
 #include "core/Pause.h"
+#include "protocol/Floats.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -40,6 +42,7 @@ ConstantsPanel::ConstantsPanel(QListWidget* L, QLineEdit* Text7, QPushButton* Co
     connect(m_list, &QListWidget::itemClicked, this, &ConstantsPanel::L_Click);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &ConstantsPanel::L_DblClick);
     connect(m_text7, &QLineEdit::textChanged, this, &ConstantsPanel::Text7_Change);
+    connect(m_text7, &QLineEdit::textEdited, this, &ConstantsPanel::forgetPickedEntry);
     connect(m_command7, &QPushButton::clicked, this, &ConstantsPanel::Command7_Click);
     // Enter in Text7 is seen before the box handles it; Enter anywhere else reaches the window
     // once no control has taken it.
@@ -73,6 +76,24 @@ void ConstantsPanel::L_Click()
     valueText.replace(QLatin1Char('.'), QLatin1Char(','));
     m_text7->setProperty(TagProperty, indexText);
     m_text7->setText(valueText);
+
+    // The bytes of a line that the payload gave (a line put there otherwise has none).
+    forgetPickedEntry();
+    const int row = m_list->row(selected.first());
+    const QByteArray bytes = m_constantsPayload.mid(4 * qsizetype(row), 4);
+    if (bytes.size() == 4 && indexText == QString::number(row) &&
+        valueText == ConstantValueText(BytesToSingle(bytes))) {
+        m_pickedTag = indexText;
+        m_pickedText = valueText;
+        m_pickedBytes = bytes;
+    }
+}
+
+void ConstantsPanel::forgetPickedEntry()
+{
+    m_pickedTag.clear();
+    m_pickedText.clear();
+    m_pickedBytes.clear();
 }
 
 void ConstantsPanel::L_DblClick()
@@ -134,12 +155,19 @@ void ConstantsPanel::Command7_Click()
             QStringLiteral("Send refused: \"%1\" is not a constant index (0 to 65535).").arg(tag));
         return;
     }
-    const ParsedValue parsed = ParseConstantValue(text);
-    if (!parsed.ok) {
-        m_log.AddLog(QStringLiteral("Send refused: ") + parsed.reason);
-        return;
+    // An entry sent back unedited keeps its exact value: its text of 7 digits would give
+    // another float for one that needs 8 or 9 (12345678 shows as 1,234568E+07).
+    const bool unedited = !m_pickedBytes.isEmpty() && text == m_pickedText && tag == m_pickedTag;
+    QByteArray valueBytes = m_pickedBytes;
+    if (!unedited) {
+        const ParsedValue parsed = ParseConstantValue(text);
+        if (!parsed.ok) {
+            m_log.AddLog(QStringLiteral("Send refused: ") + parsed.reason);
+            return;
+        }
+        valueBytes = SingleToBytes(parsed.value);
     }
 
-    m_link.SendCommand(ConstantUpdateCommand(index, parsed.value));
+    m_link.SendCommand(ConstantUpdateCommand(index, valueBytes));
     RequestConstants();
 }

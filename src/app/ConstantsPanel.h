@@ -35,9 +35,10 @@ public slots:
     void L_DblClick();
     // Makes "Send" the default button, so Enter anywhere in the window sends.
     void Text7_Change();
-    // Sends the edited value to the board and reads the table again. Nothing is sent when
-    // Text7 is empty; a value that is not a number or a missing index is refused with one log
-    // line and Text7 keeps its text.
+    // Sends the edited value to the board and reads the table again. While Text7 holds the
+    // text the list put there, unedited, the entry's 4 bytes as read are sent (the text shows
+    // only 7 digits). Nothing is sent when Text7 is empty; a value that is not a number or a
+    // missing index is refused with one log line and Text7 keeps its text.
     void Command7_Click();
 
 protected:
@@ -45,6 +46,7 @@ protected:
 
 private:
     bool commandInSight() const;
+    void forgetPickedEntry();
 
     QListWidget* m_list;
     QLineEdit* m_text7;
@@ -52,4 +54,9 @@ private:
     Link& m_link;
     Logger& m_log;
     QByteArray m_constantsPayload;
+    // The entry last taken into Text7 from a line filled from the payload: its index text, the
+    // text put into Text7 and its 4 bytes. Empty once the operator edits the text.
+    QString m_pickedTag;
+    QString m_pickedText;
+    QByteArray m_pickedBytes;
 };

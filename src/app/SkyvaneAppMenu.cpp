@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 void SkyvaneApp::buildMenu()
@@ -85,9 +86,10 @@ void SkyvaneApp::buildMenu()
     connect(menu.about, &QAction::triggered, this, [&f] {
         QMessageBox::about(
             &f, QStringLiteral("About Skyvane"),
-            QStringLiteral("<b>Skyvane 6.0</b><p>Tool for the VELTIS attitude and heading sensor "
+            QStringLiteral("<b>Skyvane %1</b><p>Tool for the VELTIS attitude and heading sensor "
                            "board: live views, calibration, constants, firmware, recording, "
-                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>"));
+                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>")
+                .arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
     });
     f.setOuterWidth(f.outerWidth());
 }

@@ -1,3 +1,4 @@
+#include "SkyvaneVersion.h"
 #include "app/SkyvaneApp.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@ int main(int argc, char** argv)
     // Names the fallback folder of the settings (~/.config/skyvane) for an installed program
     // whose own folder cannot be written.
     QCoreApplication::setApplicationName(QStringLiteral("skyvane"));
+    // The About box shows it.
+    QCoreApplication::setApplicationVersion(QStringLiteral(SKYVANE_VERSION));
     SkyvaneApp skyvane(QCoreApplication::applicationDirPath());
     skyvane.Load();
     return application.exec();

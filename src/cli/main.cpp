@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 #include "CliExit.h"
+#include "SkyvaneVersion.h"
 #include "Terminal.h"
 
 #include <QCoreApplication>

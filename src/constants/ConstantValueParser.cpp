@@ -1,5 +1,6 @@
 #include "constants/ConstantValueParser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <system_error>
@@ -65,15 +66,56 @@ std::string canonicalNumber(const QString& text)
     return out;
 }
 
-bool hasNonZeroDigit(const std::string& number)
+// Whether the number in canonical form ("-0.00125e-40") is below 1 in magnitude. Only asked
+// for a number out of a float's range, which is either beyond its largest value or below its
+// smallest.
+bool isTiny(const std::string& number)
 {
-    for (char c : number) {
-        if (c == 'e')
-            break;
-        if (c >= '1' && c <= '9')
-            return true;
+    // The power of ten of the first non-zero digit of the mantissa.
+    long long magnitude = 0;
+    long long zerosAfterSeparator = 0;
+    bool separatorSeen = false;
+    bool leadSeen = false;
+    std::size_t i = number.front() == '-' ? 1 : 0;
+    for (; i < number.size() && number[i] != 'e'; ++i) {
+        const char c = number[i];
+        if (c == '.') {
+            separatorSeen = true;
+        } else if (!leadSeen && c != '0') {
+            leadSeen = true;
+            magnitude = separatorSeen ? -(zerosAfterSeparator + 1) : 0;
+        } else if (!leadSeen) {
+            zerosAfterSeparator += separatorSeen ? 1 : 0;
+        } else if (!separatorSeen) {
+            ++magnitude;
+        }
     }
-    return false;
+    if (!leadSeen)
+        return true;
+    if (i < number.size()) {
+        ++i;
+        const bool negative = number[i] == '-';
+        if (number[i] == '-' || number[i] == '+')
+            ++i;
+        // Saturates far beyond any float's exponent, however many digits were typed.
+        long long exponent = 0;
+        for (; i < number.size(); ++i)
+            exponent = std::min(exponent * 10 + (number[i] - '0'), 1000000000LL);
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude < 0;
+}
+
+// The float nearest to a number below 1 that the float reader took as out of range: zero
+// (with the number's sign) when it rounds to zero, and should a reader refuse an inexact
+// subnormal, as C libraries may, the float nearest to the number's double.
+float tinyValue(const std::string& number)
+{
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc() && end == number.data() + number.size())
+        return float(value);
+    return number.front() == '-' ? -0.0f : 0.0f;
 }
 
 } // namespace
@@ -93,13 +135,14 @@ ParsedValue ParseConstantValue(const QString& text)
     const char* first = number.data();
     const char* last = first + number.size();
     const auto [end, error] = std::from_chars(first, last, value);
-    if (error == std::errc::result_out_of_range)
+    // The reader refuses a value that rounds to zero as out of range too: that one is sent as
+    // its rounded value, as any other; only a value beyond the largest float is refused.
+    if (error == std::errc::result_out_of_range && isTiny(number))
+        value = tinyValue(number);
+    else if (error == std::errc::result_out_of_range)
         return refused(quoted + QStringLiteral(" is outside the range of a 32-bit float."));
-    if (error != std::errc() || end != last)
+    else if (error != std::errc() || end != last)
         return refused(quoted + QStringLiteral(" is not a number."));
-    // An underflow some libraries round to zero without reporting it.
-    if (value == 0.0f && hasNonZeroDigit(number))
-        return refused(quoted + QStringLiteral(" is outside the range of a 32-bit float."));
 
     ParsedValue result;
     result.ok = true;

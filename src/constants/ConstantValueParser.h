@@ -13,7 +13,7 @@ struct ParsedValue
 
 // Reads a decimal number strictly: surrounding spaces, an optional sign, digits with at most
 // one decimal separator ("," or "."), and an optional exponent ("E" or "e", optional sign,
-// digits). Anything else, including thousands separators, is refused, as is a value that
-// overflows a 32-bit float or that is not zero but rounds to zero. The value is rounded to the
-// nearest float.
+// digits). Anything else, including thousands separators, is refused, as is a value beyond the
+// largest 32-bit float. The value is rounded to the nearest float, so a value too small for one
+// gives zero or the nearest subnormal ("1E-50" gives 0, "-1E-50" gives -0).
 ParsedValue ParseConstantValue(const QString& text);

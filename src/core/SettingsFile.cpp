@@ -100,6 +100,13 @@ void SettingsFile::WriteSetting(const QString& key, const QString& value)
         return;
     QList<SettingsEntry> entries = ParseSettings(readAll());
     AssignSetting(entries, key, value);
+    // Kept out of the file, which cannot hold them, but not in silence: a firmware path that
+    // lost a character names another file after a restart.
+    const QString leftOut = LeftOutOfField(key + value);
+    if (!leftOut.isEmpty() && m_log)
+        m_log->AddLog(QStringLiteral("Setting \"%1\" stored without %2, which the settings file "
+                                     "cannot hold.")
+                          .arg(StorableText(key), leftOut));
     QSaveFile file(m_path);
     bool ok = file.open(QIODevice::WriteOnly);
     ok = ok && file.write(FormatSettings(entries)) >= 0;

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -87,9 +88,7 @@ namespace {
 // the entry on the next read, so they are left out.
 QByteArray fieldText(const QString& text)
 {
-    QByteArray bytes = text.toUtf8();
-    bytes.replace('"', QByteArray()).replace('\r', QByteArray()).replace('\n', QByteArray());
-    return bytes;
+    return StorableText(text).toUtf8();
 }
 
 } // namespace
@@ -109,6 +108,32 @@ QByteArray FormatSettings(const QList<SettingsEntry>& entries)
     if (out.startsWith(bom))
         out.prepend(bom);
     return out;
+}
+
+QString StorableText(const QString& text)
+{
+    QString stored = text;
+    stored.remove(QLatin1Char('"')).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    return stored;
+}
+
+QString LeftOutOfField(const QString& text)
+{
+    const qsizetype quotes = text.count(QLatin1Char('"'));
+    const qsizetype crs = text.count(QLatin1Char('\r'));
+    const qsizetype lfs = text.count(QLatin1Char('\n'));
+    QStringList parts;
+    if (quotes > 0)
+        parts.append(QString::number(quotes) + (quotes > 1 ? QStringLiteral(" double quotes")
+                                                           : QStringLiteral(" double quote")));
+    if (crs > 0)
+        parts.append(QStringLiteral("%1 CR").arg(crs));
+    if (lfs > 0)
+        parts.append(QStringLiteral("%1 LF").arg(lfs));
+    if (parts.size() < 2)
+        return parts.join(QString());
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
 QString LookupSetting(const QList<SettingsEntry>& entries, const QString& key)

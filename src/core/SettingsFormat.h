@@ -22,8 +22,16 @@ struct SettingsEntry
 QList<SettingsEntry> ParseSettings(const QByteArray& content);
 
 // Writes every entry as "key","value" followed by CR LF, in order; an entry read from a file
-// and not assigned since keeps its line as it was.
+// and not assigned since keeps its line as it was. A field cannot hold a double quote, a CR or
+// an LF: they are left out of it.
 QByteArray FormatSettings(const QList<SettingsEntry>& entries);
+
+// The text as a field of the file holds it: without its double quotes, CRs and LFs.
+QString StorableText(const QString& text);
+
+// What a field written from this text leaves out, counted: "1 double quote, 2 CR and 2 LF";
+// empty when the text is stored whole.
+QString LeftOutOfField(const QString& text);
 
 // The value of the last entry with exactly this key (case counts), or the empty text.
 QString LookupSetting(const QList<SettingsEntry>& entries, const QString& key);

@@ -11,15 +11,38 @@ bool startsFrame(char byte)
 }
 } // namespace
 
+bool FrameReceiver::isTableCount(float count) const
+{
+    // A table has a whole, non-negative number of entries, few enough for the frame to fit
+    // under the buffer bound. NaN fails every comparison and infinity is not below the bound.
+    return count >= 0.0f && count == std::floor(count) &&
+           5.0 + 4.0 * double(count) <= double(m_rxBufferLimit);
+}
+
+qsizetype FrameReceiver::bytesBeforeFrameStart() const
+{
+    const QByteArray& bytes = m_rxBuffer.bytes();
+    const qsizetype size = bytes.size();
+    qsizetype head = 0;
+    while (head < size) {
+        const char byte = bytes.at(head);
+        const bool noTable =
+            byte == '[' && head + 5 <= size && !isTableCount(BytesToSingle(bytes.mid(head + 1, 4)));
+        if (startsFrame(byte) && !noTable)
+            break;
+        ++head;
+    }
+    return head;
+}
+
 void FrameReceiver::ReceiveFrames(const QByteArray& input)
 {
     m_rxBuffer.append(input);
     // Bytes that start no frame (line noise, the rest of a frame lost in a desync) are
-    // dropped, so decoding picks up again at the next frame start.
-    const QByteArray& bytes = m_rxBuffer.bytes();
-    qsizetype stray = 0;
-    while (stray < bytes.size() && !startsFrame(bytes.at(stray)))
-        ++stray;
+    // dropped, so decoding picks up again at the next frame start. So is a "[" whose count can
+    // be no table: after a clear in the middle of a frame a 0x5B inside float data would
+    // otherwise hold the buffer until the bound.
+    const qsizetype stray = bytesBeforeFrameStart();
     if (stray > 0)
         m_rxBuffer.consume(stray);
     if (m_rxBuffer.isEmpty())
@@ -93,15 +116,9 @@ bool FrameReceiver::takeConstantsFrame()
 {
     if (m_rxBuffer.size() < 5)
         return false;
+    // The count is a table's (others never reach the head): a whole number within the bound.
     const float count = BytesToSingle(m_rxBuffer.bytes().mid(1, 4));
-    const float bytes = count * 4.0f;
-    // A negative or NaN length, or a frame longer than the buffer may ever hold, never
-    // completes: the frame blocks the buffer until it is emptied.
-    if (!(bytes >= 0.0f) || double(bytes) > double(m_rxBufferLimit - 5))
-        return false;
-    // A count with a fraction is not expected from the board; its byte length is cut down to
-    // a whole number (2.5 constants take 10 payload bytes).
-    const auto length = qsizetype(std::floor(bytes));
+    const qsizetype length = 4 * qsizetype(count);
     if (m_rxBuffer.size() < 5 + length)
         return false;
     const QByteArray payload = m_rxBuffer.bytes().mid(5, length);

@@ -8,13 +8,14 @@
 // Cuts the byte stream from the board into frames, one frame per call, and hands each to its
 // handler. The first byte of the buffer decides the frame kind:
 //   "*" text up to "#", "F"/"G"/"R" count byte + 4N bytes, "C" 32 bytes (drops the rest),
-//   "[" float count M + 4M bytes. Bytes before the first frame start are dropped.
+//   "[" float count M + 4M bytes. Bytes before the first frame start are dropped, and so is a
+//   "[" whose count is no table's (negative, not a number, not whole, or beyond the bound).
 class FrameReceiver
 {
 public:
     // Above this many bytes without a complete frame at its head the buffer is emptied, so a
     // stream that never forms a frame cannot grow memory without end. A measurement frame is
-    // at most 1022 bytes; a constants frame longer than this can never complete.
+    // at most 1022 bytes; a "[" announcing a longer constants frame starts none.
     static constexpr qsizetype RxBufferLimit = 1048576;
 
     // rxBufferLimit replaces the bound (a small one lets tests and fuzzing reach it cheaply).
@@ -33,6 +34,8 @@ public:
     const ReceiveBuffer& RxBuffer() const { return m_rxBuffer; }
 
 private:
+    bool isTableCount(float count) const;
+    qsizetype bytesBeforeFrameStart() const;
     bool takeTextFrame();
     bool takeCountedFrame(char kind);
     bool takeFrameC();

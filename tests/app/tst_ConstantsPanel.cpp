@@ -71,6 +71,7 @@ private slots:
     void keyboardSelectionTakesTheLine();
     void doubleClickSelectsTheValue();
     void typeAndEnterSends();
+    void unchangedEntryGoesBackAsRead();
     void enterAnywhereSends();
     void enterSendsOnlyWhileTheFrameIsShown();
     void sendIndices_data();
@@ -185,6 +186,58 @@ void TestConstantsPanel::typeAndEnterSends()
     QVERIFY(f.log.lines.isEmpty());
 }
 
+void TestConstantsPanel::unchangedEntryGoesBackAsRead()
+{
+    Fixture f;
+    // 12345678, 1.0000001 and a NaN: their texts read back as other floats, or as none.
+    f.payload = hex("4E 61 3C 4B 01 00 80 3F 01 00 C0 7F");
+    const auto fill = [&f] { f.panel.FillConstantsList(f.payload); };
+    fill();
+    QCOMPARE(lines(f.L), (QStringList{"K[0]\t1,234568E+07", "K[1]\t1", "K[2]\tNaN"}));
+
+    f.clickLine(0);
+    QTest::mouseClick(f.Command7, Qt::LeftButton);
+    fill();
+    f.clickLine(1);
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    fill();
+    f.clickLine(2);
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 00 4E 61 3C 4B 5B"
+                                      "21 00 01 01 00 80 3F 5B"
+                                      "21 00 02 01 00 C0 7F 5B"));
+    QCOMPARE(f.Text7->text(), QStringLiteral("NaN"));
+    QVERIFY(f.log.lines.isEmpty());
+
+    // Once the operator types, the text is read, even when it is typed as it was shown.
+    f.link.port.written.clear();
+    fill();
+    f.clickLine(1);
+    f.Text7->selectAll();
+    QTest::keyClicks(f.Text7, QStringLiteral("1"));
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    fill();
+    f.clickLine(0);
+    QTest::keyClick(f.Text7, Qt::Key_Backspace);
+    QTest::keyClicks(f.Text7, QStringLiteral("7"));
+    QCOMPARE(f.Text7->text(), QStringLiteral("1,234568E+07"));
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 01 00 00 80 3F 5B"
+                                      "21 00 00 50 61 3C 4B 5B"));
+
+    // A text put in by other means than the list, or under another index, is read too.
+    f.link.port.written.clear();
+    fill();
+    f.clickLine(0);
+    f.Text7->setProperty("Tag", QStringLiteral("1"));
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    f.L->addItem(QStringLiteral("K[3]\t1"));
+    f.clickLine(0);
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 01 50 61 3C 4B 5B"
+                                      "21 00 03 00 00 80 3F 5B"));
+}
+
 void TestConstantsPanel::enterAnywhereSends()
 {
     Fixture f;
@@ -229,6 +282,10 @@ void TestConstantsPanel::sendIndices_data()
                        << "0,5" << hex("21 00 00 00 00 00 3F 5B");
     QTest::newRow("exponent") << "7"
                               << "1,5E+2" << hex("21 00 07 00 00 16 43 5B");
+    QTest::newRow("too small for a float: 0") << "12"
+                                              << "1E-50" << hex("21 00 0C 00 00 00 00 5B");
+    QTest::newRow("too small for a float: -0") << "12"
+                                               << "-1e-50" << hex("21 00 0C 00 00 00 80 5B");
 }
 
 void TestConstantsPanel::sendIndices()

@@ -7,12 +7,15 @@
 #include "support/Bytes.h"
 #include "support/Pty.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <ctime>
@@ -346,15 +349,69 @@ private slots:
         QCOMPARE(w.form().Combo1->currentText(), QString("COM"));
     }
 
+    void typedPortAndSpeedAreUsedButNotStored()
+    {
+        Wired w;
+        Form1& f = w.form();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+
+        // Texts that match list entries, typed, then "Connection" clicked: the focus leaving
+        // the box ends the editing, which Qt reports like a choice.
+        f.Combo2->setFocus();
+        f.Combo2->lineEdit()->clear();
+        QTest::keyClicks(f.Combo2, "9600");
+        f.Combo1->setFocus();
+        f.Combo1->lineEdit()->clear();
+        QTest::keyClicks(f.Combo1, w.pty.slavePath());
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        QVERIFY(w.link().M().PortOpen());
+        QCOMPARE(w.link().M().Settings(), QString("9600,n,8,1"));
+
+        f.Combo1->setFocus();
+        f.Combo1->lineEdit()->clear();
+        QTest::keyClicks(f.Combo1, "COM4");
+        QTest::keyClick(f.Combo1, Qt::Key_Return);
+        QCOMPARE(f.Combo1->currentText(), QString("COM4"));
+
+        const QByteArray stored = w.rig.settingsFile();
+        QVERIFY2(!stored.contains("ComPort") && !stored.contains("ComSpeed"), stored.constData());
+    }
+
     void choosingAListEntryStoresIt()
     {
         Wired w;
-        w.form().Combo2->setCurrentIndex(3);
-        emit w.form().Combo2->activated(3);
+        Form1& f = w.form();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+
+        // An arrow key steps to the next entry.
+        f.Combo2->setFocus();
+        f.Combo2->setCurrentIndex(2);
+        QTest::keyClick(f.Combo2, Qt::Key_Down);
+        QCOMPARE(f.Combo2->currentText(), QString("9600"));
         QVERIFY(w.rig.settingsFile().contains("\"ComSpeed\",\"9600\"\r\n"));
-        w.form().Combo1->setCurrentIndex(2);
-        emit w.form().Combo1->activated(2);
+
+        // The wheel over the box.
+        f.Combo1->setCurrentIndex(1);
+        const QPoint centre = f.Combo1->rect().center();
+        QWheelEvent wheel(centre, f.Combo1->mapToGlobal(centre), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.Combo1, &wheel);
+        QCOMPARE(f.Combo1->currentText(), QString("COM3"));
         QVERIFY(w.rig.settingsFile().contains("\"ComPort\",\"COM3\"\r\n"));
+
+        // A click on an entry of the open list, after typing in the box.
+        QTest::keyClicks(f.Combo1, "x");
+        f.Combo1->showPopup();
+        QAbstractItemView* view = f.Combo1->view();
+        QTRY_VERIFY(view->isVisible());
+        // A release right after the list opened may belong to the click that opened it.
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        const QRect entry = view->visualRect(view->model()->index(4, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, entry.center());
+        QTRY_COMPARE(f.Combo1->currentText(), QString("COM5"));
+        QVERIFY(w.rig.settingsFile().contains("\"ComPort\",\"COM5\"\r\n"));
     }
 };
 

@@ -14,12 +14,15 @@
 #include "support/Files.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -72,6 +75,31 @@ private slots:
         QCOMPARE(f.Client->geometry(), QRect(0, menuHeight, f.width(), 514));
         QCOMPARE(f.height(), menuHeight + 514);
         QCOMPARE(f.Frame1->parentWidget(), f.Client);
+    }
+
+    void aboutShowsTheProgramsVersion()
+    {
+        AppRig r;
+        // main() sets the version the build wrote, with the commit of a clone.
+        QCoreApplication::setApplicationVersion(QStringLiteral("6.0+git20261208.824a07f"));
+        QString title;
+        QString text;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        });
+        answer.start(10);
+        r.app->menu().about->trigger();
+        answer.stop();
+        QCoreApplication::setApplicationVersion(QString());
+        QCOMPARE(title, QString("About Skyvane"));
+        QVERIFY2(text.startsWith("<b>Skyvane 6.0+git20261208.824a07f</b><p>Tool for the VELTIS "),
+                 qPrintable(text));
     }
 
     void recordingThenReplayShowsTheSameValues()

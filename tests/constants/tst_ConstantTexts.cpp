@@ -110,6 +110,15 @@ void TestConstantTexts::parserAccepts_data()
     QTest::newRow("0E-99") << "0E-99" << hex("00 00 00 00");
     QTest::newRow("largest float") << "3,4028235E+38" << hex("FF FF 7F 7F");
     QTest::newRow("subnormal") << "1,4E-45" << hex("01 00 00 00");
+    // Too small for a float: the nearest float is sent, zero or a subnormal.
+    QTest::newRow("1E-50 rounds to 0") << "1E-50" << hex("00 00 00 00");
+    QTest::newRow("-1e-50 rounds to -0") << "-1e-50" << hex("00 00 00 80");
+    QTest::newRow("7E-46 rounds to 0") << "7E-46" << hex("00 00 00 00");
+    QTest::newRow("8E-46 rounds to the smallest") << "8E-46" << hex("01 00 00 00");
+    QTest::newRow("1000E-49") << "1000E-49" << hex("00 00 00 00");
+    QTest::newRow("0,00001E-42") << "0,00001E-42" << hex("00 00 00 00");
+    QTest::newRow("1e-400 below any double") << "1e-400" << hex("00 00 00 00");
+    QTest::newRow("exponent of 25 digits") << "5E-9999999999999999999999999" << hex("00 00 00 00");
 }
 
 void TestConstantTexts::parserAccepts()
@@ -170,8 +179,10 @@ void TestConstantTexts::parserRefuses_data()
                             << "\"-1E+39\"" + outOfRange;
     QTest::newRow("above the largest float") << "3,4028236E+38"
                                              << "\"3,4028236E+38\"" + outOfRange;
-    QTest::newRow("1e-50") << "1e-50"
-                           << "\"1e-50\"" + outOfRange;
+    QTest::newRow("exponent of 25 digits") << "5E+9999999999999999999999999"
+                                           << "\"5E+9999999999999999999999999\"" + outOfRange;
+    QTest::newRow("0,001E+42") << "0,001E+42"
+                               << "\"0,001E+42\"" + outOfRange;
     QTest::newRow("many digits") << QString(60, QLatin1Char('9'))
                                  << "\"" + QString(60, QLatin1Char('9')) + "\"" + outOfRange;
 }

@@ -92,11 +92,27 @@ private slots:
     void quotesAndLineBreaksCannotBreakTheFile()
     {
         QTemporaryDir dir;
-        SettingsFile s(dir.path(), QString(), nullptr);
+        MemoryLogger log;
+        SettingsFile s(dir.path(), QString(), &log);
         s.WriteSetting("Rate", "3\"3\r\nms");
         s.WriteSetting("ComPort", "COM2");
         QCOMPARE(s.ReadSetting("Rate"), QString("33ms"));
         QCOMPARE(s.ReadSetting("ComPort"), QString("COM2"));
+
+        // A Linux path may hold any of them: what is left out is said, once per write.
+        s.WriteSetting("Firmware", "/home/op/\"v2\"/fw\n.kfw");
+        s.WriteSetting("Firmware", "/home/op/fw.kfw");
+        s.WriteSetting("Firmware", "/home/op/\"fw\".kfw\r");
+        QCOMPARE(readFile(dir.filePath("Settings.ini")),
+                 QByteArray("\"Rate\",\"33ms\"\r\n\"ComPort\",\"COM2\"\r\n"
+                            "\"Firmware\",\"/home/op/fw.kfw\"\r\n"));
+        QCOMPARE(log.lines,
+                 (QStringList{"Setting \"Rate\" stored without 1 double quote, 1 CR and 1 LF, "
+                              "which the settings file cannot hold.",
+                              "Setting \"Firmware\" stored without 2 double quotes and 1 LF, "
+                              "which the settings file cannot hold.",
+                              "Setting \"Firmware\" stored without 2 double quotes and 1 CR, "
+                              "which the settings file cannot hold."}));
     }
 
     void writeCutShortLeavesOldFileWhole()

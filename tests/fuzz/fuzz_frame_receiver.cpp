@@ -138,10 +138,21 @@ void checkConstantsList(const QByteArray& payload)
     }
 }
 
-// The first bytes of the frames; any other byte at the head is dropped.
-bool startsFrame(char byte)
+// Whether a constants count can be a table's: a whole number of entries, not negative, whose
+// frame fits under the bound.
+bool tableCount(float count)
 {
-    return byte != 0 && std::strchr("*FGRC[", byte) != nullptr;
+    return std::isfinite(count) && count >= 0.0f && std::trunc(count) == count &&
+           5.0 + 4.0 * double(count) <= double(BufferLimit);
+}
+
+// Whether a frame starts at the head of these n bytes: any other byte is dropped, and so is a
+// "[" whose count is there and is no table's.
+bool startsFrame(const char* head, qsizetype n)
+{
+    if (head[0] == 0 || std::strchr("*FGRC[", head[0]) == nullptr)
+        return false;
+    return head[0] != '[' || n < 5 || tableCount(BytesToSingle(QByteArray(head + 1, 4)));
 }
 
 // Whether the bytes at the head hold a whole frame, judged from the frame layouts alone.
@@ -158,13 +169,8 @@ bool wholeFrameAt(const char* head, qsizetype n)
         return n >= 2 && n >= 2 + 4 * qsizetype(quint8(head[1]));
     case 'C':
         return n >= 33;
-    case '[': {
-        if (n < 5)
-            return false;
-        const float bytes = BytesToSingle(QByteArray(head + 1, 4)) * 4.0f;
-        return bytes >= 0.0f && double(bytes) <= double(BufferLimit - 5) &&
-               double(n) >= 5.0 + std::floor(double(bytes));
-    }
+    case '[':
+        return n >= 5 && double(n) >= 5.0 + 4.0 * double(BytesToSingle(QByteArray(head + 1, 4)));
     default:
         return false;
     }
@@ -186,7 +192,7 @@ struct Harness
         fed.append(input);
         qsizetype available = before + input.size();
         qsizetype head = fed.size() - available;
-        while (available > 0 && !startsFrame(fed.at(head))) {
+        while (available > 0 && !startsFrame(fed.constData() + head, available)) {
             ++head;
             --available;
         }
@@ -245,7 +251,7 @@ struct Harness
         case '[': {
             const QByteArray& c = dispatch.constants;
             const float count = BytesToSingle(QByteArray(headBytes + 1, 4));
-            fuzzCheck(double(c.size()) == std::floor(double(count * 4.0f)) &&
+            fuzzCheck(tableCount(count) && double(c.size()) == 4.0 * double(count) &&
                           c.size() + 5 <= available &&
                           std::memcmp(headBytes + 5, c.constData(), std::size_t(c.size())) == 0,
                       "constants payload is the 4M bytes after the count");

@@ -22,10 +22,10 @@ private slots:
     void boundEmptiesABlockedBuffer();
     void boundKeepsCompleteFrames();
     void configuredBound();
-    void constantsCountsThatNeverComplete_data();
-    void constantsCountsThatNeverComplete();
+    void countsOfNoTableAreDropped_data();
+    void countsOfNoTableAreDropped();
+    void countOfNoTableInsideFloatData();
     void constantsFrameAtTheBound();
-    void fractionalConstantsCount();
 };
 
 void TestFrameReceiver::cutsEachKind_data()
@@ -196,9 +196,9 @@ void TestFrameReceiver::boundEmptiesABlockedBuffer()
 {
     RecordingHandler handler;
     FrameReceiver receiver(handler);
-    // A constants count that is not a number never completes.
-    receiver.ReceiveFrames(hex("5B 00 00 C0 7F"));
-    receiver.ReceiveFrames(QByteArray(1048571, 'F'));
+    // A text frame whose "#" never comes holds the buffer up to the bound.
+    receiver.ReceiveFrames(hex("2A") + QByteArray(1048570, 'a'));
+    receiver.ReceiveFrames(QByteArray(5, 'F'));
     QCOMPARE(receiver.RxBuffer().size(), 1048576);
 
     receiver.ReceiveFrames(hex("46"));
@@ -206,11 +206,6 @@ void TestFrameReceiver::boundEmptiesABlockedBuffer()
     QVERIFY(handler.calls.isEmpty());
 
     receiver.ReceiveFrames(hex("46 00"));
-    QCOMPARE(handler.calls, QStringList{"F:"});
-
-    // A text frame whose "#" never comes is dropped the same way.
-    receiver.ReceiveFrames(hex("2A") + QByteArray(1048576, 'a'));
-    QVERIFY(receiver.RxBuffer().isEmpty());
     QCOMPARE(handler.calls, QStringList{"F:"});
 }
 
@@ -234,44 +229,74 @@ void TestFrameReceiver::configuredBound()
     RecordingHandler handler;
     FrameReceiver receiver(handler, 64);
     QCOMPARE(receiver.rxBufferLimit(), 64);
-    // A constants frame whose count is not a number never completes and holds the buffer.
-    receiver.ReceiveFrames(hex("5B 00 00 C0 7F") + QByteArray(59, 'F'));
+    receiver.ReceiveFrames(hex("2A") + QByteArray(63, 'a'));
     QCOMPARE(receiver.RxBuffer().size(), 64);
     receiver.ReceiveFrames(hex("46"));
     QVERIFY(receiver.RxBuffer().isEmpty());
 
-    // 14 constants (56 bytes) fit under the bound; 15 (60 bytes) never complete.
+    // 14 constants (56 bytes) fit under the bound; 15 (60 bytes) would not: that "[" starts no
+    // frame and goes with the bytes after it up to the next frame start.
     receiver.ReceiveFrames(hex("5B 00 00 60 41") + QByteArray(56, '\x01'));
     QCOMPARE(handler.calls, QStringList{"constants"});
-    receiver.ReceiveFrames(hex("5B 00 00 70 41") + QByteArray(60, '\x01'));
-    QCOMPARE(handler.calls.size(), 1);
+    receiver.ReceiveFrames(hex("5B 00 00 70 41") + QByteArray(60, '\x01') + hex("52 00"));
+    QCOMPARE(handler.calls, (QStringList{"constants", "R:"}));
     QVERIFY(receiver.RxBuffer().isEmpty());
     QCOMPARE(FrameReceiver(handler).rxBufferLimit(), 1048576);
 }
 
-void TestFrameReceiver::constantsCountsThatNeverComplete_data()
+void TestFrameReceiver::countsOfNoTableAreDropped_data()
 {
     QTest::addColumn<QByteArray>("count");
     QTest::newRow("-1") << hex("00 00 80 BF");
     QTest::newRow("NaN") << hex("00 00 C0 7F");
     QTest::newRow("+infinity") << hex("00 00 80 7F");
+    QTest::newRow("-infinity") << hex("00 00 80 FF");
     QTest::newRow("1e9") << hex("28 6B 6E 4E");
     QTest::newRow("262143, one byte over the bound") << hex("C0 FF 7F 48");
+    QTest::newRow("2.5") << hex("00 00 20 40");
+    QTest::newRow("0.1") << hex("CD CC CC 3D");
 }
 
-void TestFrameReceiver::constantsCountsThatNeverComplete()
+void TestFrameReceiver::countsOfNoTableAreDropped()
 {
     QFETCH(QByteArray, count);
     RecordingHandler handler;
     FrameReceiver receiver(handler);
-    receiver.ReceiveFrames(hex("5B") + count + QByteArray(1000, '\0'));
-    QVERIFY(handler.calls.isEmpty());
-    QCOMPARE(receiver.RxBuffer().size(), 1005);
+    // The "[" goes like a stray byte, and the count bytes with it up to the next frame start,
+    // which is handled in the same call.
+    receiver.ReceiveFrames(hex("5B") + count + hex("00 00 80 3F 46 01 00 00 80 3F 46"));
+    QCOMPARE(handler.calls, QStringList{"F:00 00 80 3f"});
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
 
-    // Enough bytes for a frame of 262143 constants: still never handled, the bound clears it.
-    receiver.ReceiveFrames(QByteArray(1048577 - 1005, '\0'));
-    QVERIFY(handler.calls.isEmpty());
+    // A count arriving in pieces is judged once its 4 bytes are there.
+    receiver.RxBuffer().discard();
+    receiver.ReceiveFrames(hex("5B") + count.left(2));
+    QCOMPARE(receiver.RxBuffer().bytes(), hex("5B") + count.left(2));
+    receiver.ReceiveFrames(count.mid(2) + hex("52 00"));
+    QCOMPARE(handler.calls, (QStringList{"F:00 00 80 3f", "R:"}));
     QVERIFY(receiver.RxBuffer().isEmpty());
+}
+
+void TestFrameReceiver::countOfNoTableInsideFloatData()
+{
+    // The buffer was emptied in the middle of an F frame (the stream toggle); the rest of its
+    // floats holds 5B CD CC 4C BE (a count of -0.2), which held the buffer until the bound.
+    // Now the next F frame is decoded at once.
+    RecordingHandler handler;
+    FrameReceiver receiver(handler);
+    receiver.ReceiveFrames(hex("00 5B CD CC 4C BE 00 00 80 3F 46 01 00 00 00 40"));
+    QCOMPARE(handler.calls, QStringList{"F:00 00 00 40"});
+    QVERIFY(receiver.RxBuffer().isEmpty());
+
+    // A "[" with a whole count still waits for its table, and -0 counts no entries.
+    receiver.ReceiveFrames(hex("5B 00 00 80 3F 00 00"));
+    QCOMPARE(receiver.RxBuffer().size(), 7);
+    receiver.ReceiveFrames(hex("80 3F 5B 00 00 00 80"));
+    QCOMPARE(handler.calls, (QStringList{"F:00 00 00 40", "constants"}));
+    QCOMPARE(handler.constantsPayload, hex("00 00 80 3F"));
+    receiver.ReceiveFrames({});
+    QCOMPARE(handler.calls.size(), 3);
+    QVERIFY(handler.constantsPayload.isEmpty());
 }
 
 void TestFrameReceiver::constantsFrameAtTheBound()
@@ -283,24 +308,6 @@ void TestFrameReceiver::constantsFrameAtTheBound()
     QCOMPARE(handler.calls, QStringList{"constants"});
     QCOMPARE(handler.constantsPayload.size(), 1048568);
     QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
-}
-
-void TestFrameReceiver::fractionalConstantsCount()
-{
-    // 2.5 constants: the byte length 10 is taken as it is.
-    RecordingHandler handler;
-    FrameReceiver receiver(handler);
-    receiver.ReceiveFrames(hex("5B 00 00 20 40 00 00 80 3F 00 00 00 3F 11 22 46 00"));
-    QCOMPARE(handler.calls, QStringList{"constants"});
-    QCOMPARE(handler.constantsPayload, hex("00 00 80 3F 00 00 00 3F 11 22"));
-    QCOMPARE(receiver.RxBuffer().bytes(), hex("46 00"));
-
-    // 0.1 constants: 0.4 bytes, cut down to none.
-    receiver.RxBuffer().discard();
-    receiver.ReceiveFrames(hex("5B CD CC CC 3D 46 00"));
-    QCOMPARE(handler.calls, (QStringList{"constants", "constants"}));
-    QVERIFY(handler.constantsPayload.isEmpty());
-    QCOMPARE(receiver.RxBuffer().bytes(), hex("46 00"));
 }
 
 QTEST_GUILESS_MAIN(TestFrameReceiver)
