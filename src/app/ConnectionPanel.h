@@ -4,6 +4,7 @@
 
 class BoardSession;
 class Form1;
+class QComboBox;
 class SettingsStore;
 
 // The connection frame of the window over the board session: the stored connection choices,
