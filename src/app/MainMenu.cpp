@@ -30,6 +30,9 @@ MainMenu::MainMenu(Form1& form)
     importConstants =
         entry(file, "actionImportConstants", QStringLiteral("&Import Constants..."), "Ctrl+I");
     file->addSeparator();
+    generateBin =
+        entry(file, "actionGenerateBin", QStringLiteral("&Generate bin file..."), "Ctrl+B");
+    file->addSeparator();
     quit = entry(file, "actionQuit", QStringLiteral("&Quit"), "Ctrl+Q");
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));

@@ -13,6 +13,8 @@ struct MainMenu
     QAction* replay;
     QAction* exportConstants;
     QAction* importConstants;
+    // The encoded copy of a HEX file, as the "Generate bin file" button makes it.
+    QAction* generateBin;
     QAction* quit;
     QAction* plots;
     QAction* magneticField;

@@ -121,10 +121,12 @@ void SkyvaneApp::build()
     });
 
     const auto chooseFile = [&f](const QString& pattern) {
-        const QString filter = pattern == QStringLiteral("*.kfw")
-                                   ? QStringLiteral("Firmware (*.kfw)")
-                                   : QStringLiteral("HEX (%1)").arg(pattern);
-        return QFileDialog::getOpenFileName(&f, QString(), QString(), filter);
+        const bool firmware = pattern == QStringLiteral("*.kfw");
+        const QString filter =
+            firmware ? QStringLiteral("Firmware (*.kfw)") : QStringLiteral("HEX (%1)").arg(pattern);
+        const QString title =
+            firmware ? QStringLiteral("Firmware package") : QStringLiteral("Generate bin file");
+        return QFileDialog::getOpenFileName(&f, title, QString(), filter);
     };
     m_files = std::make_unique<FirmwareFiles>(
         *m_log, chooseFile,

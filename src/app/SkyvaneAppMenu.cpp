@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 void SkyvaneApp::buildMenu()
 {
@@ -69,6 +70,8 @@ void SkyvaneApp::buildMenu()
         menu.exportConstants, menu.importConstants, *m_constants, m_session->link(), *m_log,
         [&f] { return f.Combo1->currentText(); }, dialogs);
 
+    // The button's own handler: the same dialog, the same output name.
+    connect(menu.generateBin, &QAction::triggered, f.Command6, &QPushButton::click);
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
         if (!m_plots)

@@ -11,3 +11,4 @@ int runSend(Terminal& terminal, const QStringList& args);
 int runFlash(Terminal& terminal, const QStringList& args);
 int runRecord(Terminal& terminal, const QStringList& args);
 int runConstants(Terminal& terminal, const QStringList& args);
+int runEncode(Terminal& terminal, const QStringList& args);

@@ -7,26 +7,63 @@
 #include "SignalPipe.h"
 #include "Terminal.h"
 #include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareSummary.h"
+#include "firmware/SecondsText.h"
+
+#include <cmath>
+
+namespace {
+
+// Long enough for the bootloader to erase the whole flash.
+constexpr double DefaultReplySeconds = 10;
+// The longest QTimer interval, in seconds.
+constexpr double LongestReplySeconds = 2147483.0;
+
+} // namespace
 
 int runFlash(Terminal& terminal, const QStringList& args)
 {
     CliOptions options(
-        QStringLiteral("skyvane-cli flash --port P FILE"),
+        QStringLiteral("skyvane-cli flash --port P [--reply-timeout SECONDS] FILE\n"
+                       "       skyvane-cli flash --dry-run FILE"),
         QStringLiteral(
             "Downloads the firmware package FILE (Intel HEX) to the board as the window's "
             "\"Download Firmware\" does: reset into the bootloader, version, erase, rows, run.\n"
-            "The whole file is checked before the board is touched. Exits 0 only when every "
-            "row was acknowledged and the application was started; Ctrl+C ends the download "
-            "as \"Disconnection\" does."));
+            "The whole file is checked before the board is touched, and what will be sent is "
+            "logged first; memory outside program memory (data EEPROM, configuration words, "
+            "device and user IDs) is left out. Exits 0 only when every row was acknowledged and "
+            "the application was started; a bootloader reply that does not come in time ends "
+            "the download with exit 1; Ctrl+C ends the download as \"Disconnection\" does."));
     options.addPortOptions();
+    options.addOption({QStringLiteral("reply-timeout"),
+                       QStringLiteral("Seconds to wait for each bootloader reply (default 10)."),
+                       QStringLiteral("SECONDS"), QString::number(DefaultReplySeconds)});
+    options.addOption({QStringLiteral("dry-run"),
+                       QStringLiteral("Check FILE and print what would be sent (rows, ranges, "
+                                      "what is left out); open nothing.")});
+    options.portNotNeededWith(QStringLiteral("dry-run"));
     if (const int code = options.parse(args, terminal, 1); code >= 0)
         return code;
+    bool numberOk = false;
+    const QString timeoutText = options.parser.value(QStringLiteral("reply-timeout"));
+    const double replySeconds = timeoutText.toDouble(&numberOk);
+    if (!numberOk || !(replySeconds > 0) || replySeconds > LongestReplySeconds) {
+        terminal.error(
+            QStringLiteral("--reply-timeout needs a positive number of seconds, not \"%1\"")
+                .arg(timeoutText));
+        return ExitBadUsage;
+    }
 
     const QString path = options.positional().first();
     const FirmwareLoad load = LoadFirmwareFile(path);
     if (!load.ok) {
         terminal.error(FirmwareRefusal(path, load));
         return ExitBadUsage;
+    }
+    if (options.parser.isSet(QStringLiteral("dry-run"))) {
+        for (const QString& line : FirmwareSummary(path, load))
+            terminal.out((line + QLatin1Char('\n')).toUtf8());
+        return ExitDone;
     }
 
     CliLog log(terminal, true);
@@ -36,6 +73,7 @@ int runFlash(Terminal& terminal, const QStringList& args)
     if (!board.open(options.port(), options.speed()))
         return ExitPortTrouble;
 
+    session.firmware().boot.setReplyTimeout(static_cast<int>(std::lround(replySeconds * 1000)));
     bool interrupted = false;
     SignalPipe interrupts;
     QObject::connect(&interrupts, &SignalPipe::interrupted, &board, [&] {
@@ -56,6 +94,11 @@ int runFlash(Terminal& terminal, const QStringList& args)
     if (log.logged(QStringLiteral("Connection refused."))) {
         terminal.error(QStringLiteral("port %1 could not be opened again").arg(options.port()));
         return ExitPortTrouble;
+    }
+    if (session.firmware().boot.ReplyMissed) {
+        terminal.error(QStringLiteral("the bootloader at %1 did not answer within %2 s")
+                           .arg(options.port(), SecondsText(replySeconds)));
+        return ExitBoardFailed;
     }
     if (interrupted) {
         terminal.error(QStringLiteral("download to %1 interrupted").arg(options.port()));

@@ -31,7 +31,8 @@ int CliOptions::parse(const QStringList& args, Terminal& terminal, int positiona
         terminal.out(helpText().toLocal8Bit());
         return ExitDone;
     }
-    if (m_hasPort) {
+    const bool portWaived = !m_portWaivedBy.isEmpty() && parser.isSet(m_portWaivedBy);
+    if (m_hasPort && !portWaived) {
         if (port().isEmpty()) {
             terminal.error(QStringLiteral("--port is missing (see --help)"));
             return ExitBadUsage;

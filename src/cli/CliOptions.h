@@ -18,6 +18,8 @@ public:
     // --port P and --speed S (default 115200).
     void addPortOptions();
     void addOption(const QCommandLineOption& option) { parser.addOption(option); }
+    // With this option set, --port is not needed (nothing is opened).
+    void portNotNeededWith(const QString& option) { m_portWaivedBy = option; }
 
     // Parses args (the first element stands for the program). Returns -1 to go on, 0 after
     // the help was printed, 2 after an error line (unknown option, missing --port, a bad
@@ -33,4 +35,5 @@ private:
     QString m_usage;
     QString m_description;
     bool m_hasPort = false;
+    QString m_portWaivedBy;
 };

@@ -17,7 +17,10 @@ const char* const Usage =
     "                                          record the measurements to a CSV file\n"
     "  constants get --port P [--out FILE]     read the constants table as CSV\n"
     "  constants set --port P --file FILE      send the entries that differ, re-read, report\n"
-    "  flash --port P FILE                     download a firmware package\n"
+    "  flash --port P [--reply-timeout 10] FILE\n"
+    "                                          download a firmware package\n"
+    "  flash --dry-run FILE                    check a firmware package, tell what it sends\n"
+    "  encode FILE                             write the encoded copy FILE.bin\n"
     "  send --port P COMMAND                   alignment, reset, save, read or stream\n"
     "\n"
     "P is a COM name (COM3) or a device path (/dev/ttyUSB0). \"skyvane-cli COMMAND --help\"\n"
@@ -60,6 +63,8 @@ int main(int argc, char* argv[])
         return runRecord(terminal, rest);
     if (command == QStringLiteral("constants"))
         return runConstants(terminal, rest);
+    if (command == QStringLiteral("encode"))
+        return runEncode(terminal, rest);
     terminal.error(QStringLiteral("unknown command \"%1\" (see --help)").arg(command));
     return ExitBadUsage;
 }

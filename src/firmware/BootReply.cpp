@@ -2,10 +2,33 @@
 
 #include <QLocale>
 
+namespace {
+
+bool StartsAReply(char letter)
+{
+    switch (letter) {
+    case 'V':
+    case 'E':
+    case 'F':
+    case 'P':
+    case 'R':
+    case '#':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 BootReply ParseBootReply(QByteArray& buffer)
 {
-    const qsizetype plus = buffer.indexOf('+');
-    buffer.remove(0, plus < 0 ? buffer.size() : plus);
+    // A "+" followed by a letter no reply starts with is noise too (a byte of a stale
+    // measurement frame, say); the real reply may come right after it.
+    qsizetype start = buffer.indexOf('+');
+    while (start >= 0 && start + 1 < buffer.size() && !StartsAReply(buffer[start + 1]))
+        start = buffer.indexOf('+', start + 1);
+    buffer.remove(0, start < 0 ? buffer.size() : start);
 
     BootReply reply;
     if (buffer.size() < 2)
@@ -39,9 +62,6 @@ BootReply ParseBootReply(QByteArray& buffer)
             reply.kind = BootReply::Status;
             reply.code = byte(2);
         }
-        break;
-    default:
-        reply.kind = BootReply::Unknown;
         break;
     }
     return reply;

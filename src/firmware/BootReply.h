@@ -12,8 +12,6 @@ struct BootReply
     {
         // Not a whole reply yet: nothing, "+" alone, or "+V"/"+P"/"+#" short of bytes.
         Incomplete,
-        // "+" and a letter no reply starts with; only a closed port ends that wait.
-        Unknown,
         Version,
         Erased,
         FReply,
@@ -29,11 +27,12 @@ struct BootReply
     quint32 address = 0;
 
     // A reply the wait acts on and returns; the others keep it waiting for more bytes.
-    bool isComplete() const { return kind != Incomplete && kind != Unknown; }
+    bool isComplete() const { return kind != Incomplete; }
 };
 
-// Drops any bytes before the first "+" from buffer, then reads the reply at its head. The
-// reply itself stays in the buffer.
+// Drops the bytes before the first "+" that may start a reply (one followed by a reply's
+// letter, or last in the buffer) from buffer, then reads the reply at its head. The reply
+// itself stays in the buffer.
 BootReply ParseBootReply(QByteArray& buffer);
 
 // The family a version code names ("33E", "24F", "24F - Kortix"), or current for other codes.

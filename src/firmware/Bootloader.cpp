@@ -4,10 +4,12 @@
 #include "core/Pause.h"
 #include "core/WindowTimer.h"
 #include "firmware/BootReply.h"
+#include "firmware/SecondsText.h"
 #include "link/Link.h"
 #include "link/ReceiveBuffer.h"
 
 #include <QEventLoop>
+#include <QTimer>
 
 Bootloader::Bootloader(Link& link, Logger& log, ReceiveBuffer& rxBuffer, WindowTimer& ackTimeout)
     : m_link(link), m_log(log), m_rxBuffer(rxBuffer), m_ackTimeout(ackTimeout)
@@ -40,7 +42,7 @@ void Bootloader::ResetDevice()
 void Bootloader::CheckBootloaderVersion()
 {
     m_log.AddLog(QStringLiteral("Checking Bootloader version..."));
-    m_link.SendCommand(QByteArrayLiteral("+V"));
+    SendBootCommand(QByteArrayLiteral("+V"));
     WaitBootReply();
 }
 
@@ -49,7 +51,7 @@ bool Bootloader::EraseFlash()
     EnsurePortOpen();
     m_log.AddLog(QStringLiteral("Erasing Flash Memory..."));
     m_erased = false;
-    m_link.SendCommand(QByteArrayLiteral("+E"));
+    SendBootCommand(QByteArrayLiteral("+E"));
     WaitBootReply();
     return m_erased;
 }
@@ -58,14 +60,34 @@ void Bootloader::RunApplication()
 {
     EnsurePortOpen();
     m_log.AddLog(QStringLiteral("Running Application..."));
-    m_link.SendCommand(QByteArrayLiteral("+R"));
+    SendBootCommand(QByteArrayLiteral("+R"));
     WaitBootReply();
+}
+
+void Bootloader::SendBootCommand(const QByteArray& bytes)
+{
+    // Whatever arrived before the command (the rest of an earlier reply, a measurement frame
+    // answered late to the last data request) is no reply to it.
+    SerialControl& port = m_link.M();
+    if (port.PortOpen())
+        port.Input();
+    m_rxBuffer.discard();
+    m_link.SendCommand(bytes);
+}
+
+void Bootloader::setReplyTimeout(int milliseconds)
+{
+    m_replyTimeoutMs = milliseconds;
 }
 
 void Bootloader::WaitBootReply()
 {
     m_rxBuffer.discard();
     SerialControl& port = m_link.M();
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    if (m_replyTimeoutMs > 0)
+        deadline.start(m_replyTimeoutMs);
     for (;;) {
         if (!port.PortOpen())
             return;
@@ -76,10 +98,17 @@ void Bootloader::WaitBootReply()
         m_rxBuffer.consume(m_rxBuffer.size() - head.size());
         if (act(reply))
             return;
+        if (m_replyTimeoutMs > 0 && !deadline.isActive()) {
+            ReplyMissed = true;
+            m_log.AddLog(QStringLiteral("No reply from the bootloader within %1 s.")
+                             .arg(SecondsText(m_replyTimeoutMs / 1000.0)));
+            return;
+        }
         // Nothing else can emit between the check above and exec(): one thread.
         QEventLoop loop;
         QObject::connect(&port, &SerialControl::readyRead, &loop, &QEventLoop::quit);
         QObject::connect(&port, &SerialControl::closed, &loop, &QEventLoop::quit);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         loop.exec();
     }
 }
@@ -88,7 +117,6 @@ bool Bootloader::act(const BootReply& reply)
 {
     switch (reply.kind) {
     case BootReply::Incomplete:
-    case BootReply::Unknown:
         return false;
     case BootReply::Version:
         BootFamily = BootFamilyFor(reply.code, BootFamily);

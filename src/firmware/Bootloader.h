@@ -26,15 +26,23 @@ public:
     // True when the board answered "Flash Erased successfully." ("+E").
     bool EraseFlash();
     void RunApplication();
-    // Sleeps until one reply is recognised or the port is closed, and acts on the reply.
-    // Window events and timers run meanwhile.
+    // Sends a bootloader command ("+V", "+E", a "+P" row, "+R") after dropping what the port
+    // already holds, so that the reply read next is the one to this command.
+    void SendBootCommand(const QByteArray& bytes);
+    // Sleeps until one reply is recognised, the port is closed or the reply time-out passes,
+    // and acts on the reply. Window events and timers run meanwhile.
     void WaitBootReply();
+    // Each reply wait ends after this long without a reply ("No reply from the bootloader
+    // within 10 s.", ReplyMissed set); 0 or less: the wait has no end but a closed port.
+    void setReplyTimeout(int milliseconds);
 
     // The family named by the last known version reply; empty until one came.
     QString BootFamily;
     // The row address of the last "+P" acknowledgement; -1 stands for none (set it before a
     // row is sent so that only a real acknowledgement counts).
     double AckAddress = -1;
+    // A reply wait ran out of time since this was last cleared.
+    bool ReplyMissed = false;
 
 private:
     // Acts on a reply; false when the wait goes on.
@@ -45,4 +53,5 @@ private:
     ReceiveBuffer& m_rxBuffer;
     WindowTimer& m_ackTimeout;
     bool m_erased = false;
+    int m_replyTimeoutMs = 0;
 };

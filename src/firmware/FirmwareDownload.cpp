@@ -4,6 +4,7 @@
 #include "core/Pause.h"
 #include "firmware/Bootloader.h"
 #include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareSummary.h"
 #include "firmware/FlashProgrammer.h"
 #include "firmware/PortHandover.h"
 #include "link/ReceiveBuffer.h"
@@ -30,8 +31,11 @@ void FirmwareDownload::run()
         m_log.AddLog(FirmwareRefusal(path, load));
         return;
     }
+    for (const QString& line : FirmwareSummary(path, load))
+        m_log.AddLog(line);
 
     m_abandoned = false;
+    m_boot.ReplyMissed = false;
     // Until the end the frame receiver must not swallow the bootloader's replies.
     m_handover.takePort();
     PauseMs(500);
@@ -42,8 +46,10 @@ void FirmwareDownload::run()
     bool outcomeLogged = false;
     bool erased = false;
     bool programmed = false;
-    const auto step = [this](auto&& run) {
-        if (!m_abandoned)
+    // A reply that did not come in time ends the download as "Disconnection" does.
+    const auto stopped = [this] { return m_abandoned || m_boot.ReplyMissed; };
+    const auto step = [&stopped](auto&& run) {
+        if (!stopped())
             run();
     };
     step([&] { m_boot.ResetDevice(); });
@@ -57,9 +63,9 @@ void FirmwareDownload::run()
             outcomeLogged = true;
         });
     }
-    if (m_abandoned && !outcomeLogged)
+    if (stopped() && !outcomeLogged)
         m_log.AddLog(QStringLiteral("Programmation failed."));
-    if (programmed && !m_abandoned) {
+    if (programmed && !stopped()) {
         m_boot.RunApplication();
         PauseMs(500);
     } else {

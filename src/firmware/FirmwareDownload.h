@@ -22,12 +22,14 @@ public:
                      std::function<QString()> firmwarePath);
 
     // Runs the whole download. A file that fails the check is refused with one log line
-    // before anything reaches the board. A call while a download runs (its waits handle
+    // before anything reaches the board; for a checked file the log first says what will be
+    // sent and what is left out. A call while a download runs (its waits handle
     // window events) is ignored.
     void run();
     bool isRunning() const { return m_running; }
     // The operator pressed "Disconnection": the running download stops after its current
     // step with "Programmation failed." instead of opening the port again for the next one.
+    // A bootloader reply that misses its time-out (Bootloader::setReplyTimeout) does the same.
     void abandon();
 
 private:

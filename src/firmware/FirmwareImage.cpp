@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
+#include <limits>
 
 namespace {
 
 enum RecordType
 {
     DataRecord = 0,
+    ExtendedSegmentAddress = 2,
     ExtendedLinearAddress = 4
 };
 
@@ -72,16 +73,62 @@ QString CheckRecord(QByteArrayView line, Record& record)
     const int type = record.bytes[3];
     if (type == DataRecord && count % 2 != 0)
         return QStringLiteral("data record with an odd byte count");
-    if (type == ExtendedLinearAddress && count < 2)
+    if ((type == ExtendedLinearAddress || type == ExtendedSegmentAddress) && count < 2)
         return QStringLiteral("extended address record with fewer than 2 data bytes");
     return {};
+}
+
+// What lives at a word address outside program memory, on the 16-bit parts these boards use.
+QString MemoryAt(qint64 word)
+{
+    if (word < 0x800000)
+        return QStringLiteral("data EEPROM");
+    if (word >= 0xF80000 && word < 0xFF0000)
+        return QStringLiteral("configuration memory");
+    return QStringLiteral("device and user IDs");
+}
+
+// The last word address of the memory that holds word.
+qint64 EndOfMemoryAt(qint64 word)
+{
+    for (const qint64 next : {qint64(0x800000), qint64(0xF80000), qint64(0xFF0000)}) {
+        if (word < next)
+            return next - 1;
+    }
+    return std::numeric_limits<qint64>::max();
+}
+
+// Sorts the runs and joins those that overlap or adjoin.
+std::vector<WordRange> Joined(std::vector<WordRange> runs)
+{
+    std::sort(runs.begin(), runs.end(),
+              [](const WordRange& a, const WordRange& b) { return a.first < b.first; });
+    std::vector<WordRange> joined;
+    for (const WordRange& run : runs) {
+        if (!joined.empty() && run.first <= joined.back().last + 1)
+            joined.back().last = std::max(joined.back().last, run.last);
+        else
+            joined.push_back(run);
+    }
+    return joined;
+}
+
+// Adds one word to a list of runs, extending the last run when the word follows it.
+void AddWord(std::vector<WordRange>& runs, qint64 word)
+{
+    if (!runs.empty() && runs.back().last + 1 == word)
+        runs.back().last = word;
+    else
+        runs.push_back({word, word});
 }
 
 struct Loader
 {
     FirmwareLoad result;
-    double base = 0;
-    double highestWord = -1;
+    qint64 base = 0;
+    qint64 highestWord = -1;
+    std::vector<WordRange> dataRuns;
+    std::vector<WordRange> leftOutRuns;
 
     // Applies one checked record; returns the fault, or an empty text.
     QString apply(const Record& record)
@@ -92,24 +139,51 @@ struct Loader
         const int count = byte(0);
         const int type = byte(3);
         if (type == ExtendedLinearAddress) {
-            base = byte(4) * 16777216.0 + byte(5) * 65536.0;
+            base = qint64(byte(4)) << 24 | qint64(byte(5)) << 16;
+            return {};
+        }
+        if (type == ExtendedSegmentAddress) {
+            base = (qint64(byte(4)) << 8 | byte(5)) * 16;
             return {};
         }
         if (type != DataRecord)
             return {};
+        const qint64 byteAddress = base + byte(1) * 256 + byte(2);
+        // Its words would fall between word addresses.
+        if (byteAddress % 2 != 0)
+            return QStringLiteral("data record at an odd byte address");
         FirmwareImage& image = result.image;
-        const double wordAddress = (base + byte(1) * 256 + byte(2)) / 2;
-        if (wordAddress < image.LowestAddress)
-            image.LowestAddress = wordAddress;
+        const qint64 wordAddress = byteAddress / 2;
+        bool startCounted = false;
         for (int j = 0; j < count; j += 2) {
-            const double word = wordAddress + j / 2;
-            const double index = std::nearbyint(word);
-            if (index > FirmwareImage::LastIndex)
+            const qint64 word = wordAddress + j / 2;
+            if (word >= FirstNonProgramWord) {
+                AddWord(leftOutRuns, word);
+                continue;
+            }
+            if (word > FirmwareImage::LastIndex)
                 return QStringLiteral("data beyond word address 1000000");
-            image.FlashImage.set(static_cast<std::size_t>(index), byte(4 + j) + 256 * byte(5 + j));
+            if (!startCounted && wordAddress < image.LowestAddress)
+                image.LowestAddress = double(wordAddress);
+            startCounted = true;
+            image.FlashImage.set(static_cast<std::size_t>(word), byte(4 + j) + 256 * byte(5 + j));
             highestWord = std::max(highestWord, word);
+            AddWord(dataRuns, word);
         }
         return {};
+    }
+
+    void finish()
+    {
+        result.dataRanges = Joined(std::move(dataRuns));
+        for (const WordRange& run : Joined(std::move(leftOutRuns))) {
+            // One stretch for each kind of memory it crosses.
+            for (qint64 first = run.first; first <= run.last;) {
+                const qint64 last = std::min(run.last, EndOfMemoryAt(first));
+                result.leftOut.push_back({{first, last}, MemoryAt(first)});
+                first = last + 1;
+            }
+        }
     }
 };
 
@@ -143,11 +217,14 @@ FirmwareLoad LoadFirmware(const QByteArray& fileContent)
             return std::move(result);
         }
     }
+    loader.finish();
     if (loader.highestWord < 0) {
-        result.reason = QStringLiteral("no data records");
+        result.reason = result.leftOut.empty() ? QStringLiteral("no data records")
+                                               : QStringLiteral("no data for program memory");
         return std::move(result);
     }
-    result.image.EndIndex = std::min<double>(loader.highestWord + 256, FirmwareImage::LastIndex);
+    result.image.EndIndex =
+        std::min<double>(double(loader.highestWord) + 256, FirmwareImage::LastIndex);
     result.ok = true;
     return std::move(result);
 }

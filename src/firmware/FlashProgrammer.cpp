@@ -57,13 +57,16 @@ bool FlashProgrammer::sendRow(const FirmwareImage& image, int rowStart)
     const QByteArray packet = RowPacket(image.FlashImage, rowStart);
     for (int send = 1; send <= MaxSends; ++send) {
         m_boot.AckAddress = -1;
-        m_link.SendCommand(packet);
+        m_boot.SendBootCommand(packet);
         // The time-out runs out once during a wait that no acknowledgement ends within 200 ms.
         m_ackTimeout.setInterval(AckWaitMs);
         m_ackTimeout.restart();
         m_boot.WaitBootReply();
         if (m_boot.AckAddress == rowStart)
             return true;
+        // A bootloader that stopped answering will not answer the next send either.
+        if (m_boot.ReplyMissed)
+            return false;
     }
     return false;
 }

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -64,9 +65,9 @@ private slots:
             menus << a->text();
         QCOMPARE(menus, (QStringList{"&File", "&View", "&Help"}));
         const QList<QPair<QAction*, QString>> keys = {
-            {m.record, "Ctrl+R"},          {m.replay, "Ctrl+O"}, {m.exportConstants, "Ctrl+E"},
-            {m.importConstants, "Ctrl+I"}, {m.quit, "Ctrl+Q"},   {m.plots, "Ctrl+P"},
-            {m.magneticField, "Ctrl+M"}};
+            {m.record, "Ctrl+R"},          {m.replay, "Ctrl+O"},     {m.exportConstants, "Ctrl+E"},
+            {m.importConstants, "Ctrl+I"}, {m.quit, "Ctrl+Q"},       {m.plots, "Ctrl+P"},
+            {m.magneticField, "Ctrl+M"},   {m.generateBin, "Ctrl+B"}};
         for (const auto& [action, key] : keys)
             QCOMPARE(action->shortcut(), QKeySequence(key));
         // The client area keeps its designed size; the window grows by the menu bar only.
@@ -100,6 +101,35 @@ private slots:
         QCOMPARE(title, QString("About Skyvane"));
         QVERIFY2(text.startsWith("<b>Skyvane 6.0+git20261208.824a07f</b><p>Tool for the VELTIS "),
                  qPrintable(text));
+    }
+
+    void generateBinEntryRunsTheButtonsHandler()
+    {
+        // The entry opens the button's own dialog ("*.hex") and writes the same copy.
+        AppRig r;
+        QTemporaryDir dir;
+        const QString hex = dir.filePath("fw.hex");
+        QVERIFY(writeFile(hex, QByteArray("\x01\x02\x03\x04\x05", 5)));
+        QString title;
+        QTimer answer;
+        answer.setInterval(50);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(widget);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                answer.stop();
+                title = dialog->windowTitle();
+                dialog->selectFile(hex);
+                static_cast<QDialog*>(dialog)->accept();
+                return;
+            }
+        });
+        answer.start();
+        QCOMPARE(r.app->menu().generateBin->text(), QString("&Generate bin file..."));
+        r.app->menu().generateBin->trigger();
+        QCOMPARE(title, QString("Generate bin file"));
+        QCOMPARE(readFile(hex + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
     }
 
     void recordingThenReplayShowsTheSameValues()

@@ -272,6 +272,25 @@ private slots:
         QVERIFY2(elapsed >= 240, QByteArray::number(elapsed));
     }
 
+    void lateFramesComeLateWithTheirBytes()
+    {
+        START_BOARD(board, "--late-frames", "150", "--late-frame-bytes", "2B45");
+        QElapsedTimer clock;
+        clock.start();
+        board.write("F");
+        board.write("F");
+        const QByteArray early = board.readFor(100);
+        QCOMPARE(early, QByteArray());
+        const QByteArray frames = board.read(148, 2000);
+        QVERIFY2(clock.elapsed() >= 145, QByteArray::number(clock.elapsed()));
+        QCOMPARE(frames.size(), 148);
+        QCOMPARE(frames.left(2), FHeader);
+        // The last float starts with "+E".
+        QCOMPARE(frames.mid(70, 2), QByteArray("+E"));
+        QCOMPARE(frames.mid(144, 2), QByteArray("+E"));
+        QCOMPARE(frames.mid(74, 2), FHeader);
+    }
+
     void helpAndBadOptions()
     {
         QProcess help;
@@ -298,6 +317,8 @@ private slots:
                                    "--boot-fail-every",
                                    "--boot-checksum-error",
                                    "--boot-noise",
+                                   "--late-frames",
+                                   "--late-frame-bytes",
                                    "--boot-silent-after",
                                    "--boot-drop-after",
                                    "--baud"})

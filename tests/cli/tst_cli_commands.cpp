@@ -79,7 +79,11 @@ void CliCommandsTest::helpOfEveryCommand_data()
     QTest::newRow("send") << QStringList{"send", "--help"}
                           << QByteArray("Usage: skyvane-cli send --port P COMMAND\n");
     QTest::newRow("flash") << QStringList{"flash", "--help"}
-                           << QByteArray("Usage: skyvane-cli flash --port P FILE\n");
+                           << QByteArray("Usage: skyvane-cli flash --port P [--reply-timeout "
+                                         "SECONDS] FILE\n       skyvane-cli flash --dry-run "
+                                         "FILE\n");
+    QTest::newRow("encode") << QStringList{"encode", "--help"}
+                            << QByteArray("Usage: skyvane-cli encode FILE\n");
     QTest::newRow("record") << QStringList{"record", "--help"}
                             << QByteArray("Usage: skyvane-cli record --port P [--speed 115200] "
                                           "[--rate 33ms] [--seconds N] [--out FILE]\n");

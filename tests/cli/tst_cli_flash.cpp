@@ -3,7 +3,9 @@
 #include "firmware/RowPackets.h"
 #include "support/HexLines.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -41,6 +43,10 @@ private slots:
     void refusedFileSendsNothing();
     void boardRefusingEveryRow();
     void linkDroppedWhileProgramming();
+    void silentBootloaderEndsWithinTheReplyTimeout_data();
+    void silentBootloaderEndsWithinTheReplyTimeout();
+    void dryRunTellsWhatWouldBeSent();
+    void encodeWritesTheBinCopy();
 };
 
 void CliFlashTest::initTestCase()
@@ -63,16 +69,20 @@ void CliFlashTest::wholeDownload()
     for (const QByteArray& line : run.err.trimmed().split('\n'))
         QVERIFY2(line.startsWith("Programming: ") || line.contains(" : "), line.constData());
     const QStringList log = lines.filter(QRegularExpression(QStringLiteral("^(?!Programming: )")));
-    QCOMPARE(log.size(), 15);
-    QVERIFY2(log[10].startsWith(QStringLiteral("Flash Memory Programmed in ")),
+    QCOMPARE(log.size(), 16);
+    QVERIFY2(log[11].startsWith(QStringLiteral("Flash Memory Programmed in ")),
              qPrintable(log.join('|')));
-    QCOMPARE(log, (QStringList{"Port " + board.port() + " opened.", "Connection established.",
-                               "Device Reset.", "Checking Bootloader version...",
-                               "Veltis Bootloader Version 1.9 (33E).", "Connection established.",
-                               "Erasing Flash Memory...", "Flash Erased successfully.",
-                               "Connection established.", "Programming Flash Memory...", log[10],
-                               "Connection established.", "Running Application...",
-                               "Application Launched.", "COM Port closed."}));
+    QCOMPARE(log,
+             (QStringList{"Port " + board.port() + " opened.",
+                          "Firmware file " + board.dir.filePath("board.kfw") +
+                              ": 19 rows to program, data at words 0x000000-0x0002FF, "
+                              "0x000800-0x00087F.",
+                          "Connection established.", "Device Reset.",
+                          "Checking Bootloader version...", "Veltis Bootloader Version 1.9 (33E).",
+                          "Connection established.", "Erasing Flash Memory...",
+                          "Flash Erased successfully.", "Connection established.",
+                          "Programming Flash Memory...", log[11], "Connection established.",
+                          "Running Application...", "Application Launched.", "COM Port closed."}));
     const QStringList progress = lines.filter(QRegularExpression(QStringLiteral("^Programming: ")));
     QVERIFY(progress.size() >= 10);
     QCOMPARE(progress.first(), QStringLiteral("Programming: 5%"));
@@ -136,6 +146,97 @@ void CliFlashTest::linkDroppedWhileProgramming()
     QVERIFY(lines.contains(QStringLiteral("Programmation failed.")));
     QVERIFY2(lines.last().startsWith("skyvane-cli: Link to " + board.port()),
              qPrintable(lines.join('|')));
+}
+
+void CliFlashTest::silentBootloaderEndsWithinTheReplyTimeout_data()
+{
+    QTest::addColumn<QString>("silent");
+    QTest::addColumn<QString>("stepLine");
+    QTest::newRow("version") << "V="
+                             << "Checking Bootloader version...";
+    QTest::newRow("erase") << "E="
+                           << "Erasing Flash Memory...";
+    QTest::newRow("rows") << "P="
+                          << "Programming Flash Memory...";
+}
+
+void CliFlashTest::silentBootloaderEndsWithinTheReplyTimeout()
+{
+    QFETCH(QString, silent);
+    QFETCH(QString, stepLine);
+    FlashBoard board({"--boot-reply", silent});
+    const QString path = board.firmware(TwoSegmentFile());
+    QElapsedTimer wall;
+    wall.start();
+    const CliResult run =
+        RunCli({"flash", "--port", board.port(), "--reply-timeout", "1.5", path}, 30000);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(wall.elapsed() < 15000, qPrintable(QString::number(wall.elapsed())));
+    const QStringList lines = unstamped(run.err);
+    const qsizetype step = lines.indexOf(stepLine);
+    QVERIFY2(step > 0, qPrintable(lines.join('|')));
+    QCOMPARE(lines.mid(step + 1),
+             (QStringList{"No reply from the bootloader within 1.5 s.", "Programmation failed.",
+                          "Application not started; the download can be repeated.",
+                          "skyvane-cli: the bootloader at " + board.port() +
+                              " did not answer within 1.5 s"}));
+    QTest::qWait(100);
+    const QByteArray received = ReadFile(board.received());
+    QVERIFY2(!received.contains("+R"), received.right(8).toHex().constData());
+    // A row that got no answer is not sent again.
+    QVERIFY(received.count("+P") <= 1);
+
+    const CliResult bad = RunCli({"flash", "--port", board.port(), "--reply-timeout", "0", path});
+    QCOMPARE(bad.exitCode, 2);
+    QCOMPARE(bad.err,
+             QByteArray("skyvane-cli: --reply-timeout needs a positive number of seconds, not "
+                        "\"0\"\n"));
+}
+
+void CliFlashTest::dryRunTellsWhatWouldBeSent()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pic.kfw"));
+    QVERIFY(WriteFile(path, TwoSegmentFile().replace(":00000001FF",
+                                                     ":0200000401F009\r\n"
+                                                     ":10000000CFFF0000FFFF0000FFFF0000FFFF000028"
+                                                     "\r\n:00000001FF")));
+    const CliResult run = RunCli({"flash", "--dry-run", path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, ("Firmware file " + path +
+                       ": 19 rows to program, data at words 0x000000-0x0002FF, "
+                       "0x000800-0x00087F.\nFirmware file " +
+                       path +
+                       ": 8 words at 0xF80000-0xF80007 (configuration memory) are not "
+                       "programmed.\n")
+                          .toUtf8());
+    QCOMPARE(run.err, QByteArray());
+
+    QVERIFY(WriteFile(path, ":02000100AABB98\n"));
+    const CliResult refused = RunCli({"flash", "--dry-run", path});
+    QCOMPARE(refused.exitCode, 2);
+    QCOMPARE(refused.out, QByteArray());
+    QCOMPARE(refused.err, ("skyvane-cli: Firmware file " + path +
+                           ", line 1: data record at an odd byte address.\n")
+                              .toUtf8());
+}
+
+void CliFlashTest::encodeWritesTheBinCopy()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.hex"));
+    QVERIFY(WriteFile(path, QByteArray("\x01\x02\x03\x04\x05", 5)));
+    QVERIFY(WriteFile(path + ".bin", QByteArray(12, 'x')));
+    const CliResult run = RunCli({"encode", path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, (path + ".bin\n").toUtf8());
+    // 0x01 - 0x92; then 0x05040302 - 21394 = 0x0503AF70, little-endian; the older, longer
+    // copy is gone.
+    QCOMPARE(ReadFile(path + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
+
+    const CliResult missing = RunCli({"encode", path + ".none"});
+    QCOMPARE(missing.exitCode, 2);
+    QCOMPARE(missing.err, ("skyvane-cli: HEX file " + path + ".none cannot be read\n").toUtf8());
 }
 
 QTEST_GUILESS_MAIN(CliFlashTest)

@@ -43,7 +43,9 @@ private slots:
     void statusReplies();
     void statusByteInALaterRead();
     void fReplyEndsTheWaitSilently();
-    void unknownLetterWaitsUntilThePortCloses();
+    void plusBeforeAnUnknownLetterIsNoise();
+    void staleBytesAreDroppedBeforeEachCommand();
+    void replyTimeoutEndsTheWait();
     void waitingSleeps();
     void closedPortEndsTheWaitAtOnce();
     void stepsLogInOrder();
@@ -171,19 +173,64 @@ void BootloaderTest::fReplyEndsTheWaitSilently()
     QCOMPARE(bench.link.port.PortOpen(), true);
 }
 
-void BootloaderTest::unknownLetterWaitsUntilThePortCloses()
+void BootloaderTest::plusBeforeAnUnknownLetterIsNoise()
+{
+    // A "+" inside a stale frame's floats: it and the bytes up to the next "+" go; a "+" last
+    // in a read waits for its letter.
+    Bench bench;
+    bench.later(0, QByteArray("F\x12\x2B\x5A\x00++", 7));
+    bench.later(20, QByteArray("V\x13", 2));
+    bench.boot.WaitBootReply();
+    QCOMPARE(bench.log.lines, QStringList{"Veltis Bootloader Version 1.9 (33E)."});
+
+    QByteArray buffer("+Z+\x01+P\x00\x01", 8);
+    QCOMPARE(ParseBootReply(buffer).kind, BootReply::Incomplete);
+    QCOMPARE(buffer, QByteArray("+P\x00\x01", 4));
+}
+
+void BootloaderTest::staleBytesAreDroppedBeforeEachCommand()
+{
+    // What the port holds before a command is sent is no reply to it: an erase reply, a row
+    // acknowledgement and a status left over from earlier.
+    Bench bench;
+    bench.link.port.feed("+E");
+    bench.rxBuffer.append("+R");
+    bench.later(0, QByteArray("+V\x11", 3));
+    bench.boot.CheckBootloaderVersion();
+    QCOMPARE(bench.log.lines, (QStringList{"Checking Bootloader version...",
+                                           "Veltis Bootloader Version 1.7 (24F)."}));
+
+    bench.log.lines.clear();
+    bench.link.port.feed(QByteArray("+P\x00\x00\x80+#\x01", 8));
+    bench.boot.SendBootCommand(QByteArray("+P\x00\x01\x00", 5));
+    bench.later(0, QByteArray("+P\x00\x01\x00", 5));
+    bench.boot.WaitBootReply();
+    QCOMPARE(bench.boot.AckAddress, 256.0);
+    QVERIFY(bench.log.lines.isEmpty());
+    QVERIFY(bench.link.port.written.endsWith(QByteArray("+P\x00\x01\x00", 5)));
+}
+
+void BootloaderTest::replyTimeoutEndsTheWait()
 {
     Bench bench;
-    bool dropped = false;
-    bench.later(0, "+Z");
-    bench.later(20, QByteArray("+V\x13", 3));
-    QTimer::singleShot(60, &bench.link.port, [&] {
-        dropped = true;
-        bench.link.port.drop();
-    });
+    bench.boot.setReplyTimeout(200);
+    // Bytes that are no reply do not restart the time-out.
+    bench.later(50, "xx+");
+    bench.later(100, "Zx");
+    QElapsedTimer wall;
+    wall.start();
     bench.boot.WaitBootReply();
-    QVERIFY(dropped);
-    QVERIFY(bench.log.lines.isEmpty());
+    QVERIFY(wall.elapsed() >= 195);
+    QVERIFY2(wall.elapsed() < 1500, qPrintable(QString::number(wall.elapsed())));
+    QVERIFY(bench.boot.ReplyMissed);
+    QCOMPARE(bench.log.lines, QStringList{"No reply from the bootloader within 0.2 s."});
+
+    // A reply within the time ends the wait as before; the flag stays until cleared.
+    bench.log.lines.clear();
+    bench.later(20, "+E");
+    bench.boot.WaitBootReply();
+    QCOMPARE(bench.log.lines, QStringList{"Flash Erased successfully."});
+    QVERIFY(bench.boot.ReplyMissed);
 }
 
 void BootloaderTest::waitingSleeps()

@@ -53,6 +53,8 @@ private slots:
     void failedProgrammingLeavesTheBoardInItsBootloader();
     void refusedEraseProgramsNothing();
     void clickDuringADownloadIsIgnored();
+    void missedReplyEndsTheDownload_data();
+    void missedReplyEndsTheDownload();
 };
 
 void FirmwareDownloadTest::wholeDownload()
@@ -64,7 +66,10 @@ void FirmwareDownloadTest::wholeDownload()
     bench.rxBuffer.append("old frame bytes");
     bench.download.run();
 
-    const QStringList& lines = bench.log.lines;
+    // What will be sent is told before the board is touched.
+    QCOMPARE(bench.log.lines.first(), "Firmware file " + bench.path +
+                                          ": 4 rows to program, data at words 0x000000-0x0000FF.");
+    const QStringList lines = bench.log.lines.mid(1);
     QCOMPARE(lines.size(), 13);
     QCOMPARE(
         lines.mid(0, 10),
@@ -152,9 +157,9 @@ void FirmwareDownloadTest::failedProgrammingLeavesTheBoardInItsBootloader()
     QCOMPARE(commands.last(), QByteArray("+R"));
     QCOMPARE(board.good.rows.keys(), (QList<int>{0x1000, 0x1080}));
     QCOMPARE(board.good.rows[0x1000].left(6), QByteArray("\x07\x07\x07\x07\x07\x07"));
-    QCOMPARE(bench.log.lines[3], QStringLiteral("Veltis Bootloader Version 1.9 (33E)."));
-    QVERIFY(bench.log.lines[9].startsWith(QStringLiteral("Flash Memory Programmed in ")));
-    QCOMPARE(bench.log.lines.mid(10),
+    QCOMPARE(bench.log.lines[4], QStringLiteral("Veltis Bootloader Version 1.9 (33E)."));
+    QVERIFY(bench.log.lines[10].startsWith(QStringLiteral("Flash Memory Programmed in ")));
+    QCOMPARE(bench.log.lines.mid(11),
              (QStringList{"Connection established.", "Running Application...",
                           "Application Launched."}));
     QVERIFY(!board.inBootloader);
@@ -170,7 +175,7 @@ void FirmwareDownloadTest::refusedEraseProgramsNothing()
     bench.writeFirmware(HexData(0x0000, QByteArray(16, '\x01')) + HexEnd());
     bench.download.run();
     QCOMPARE(bench.link.port.commands, (QList<QByteArray>{"G", "+V", "+E"}));
-    QCOMPARE(bench.log.lines.mid(4),
+    QCOMPARE(bench.log.lines.mid(5),
              (QStringList{"Connection established.", "Erasing Flash Memory...", NotStarted}));
     QVERIFY(bench.rxBuffer.isEmpty());
     QVERIFY(bench.timer2.Enabled());
@@ -192,6 +197,55 @@ void FirmwareDownloadTest::clickDuringADownloadIsIgnored()
     QVERIFY(clicked);
     QCOMPARE(bench.link.port.commands.count(QByteArray("G")), 1);
     QCOMPARE(bench.log.lines.count(QStringLiteral("Application Launched.")), 1);
+}
+
+void FirmwareDownloadTest::missedReplyEndsTheDownload_data()
+{
+    QTest::addColumn<QByteArray>("silentAt");
+    QTest::addColumn<QList<QByteArray>>("sent");
+    QTest::addColumn<QStringList>("logEnd");
+    const QString missed = QStringLiteral("No reply from the bootloader within 0.2 s.");
+    QTest::newRow("version") << QByteArray("+V") << QList<QByteArray>{"G", "+V"}
+                             << QStringList{"Checking Bootloader version...", missed,
+                                            "Programmation failed.", NotStarted};
+    QTest::newRow("erase") << QByteArray("+E") << QList<QByteArray>{"G", "+V", "+E"}
+                           << QStringList{"Erasing Flash Memory...", missed,
+                                          "Programmation failed.", NotStarted};
+    // The second row goes unanswered: it is not sent again.
+    QTest::newRow("row") << QByteArray("+P\x00\x00\x80", 5)
+                         << QList<QByteArray>{"G", "+V", "+E", QByteArray("+P\x00\x00\x00", 5),
+                                              QByteArray("+P\x00\x00\x80", 5)}
+                         << QStringList{"Programming Flash Memory...", missed,
+                                        "Programmation failed.", NotStarted};
+}
+
+void FirmwareDownloadTest::missedReplyEndsTheDownload()
+{
+    QFETCH(QByteArray, silentAt);
+    QFETCH(QList<QByteArray>, sent);
+    QFETCH(QStringList, logEnd);
+    Bench bench;
+    GoodBoard board;
+    bench.link.port.responder = [&](const QByteArray& command) -> QByteArray {
+        return command.startsWith(silentAt) ? QByteArray() : board(command);
+    };
+    bench.boot.setReplyTimeout(200);
+    bench.writeFirmware(HexData(0x0000, QByteArray(512, '\x42')) + HexEnd());
+    bench.download.run();
+    QList<QByteArray> commands;
+    for (const QByteArray& command : bench.link.port.commands)
+        commands.append(command.left(5));
+    QCOMPARE(commands, sent);
+    QCOMPARE(bench.log.lines.mid(bench.log.lines.size() - logEnd.size()), logEnd);
+    QVERIFY(bench.boot.ReplyMissed);
+    QVERIFY(bench.timer2.Enabled());
+
+    // The next download starts afresh.
+    bench.log.lines.clear();
+    bench.link.port.responder = std::ref(board);
+    bench.download.run();
+    QCOMPARE(bench.log.lines.last(), QStringLiteral("Application Launched."));
+    QVERIFY(!bench.boot.ReplyMissed);
 }
 
 QTEST_GUILESS_MAIN(FirmwareDownloadTest)

@@ -1,8 +1,6 @@
-#include "DownloadRig.h"
+#include "BoardBench.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/RowPackets.h"
-#include "link/QtSerialControl.h"
-#include "support/BoardProcess.h"
 #include "support/Files.h"
 #include "support/HexLines.h"
 
@@ -13,46 +11,6 @@
 #include <memory>
 
 namespace {
-
-using BoardLink = LinkOver<QtSerialControl>;
-
-// The whole download against the virtual board on a pseudo-terminal.
-struct Bench : DownloadRig<BoardLink>
-{
-    Bench() : DownloadRig(false) {}
-    std::unique_ptr<BoardProcess> board;
-
-    QString flashOut() const { return dir.filePath(QStringLiteral("flash.txt")); }
-    QString received() const { return dir.filePath(QStringLiteral("received.bin")); }
-
-    ~Bench()
-    {
-        link.port.setPortOpen(false);
-        board.reset();
-    }
-
-    // Starts the board; the port is configured for it but left closed, as the download
-    // opens it itself.
-    bool start(const QStringList& extra)
-    {
-        board = std::make_unique<BoardProcess>(
-            QStringList{"--flash-out", flashOut(), "--record", received()} + extra);
-        if (board->portPath().isEmpty())
-            return false;
-        link.port.setDevicePath(board->portPath());
-        link.port.setSettings(QStringLiteral("115200,n,8,1"));
-        return true;
-    }
-
-    bool programmedLogged() const
-    {
-        for (const QString& line : log.lines) {
-            if (line.startsWith(QStringLiteral("Flash Memory Programmed in ")))
-                return true;
-        }
-        return false;
-    }
-};
 
 const QString NotStarted = QStringLiteral("Application not started; the download can be repeated.");
 
@@ -80,13 +38,16 @@ void FirmwareEndToEndTest::initTestCase()
 
 void FirmwareEndToEndTest::wholeDownload()
 {
-    Bench bench;
+    BoardBench bench;
     QVERIFY(bench.start({}));
     const QByteArray hex = TwoSegmentFile();
     bench.writeFirmware(hex);
     bench.download.run();
 
-    const QStringList& lines = bench.log.lines;
+    QCOMPARE(bench.log.lines.first(), "Firmware file " + bench.path +
+                                          ": 19 rows to program, data at words 0x000000-0x0002FF, "
+                                          "0x000800-0x00087F.");
+    const QStringList lines = bench.log.lines.mid(1);
     QCOMPARE(lines.size(), 13);
     QVERIFY2(lines[9].startsWith(QStringLiteral("Flash Memory Programmed in ")),
              qPrintable(lines.join('|')));
@@ -115,7 +76,7 @@ void FirmwareEndToEndTest::wholeDownload()
 
 void FirmwareEndToEndTest::boardRefusingEveryRow()
 {
-    Bench bench;
+    BoardBench bench;
     QVERIFY(bench.start({"--boot-fail-every", "1"}));
     bench.writeFirmware(TwoSegmentFile());
     bench.download.run();
@@ -132,7 +93,7 @@ void FirmwareEndToEndTest::boardRefusingEveryRow()
 
 void FirmwareEndToEndTest::downloadAgainAfterAFailedOne()
 {
-    Bench bench;
+    BoardBench bench;
     QVERIFY(bench.start({"--boot-fail-first", "72"}));
     const QByteArray hex = TwoSegmentFile();
     bench.writeFirmware(hex);
@@ -146,8 +107,8 @@ void FirmwareEndToEndTest::downloadAgainAfterAFailedOne()
     bench.log.lines.clear();
     bench.download.run();
     QVERIFY2(bench.programmedLogged(), qPrintable(bench.log.lines.join('|')));
-    QCOMPARE(bench.log.lines[3], QStringLiteral("Veltis Bootloader Version 1.9 (33E)."));
-    QCOMPARE(bench.log.lines.mid(10),
+    QCOMPARE(bench.log.lines[4], QStringLiteral("Veltis Bootloader Version 1.9 (33E)."));
+    QCOMPARE(bench.log.lines.mid(11),
              (QStringList{"Connection established.", "Running Application...",
                           "Application Launched."}));
     const FirmwareLoad load = LoadFirmware(hex);
@@ -163,11 +124,11 @@ void FirmwareEndToEndTest::downloadAgainAfterAFailedOne()
 
 void FirmwareEndToEndTest::refusedEraseProgramsNothing()
 {
-    Bench bench;
+    BoardBench bench;
     QVERIFY(bench.start({"--boot-reply", "E=2B46"}));
     bench.writeFirmware(TwoSegmentFile());
     bench.download.run();
-    QCOMPARE(bench.log.lines.mid(4),
+    QCOMPARE(bench.log.lines.mid(5),
              (QStringList{"Connection established.", "Erasing Flash Memory...", NotStarted}));
     QTest::qWait(100);
     QCOMPARE(readFile(bench.received()), QByteArray("G+V+E"));
@@ -176,7 +137,7 @@ void FirmwareEndToEndTest::refusedEraseProgramsNothing()
 
 void FirmwareEndToEndTest::linkDroppedWhileProgramming()
 {
-    Bench bench;
+    BoardBench bench;
     QVERIFY(bench.start({"--boot-drop-after", "3"}));
     bench.writeFirmware(TwoSegmentFile());
     bench.download.run();
@@ -193,7 +154,7 @@ void FirmwareEndToEndTest::linkDroppedWhileProgramming()
 
 void FirmwareEndToEndTest::malformedFileReachesNothing()
 {
-    Bench bench;
+    BoardBench bench;
     QVERIFY(bench.start({}));
     bench.writeFirmware(TwoSegmentFile().replace(":10", ":1X"));
     bench.download.run();

@@ -1,4 +1,5 @@
 #include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareSummary.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,9 @@ private slots:
     void dataAtTheLastWordIsKept();
     void missingFileIsRefused();
     void wordsReadErasedWhereNothingWasWritten();
+    void segmentAddressMovesTheBaseBySixteens();
+    void memoryOutsideProgramMemoryIsLeftOut();
+    void summaryNamesRangesRowsAndWhatIsLeftOut();
 };
 
 void FirmwareImageTest::dataRecordFillsWordsLittleEndian()
@@ -132,6 +136,27 @@ void FirmwareImageTest::refusals_data()
     QTest::newRow("short extended address") << QByteArray(":00000004FC\n") + good << 1
                                             << "Firmware file fw.kfw, line 1: extended address "
                                                "record with fewer than 2 data bytes.";
+    QTest::newRow("short segment address") << good + ":0100000210ED\n"
+                                           << 2
+                                           << "Firmware file fw.kfw, line 2: extended address "
+                                              "record with fewer than 2 data bytes.";
+    // Byte address 0x0001: its words would lie between word addresses.
+    QTest::newRow("odd byte address") << good + ":02000100AABB98\n"
+                                      << 2
+                                      << "Firmware file fw.kfw, line 2: data record at an odd "
+                                         "byte address.";
+    // Segment 0x0001 gives byte 0x10 + 0x0003.
+    QTest::newRow("odd address after a segment")
+        << good + ":020000020001FB\n:02000300AABB96\n"
+        << 3 << "Firmware file fw.kfw, line 3: data record at an odd byte address.";
+    // Byte address 0xFFDFFE is word 0x7FEFFF, the last word before data EEPROM.
+    QTest::newRow("just below data EEPROM") << good + ":0200000400FFFB\n:02DFFE00AABBBC\n"
+                                            << 3
+                                            << "Firmware file fw.kfw, line 3: data beyond word "
+                                               "address 1000000.";
+    QTest::newRow("configuration memory only")
+        << QByteArray(":0200000401F009\n:04000000FFFF0000FE\n") << 0
+        << "Firmware file fw.kfw: no data for program memory.";
     // Byte address 0x1E8482 is word 1,000,001.
     QTest::newRow("beyond the image") << good + ":02000004001EDC\n:02848200AABB93\n"
                                       << 3
@@ -201,6 +226,96 @@ void FirmwareImageTest::wordsReadErasedWhereNothingWasWritten()
     QCOMPARE(indices.size(), std::size_t(452));
     QCOMPARE(indices.front(), std::size_t(2048));
     QCOMPARE(indices.back(), std::size_t(2499));
+}
+
+void FirmwareImageTest::segmentAddressMovesTheBaseBySixteens()
+{
+    // Segment 0x1000 is byte 0x10000, word 0x8000; segment 0x0001 is byte 0x10, word 8. A
+    // linear address record after them sets the base as it stands; start addresses (3, 5)
+    // change nothing.
+    const FirmwareLoad load = LoadFirmware(":020000021000EC\n:040000001122334452\n"
+                                           ":020000020001FB\n:04000000AABBCCDDEE\n"
+                                           ":0400000300001234B3\n:0400000500000100F6\n"
+                                           ":020000040001F9\n:0400100001020304E2\n");
+    QVERIFY2(load.ok, qPrintable(load.reason));
+    QCOMPARE(load.image.FlashImage[0x8000], 0x2211);
+    QCOMPARE(load.image.FlashImage[0x8001], 0x4433);
+    QCOMPARE(load.image.FlashImage[8], 0xBBAA);
+    QCOMPARE(load.image.FlashImage[9], 0xDDCC);
+    QCOMPARE(load.image.FlashImage[0x8008], 0x0201);
+    QCOMPARE(load.image.FlashImage[0], 0xFFFF);
+    QCOMPARE(load.image.LowestAddress, 8.0);
+    QCOMPARE(load.image.EndIndex, double(0x8009 + 256));
+}
+
+void FirmwareImageTest::memoryOutsideProgramMemoryIsLeftOut()
+{
+    // Code at word 0x200, 12 configuration words at word 0xF80000 (byte 0x1F00000), one word
+    // of data EEPROM at 0x7FF000 (byte 0xFFE000) and two of user IDs at 0x800000 (byte
+    // 0x1000000).
+    const FirmwareLoad load = LoadFirmware(":0200000401F009\n"
+                                           ":10000000CFFF0000FFFF0000FFFF0000FFFF000028\n"
+                                           ":0800100090FF000070FF0000EA\n"
+                                           ":020000040000FA\n"
+                                           ":080400000102030004050600DF\n"
+                                           ":0200000400FFFB\n"
+                                           ":02E000003412D8\n"
+                                           ":020000040100F9\n"
+                                           ":04000000AAAABBBB32\n");
+    QVERIFY2(load.ok, qPrintable(load.reason));
+    QCOMPARE(load.image.FlashImage[0x200], 0x0201);
+    QCOMPARE(load.image.FlashImage[0x203], 0x0006);
+    QCOMPARE(load.image.LowestAddress, double(0x200));
+    QCOMPARE(load.image.EndIndex, double(0x203 + 256));
+    QCOMPARE(load.dataRanges.size(), std::size_t(1));
+    QCOMPARE(load.dataRanges[0].first, qint64(0x200));
+    QCOMPARE(load.dataRanges[0].last, qint64(0x203));
+    QCOMPARE(load.leftOut.size(), std::size_t(3));
+    QCOMPARE(load.leftOut[0].range.first, qint64(0x7FF000));
+    QCOMPARE(load.leftOut[0].range.last, qint64(0x7FF000));
+    QCOMPARE(load.leftOut[0].memory, QStringLiteral("data EEPROM"));
+    QCOMPARE(load.leftOut[1].range.first, qint64(0x800000));
+    QCOMPARE(load.leftOut[1].range.last, qint64(0x800001));
+    QCOMPARE(load.leftOut[1].memory, QStringLiteral("device and user IDs"));
+    QCOMPARE(load.leftOut[2].range.first, qint64(0xF80000));
+    QCOMPARE(load.leftOut[2].range.last, qint64(0xF8000B));
+    QCOMPARE(load.leftOut[2].memory, QStringLiteral("configuration memory"));
+
+    // A run that crosses from data EEPROM into the next memory is told as two.
+    const FirmwareLoad across =
+        LoadFirmware(":040000001122334452\n"
+                     ":0200000400FFFB\n:10FFF8000102030405060708091011121314151647\n");
+    QVERIFY2(across.ok, qPrintable(across.reason));
+    QCOMPARE(across.leftOut.size(), std::size_t(2));
+    QCOMPARE(across.leftOut[0].range.first, qint64(0x7FFFFC));
+    QCOMPARE(across.leftOut[0].range.last, qint64(0x7FFFFF));
+    QCOMPARE(across.leftOut[1].range.first, qint64(0x800000));
+    QCOMPARE(across.leftOut[1].range.last, qint64(0x800003));
+    QCOMPARE(across.image.EndIndex, 257.0);
+}
+
+void FirmwareImageTest::summaryNamesRangesRowsAndWhatIsLeftOut()
+{
+    const FirmwareLoad load = LoadFirmware(":080000000102030004050600E3\n"
+                                           ":04100000AABBCCDDDE\n"
+                                           ":0200000401F009\n"
+                                           ":10000000CFFF0000FFFF0000FFFF0000FFFF000028\n"
+                                           ":0800100090FF000070FF0000EA\n");
+    QVERIFY2(load.ok, qPrintable(load.reason));
+    // Words 0-3 and 0x800-0x801; the walk goes on to word 0x801 + 256: rows 0 to 0x880.
+    QCOMPARE(RowsToProgram(load), 18);
+    QCOMPARE(FirmwareSummary(QStringLiteral("fw.kfw"), load),
+             (QStringList{"Firmware file fw.kfw: 18 rows to program, data at words "
+                          "0x000000-0x000003, 0x000800-0x000801.",
+                          "Firmware file fw.kfw: 12 words at 0xF80000-0xF8000B (configuration "
+                          "memory) are not programmed."}));
+
+    const FirmwareLoad one = LoadFirmware(":02000000AABB99\n:0200000400FFFB\n:02E000003412D8\n");
+    QVERIFY2(one.ok, qPrintable(one.reason));
+    QCOMPARE(FirmwareSummary(QStringLiteral("a.kfw"), one),
+             (QStringList{"Firmware file a.kfw: 2 rows to program, data at words 0x000000.",
+                          "Firmware file a.kfw: 1 word at 0x7FF000 (data EEPROM) is not "
+                          "programmed."}));
 }
 
 QTEST_GUILESS_MAIN(FirmwareImageTest)

@@ -1,6 +1,7 @@
 // The bootloader reply parser on any received bytes, split at any point as the reply wait reads
-// them: it only drops bytes before the first "+", never reads past what it has, reads the same
-// reply however the bytes arrived, and reads it again the same from what it left.
+// them: it only drops bytes before the first "+" that may start a reply (a "+" followed by a
+// reply's letter, or a "+" last), never reads past what it has, reads the same reply however
+// the bytes arrived, and reads it again the same from what it left.
 //
 // Input: the first byte chooses where the rest is split into two arrivals.
 
@@ -13,6 +14,18 @@
 
 namespace {
 
+// Where the reply may start: the first "+" that is last or followed by V, E, F, P, R or #.
+qsizetype replyStart(const QByteArray& bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '+')
+            continue;
+        if (i + 1 == bytes.size() || QByteArrayLiteral("VEFPR#").contains(bytes[i + 1]))
+            return i;
+    }
+    return -1;
+}
+
 bool sameReply(const BootReply& a, const BootReply& b)
 {
     return a.kind == b.kind && a.code == b.code && a.address == b.address;
@@ -23,6 +36,8 @@ void checkReply(const QByteArray& buffer, const BootReply& reply)
 {
     const auto byte = [&](qsizetype i) { return int(static_cast<unsigned char>(buffer[i])); };
     fuzzCheck(buffer.isEmpty() || buffer[0] == '+', "the reply starts at a +");
+    fuzzCheck(buffer.size() < 2 || QByteArrayLiteral("VEFPR#").contains(buffer[1]),
+              "a reply's letter follows its +");
     if (buffer.size() < 2) {
         fuzzCheck(reply.kind == BootReply::Incomplete && !reply.isComplete(),
                   "less than two bytes is incomplete");
@@ -50,7 +65,6 @@ void checkReply(const QByteArray& buffer, const BootReply& reply)
     case BootReply::Erased:
     case BootReply::FReply:
     case BootReply::Running:
-    case BootReply::Unknown:
         break;
     }
     if (reply.kind == BootReply::Version) {
@@ -75,9 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // All at once.
     QByteArray whole = bytes;
     const BootReply once = ParseBootReply(whole);
-    const qsizetype plus = bytes.indexOf('+');
+    const qsizetype plus = replyStart(bytes);
     fuzzCheck(whole == (plus < 0 ? QByteArray() : bytes.mid(plus)),
-              "only the bytes before the first + are dropped");
+              "only the bytes before the reply's + are dropped");
     checkReply(whole, once);
 
     // Read again from what was left: the reply stays in the buffer until the caller takes it.

@@ -41,6 +41,13 @@ Application::Outcome Application::handle(const AppCommand& command, double now)
     switch (command.type) {
     case AppCommand::Type::Measure:
         outcome.output = measurement(now);
+        if (m_options.lateFramesMs && !outcome.output.isEmpty()) {
+            QByteArray& last = outcome.output.last().bytes;
+            if (last.size() >= 4)
+                last.replace(last.size() - 4, m_options.lateFrameBytes.size(),
+                             m_options.lateFrameBytes);
+            outcome.delayMs = *m_options.lateFramesMs;
+        }
         break;
     case AppCommand::Type::ToggleStream:
         outcome.toggleStream = true;

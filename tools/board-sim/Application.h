@@ -19,6 +19,8 @@ public:
         Chunks output;
         bool toggleStream = false;
         bool reset = false;
+        // The output goes out this long after the command.
+        int delayMs = 0;
     };
     Outcome handle(const AppCommand& command, double now);
 

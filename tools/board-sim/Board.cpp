@@ -89,7 +89,14 @@ void Board::onReceived(const QByteArray& bytes)
 void Board::handleApplication(const AppCommand& command)
 {
     const Application::Outcome outcome = m_application.handle(command, now());
-    send(outcome.output);
+    if (outcome.delayMs > 0) {
+        // Each answer on its own clock, as a board that is slow to answer: answers do not
+        // queue up behind one another.
+        QTimer::singleShot(outcome.delayMs, this,
+                           [this, output = outcome.output] { send(output); });
+    } else {
+        send(outcome.output);
+    }
     if (outcome.toggleStream) {
         if (m_streamTimer.isActive())
             m_streamTimer.stop();

@@ -107,6 +107,12 @@ void addOptions(QCommandLineParser& parser)
         {"app-reply", "Answer every command that has an answer with these bytes instead.", "hex"},
         {"fault-after", "--silent, --noise and --app-reply start once <n> frames have been sent.",
          "n"},
+        {"late-frames",
+         "Answer \"F\" <ms> after the request, with \"+\" 0x5A (or --late-frame-bytes) in the "
+         "frame's last float.",
+         "ms"},
+        {"late-frame-bytes", "Up to 4 bytes put in a late frame's last float (default 2B5A).",
+         "hex"},
         {"boot-fail-every", "Answer \"+F\" instead of acknowledging every <n>th row.", "n"},
         {"boot-fail-first", "Answer \"+F\" instead of acknowledging the first <n> rows.", "n"},
         {"boot-checksum-error", "Answer rows with \"+#\" 0x01."},
@@ -160,6 +166,14 @@ Options readOptions(const QCommandLineParser& parser)
         o.appReply = hexBytes(QStringLiteral("app-reply"), parser.value("app-reply"));
     if (parser.isSet("fault-after"))
         o.faultAfter = intValue(parser, "fault-after", 0);
+    o.lateFramesMs = optionalInt(parser, "late-frames", 0);
+    if (parser.isSet("late-frame-bytes")) {
+        o.lateFrameBytes =
+            hexBytes(QStringLiteral("late-frame-bytes"), parser.value("late-frame-bytes"));
+        if (o.lateFrameBytes.isEmpty() || o.lateFrameBytes.size() > 4)
+            throw Failure{QStringLiteral("--late-frame-bytes needs 1 to 4 bytes, not \"%1\"")
+                              .arg(parser.value("late-frame-bytes"))};
+    }
 
     o.bootFailEvery = optionalInt(parser, "boot-fail-every", 1);
     if (parser.isSet("boot-fail-first"))

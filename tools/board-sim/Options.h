@@ -37,6 +37,10 @@ struct Options
     // The application's faults (silent, noise, appReply) start once this many frames have
     // been sent; 0: from the start.
     int faultAfter = 0;
+    // Each answer to "F" goes out this long after the request, carrying lateFrameBytes in its
+    // last float: a frame that arrives after the program stopped reading frames.
+    std::optional<int> lateFramesMs;
+    QByteArray lateFrameBytes = QByteArrayLiteral("+Z");
 
     std::optional<int> bootFailEvery;
     // Rows answered "+F" before the first is acknowledged (a download that fails, then one
