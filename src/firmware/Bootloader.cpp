@@ -86,6 +86,8 @@ void Bootloader::WaitBootReply()
     SerialControl& port = m_link.M();
     QTimer deadline;
     deadline.setSingleShot(true);
+    // A coarse timer may run out up to 5 % early; the deadline is the time the operator set.
+    deadline.setTimerType(Qt::PreciseTimer);
     if (m_replyTimeoutMs > 0)
         deadline.start(m_replyTimeoutMs);
     for (;;) {
