@@ -36,7 +36,10 @@ CpuShare MeasureProgramCpu(const CpuShareSetup& setup)
     const double cpu0 = ProcessCpuSeconds(program.pid());
     const double board0 = ProcessCpuSeconds(board.pid());
     wall.start();
-    PauseMs(setup.seconds * 1000);
+    if (setup.during)
+        setup.during(setup.seconds * 1000);
+    else
+        PauseMs(setup.seconds * 1000);
     const double cpu1 = ProcessCpuSeconds(program.pid());
     const double board1 = ProcessCpuSeconds(board.pid());
     result.wallSeconds = double(wall.nsecsElapsed()) / 1e9;

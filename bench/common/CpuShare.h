@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The program attached to the virtual board and polling it, measured from outside: the CPU
 // time it takes over a stretch of wall time, after a warm-up that leaves start-up out.
 struct CpuShareSetup
@@ -17,6 +19,9 @@ struct CpuShareSetup
     bool dataCommunication = true;
     int warmUpSeconds = 3;
     int seconds = 10;
+    // What this process does for the measured stretch of the given length (by default it
+    // sleeps), e.g. draw a reference load under the same conditions as the program.
+    std::function<void(int ms)> during;
 };
 
 struct CpuShare

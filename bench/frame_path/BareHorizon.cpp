@@ -13,7 +13,7 @@
 
 #include <cmath>
 
-FloorFigures BareHorizon(const QSize& size, int frames, int gapMs)
+FloorFigures BareHorizon(const QSize& size, int frames, int gapMs, int forMs)
 {
     FloorFigures figures;
     QWindow window;
@@ -35,7 +35,8 @@ FloorFigures BareHorizon(const QSize& size, int frames, int gapMs)
     const double cpuBefore = ProcessCpuSeconds(QCoreApplication::applicationPid());
     QElapsedTimer clock;
     clock.start();
-    for (int k = 0; k < frames; ++k) {
+    int k = 0;
+    for (; forMs > 0 ? clock.elapsed() < forMs : k < frames; ++k) {
         const float t = float(k) * 0.05f;
         const qint64 start = clock.nsecsElapsed();
         if (QOpenGLContext::currentContext() != &context)
@@ -47,7 +48,7 @@ FloorFigures BareHorizon(const QSize& size, int frames, int gapMs)
         PauseMs(gapMs);
     }
     const double cpuAfter = ProcessCpuSeconds(QCoreApplication::applicationPid());
-    figures.cpuMsPerFrame = (cpuAfter - cpuBefore) * 1000.0 / frames;
+    figures.cpuMsPerFrame = k > 0 ? (cpuAfter - cpuBefore) * 1000.0 / k : 0;
     context.doneCurrent();
     return figures;
 }

@@ -14,5 +14,6 @@ struct FloorFigures
 };
 
 // The floor: the same horizon drawn and presented in a bare OpenGL window of the given size,
-// with nothing else in the program drawing.
-FloorFigures BareHorizon(const QSize& size, int frames, int gapMs);
+// with nothing else in the program drawing; frames pictures, gapMs apart, or with forMs set,
+// as many as come in that time.
+FloorFigures BareHorizon(const QSize& size, int frames, int gapMs, int forMs = 0);

@@ -2,15 +2,20 @@
 //  (a) time from handing an F frame's bytes to the frame receiver to the end of the redraws
 //      (OpenGL horizon, route dial, magnetometer dial) and text updates, in the real window,
 //      plus the window repaint that follows and the share of each view;
-//  (b) CPU share of the whole program while it polls the virtual board;
+//  (b) CPU share of the whole program while it polls the virtual board, and its CPU per frame
+//      against the floor's per picture, also with the floor drawn here at the same time;
 //  (c) the floor: the same horizon in a bare OpenGL window of the same size, and our horizon
 //      and whole frame as a ratio to it;
 //  (d) high polling rates (10 ms, 2 ms): CPU share, frames decoded per second, and the age of
-//      the shown frame at the end of each redraw.
+//      the shown frame at the end of each redraw;
+//  (e) a board at rest (angles wandering by +-0.0005 rad, a constant field) polled at 33 ms:
+//      CPU share, the CPU above an idle open port, and how often each view really draws,
+//      against the same for a moving board.
 // Run it under an X server (xvfb-run -a): the window and the OpenGL view need one.
 
+#include "AtRest.h"
 #include "BareHorizon.h"
-#include "HighRate.h"
+#include "LiveRun.h"
 #include "app/Form1.h"
 #include "app/SkyvaneApp.h"
 #include "app/WindowViews.h"
@@ -255,14 +260,37 @@ double printFloor(const PathResult& path, const PathOptions& options)
     return floor.cpuMsPerFrame;
 }
 
-// The CPU the program spends per frame shown, against the floor's per picture.
-void printPerFrame(const char* what, const CpuShare& cpu, double floorCpuMs)
+// The CPU the program spends per frame shown, against the floor's per picture; returns the
+// multiple (0 when there is none).
+double printPerFrame(const char* what, const CpuShare& cpu, double floorCpuMs)
 {
     if (cpu.requests <= 0 || floorCpuMs <= 0)
-        return;
+        return 0;
     const double perFrame = cpu.programCpuSeconds * 1000.0 / double(cpu.requests);
-    std::printf("    %s: %.3f ms of CPU per frame, %.2f x the floor's picture\n", what, perFrame,
-                perFrame / floorCpuMs);
+    std::printf("    %s: %.3f ms of CPU per frame, %.2f x the floor's picture (target <= 1.3)\n",
+                what, perFrame, perFrame / floorCpuMs);
+    return perFrame / floorCpuMs;
+}
+
+void printRange(const char* what, const std::vector<double>& values, const char* unit,
+                const char* target)
+{
+    if (values.size() < 2)
+        return;
+    std::printf("    %-34s %zu runs: %.2f to %.2f%s, median %.2f%s%s\n", what, values.size(),
+                Percentile(values, 0), Percentile(values, 100), unit, Percentile(values, 50), unit,
+                target);
+}
+
+// How often each view drew in a run of the window in this process.
+void printPictures(const char* what, const LiveRunFigures& f)
+{
+    std::printf("%s, over %.1f s in this process: %.1f frames decoded per second; pictures "
+                "per second: horizon %.1f, route dial %.1f, magnetometer dial %.1f, sensor text "
+                "%.1f\n",
+                what, f.seconds, f.decodedPerSecond(), f.perSecond(f.horizonPictures),
+                f.perSecond(f.routePictures), f.perSecond(f.dialPictures),
+                f.perSecond(f.textChanges));
 }
 
 bool highRate(const CpuShareSetup& base, const QString& rate, const QString& baud, int seconds,
@@ -280,8 +308,8 @@ bool highRate(const CpuShareSetup& base, const QString& rate, const QString& bau
                 "over %.1f s (target <= %.0f %%); %.1f requests per second\n",
                 qPrintable(rate), qPrintable(baud), cpu.programPercent(), cpu.wallSeconds,
                 targetPercent, cpu.requestsPerSecond());
-    const HighRateFigures f =
-        MeasureHighRate(base.boardSim, rate, setup.boardArguments, base.warmUpSeconds, seconds);
+    const LiveRunFigures f =
+        MeasureLiveRun(base.boardSim, rate, setup.boardArguments, base.warmUpSeconds, seconds);
     if (!f.ok) {
         std::printf("(d) %s in this process: %s\n", qPrintable(rate), qPrintable(f.error));
         return false;
@@ -321,8 +349,13 @@ int main(int argc, char** argv)
         {"gap-ms", "Pause between two frames of (a) (default 20).", "ms", "20"},
         {"seconds", "Length of the CPU measurement of (b) (default 20).", "s", "20"},
         {"warm-up", "Seconds the program runs before (b) measures (default 3).", "s", "3"},
-        {"split", "Also measure (b) with the port open but no polling."},
-        {"high-seconds", "Length of each in-process run of (d) (default 10).", "s", "10"},
+        {"split", "Also print (b) with the port open but no polling."},
+        {"runs",
+         "Measure the CPU shares of (b) and (e) this many times, each run with a floor "
+         "of its own (default 1).",
+         "n", "1"},
+        {"no-rest", "Leave out the board at rest (e)."},
+        {"high-seconds", "Length of each in-process run of (d) and (e) (default 10).", "s", "10"},
         {"no-high", "Leave out the high-rate runs (d)."},
         {"program", "The program (default: skyvane next to this benchmark).", "path",
          BuiltProgram(QStringLiteral("skyvane"))},
@@ -335,9 +368,10 @@ int main(int argc, char** argv)
     path.gapMs = parser.value("gap-ms").toInt();
     const int seconds = parser.value("seconds").toInt();
     const int warmUp = parser.value("warm-up").toInt();
-    if (path.frames <= 0 || path.gapMs < 0 || seconds <= 0 || warmUp < 0) {
-        std::fprintf(stderr, "bench_frame_path: --frames and --seconds need positive whole "
-                             "numbers\n");
+    const int runs = parser.value("runs").toInt();
+    if (path.frames <= 0 || path.gapMs < 0 || seconds <= 0 || warmUp < 0 || runs <= 0) {
+        std::fprintf(stderr, "bench_frame_path: --frames, --seconds and --runs need positive "
+                             "whole numbers\n");
         return 2;
     }
     QStringList command{QStringLiteral("xvfb-run -a"),
@@ -356,34 +390,79 @@ int main(int argc, char** argv)
                         parser.value("board-sim")};
     if (parser.isSet("split"))
         command << "--split";
+    command << "--runs" << QString::number(runs);
+    if (parser.isSet("no-rest"))
+        command << "--no-rest";
     if (parser.isSet("no-high"))
         command << "--no-high";
-    else
-        command << "--high-seconds" << parser.value("high-seconds");
+    command << "--high-seconds" << parser.value("high-seconds");
     PrintCommand(command);
 
     const PathResult pathResult = framePath(path);
     if (!pathResult.ok)
         return 1;
-    const double floorCpuMs = printFloor(pathResult, path);
+    const double firstFloorCpuMs = printFloor(pathResult, path);
 
     CpuShareSetup setup;
     setup.program = parser.value("program");
     setup.boardSim = parser.value("board-sim");
     setup.warmUpSeconds = warmUp;
     setup.seconds = seconds;
-    const CpuShare cpu = MeasureProgramCpu(setup);
-    if (!cpu.ok) {
-        std::printf("(b) could not measure: %s\n", qPrintable(cpu.error));
-        return 1;
+    const bool rest = !parser.isSet("no-rest");
+    QTemporaryDir scratch;
+    const QString restRecording = scratch.filePath(QStringLiteral("at-rest.csv"));
+    if (rest) {
+        QString error;
+        // Longer than a run, so that the board does not start the recording again in one.
+        const int frames = (warmUp + seconds + 10) * 31;
+        if (!WriteRestRecording(restRecording, frames, error)) {
+            std::printf("(e) %s\n", qPrintable(error));
+            return 1;
+        }
     }
-    std::printf("(b) whole program polling the virtual board at 33ms: CPU %.2f %% of one core "
-                "over %.1f s (target <= 4 %%); %lld requests, %.1f per second\n",
-                cpu.programPercent(), cpu.wallSeconds, cpu.requests, cpu.requestsPerSecond());
-    printPerFrame("at 33ms", cpu, floorCpuMs);
-    if (parser.isSet("split")) {
-        CpuShareSetup quiet = setup;
-        quiet.dataCommunication = false;
+    CpuShareSetup quiet = setup;
+    quiet.dataCommunication = false;
+    CpuShareSetup resting = setup;
+    resting.boardArguments = {QStringLiteral("--replay"), restRecording};
+
+    std::vector<double> multiples, restShares, aboveIdle;
+    for (int run = 1; run <= runs; ++run) {
+        if (runs > 1)
+            std::printf("(b, e) run %d of %d\n", run, runs);
+        double floorCpuMs = firstFloorCpuMs;
+        if (run > 1) {
+            const FloorFigures floor = BareHorizon(pathResult.cockpitSize, path.frames, path.gapMs);
+            floorCpuMs = floor.cpuMsPerFrame;
+            std::printf("    the floor again: %.3f ms of CPU per picture\n", floorCpuMs);
+        }
+        const CpuShare cpu = MeasureProgramCpu(setup);
+        if (!cpu.ok) {
+            std::printf("(b) could not measure: %s\n", qPrintable(cpu.error));
+            return 1;
+        }
+        std::printf("(b) whole program polling the virtual board (moving) at 33ms: CPU %.2f %% of "
+                    "one core over %.1f s (target <= 4 %%); %lld requests, %.1f per second\n",
+                    cpu.programPercent(), cpu.wallSeconds, cpu.requests, cpu.requestsPerSecond());
+        printPerFrame("moving board at 33ms", cpu, floorCpuMs);
+        // The machine's speed drifts within minutes: the floor drawn in this process over the
+        // same stretch as the program runs gives the steadier multiple.
+        FloorFigures alongside;
+        CpuShareSetup paired = setup;
+        paired.during = [&](int ms) { alongside = BareHorizon(pathResult.cockpitSize, 0, 32, ms); };
+        const CpuShare both = MeasureProgramCpu(paired);
+        if (!both.ok || alongside.times.empty()) {
+            std::printf("(b) could not measure beside the floor: %s\n", qPrintable(both.error));
+            return 1;
+        }
+        std::printf("(b) again, with the floor drawn at the same time in this process (%zu "
+                    "pictures, %.3f ms of CPU each): program CPU %.2f %% of one core\n",
+                    alongside.times.size(), alongside.cpuMsPerFrame, both.programPercent());
+        const double multiple =
+            printPerFrame("moving board beside the floor", both, alongside.cpuMsPerFrame);
+        if (multiple > 0)
+            multiples.push_back(multiple);
+        if (!parser.isSet("split") && !rest)
+            continue;
         const CpuShare idle = MeasureProgramCpu(quiet);
         if (!idle.ok) {
             std::printf("(b) could not measure without polling: %s\n", qPrintable(idle.error));
@@ -392,6 +471,42 @@ int main(int argc, char** argv)
         std::printf("(b) the same with the port open but no polling: CPU %.2f %% of one core "
                     "over %.1f s (target <= 0.5 %%)\n",
                     idle.programPercent(), idle.wallSeconds);
+        if (!rest)
+            continue;
+        const CpuShare still = MeasureProgramCpu(resting);
+        if (!still.ok) {
+            std::printf("(e) could not measure the board at rest: %s\n", qPrintable(still.error));
+            return 1;
+        }
+        std::printf("(e) board at rest (angles +-%.4f rad around phi %.1f, theta %.1f, psi %.1f; "
+                    "constant field) polled at 33ms: CPU %.2f %% of one core over %.1f s (target "
+                    "<= 1.0 %%); %.1f requests per second; %.2f %% above the idle open port "
+                    "(target <= 0.6 %%)\n",
+                    RestNoise, double(RestPhi), double(RestTheta), double(RestPsi),
+                    still.programPercent(), still.wallSeconds, still.requestsPerSecond(),
+                    still.programPercent() - idle.programPercent());
+        restShares.push_back(still.programPercent());
+        aboveIdle.push_back(still.programPercent() - idle.programPercent());
+    }
+    if (runs > 1) {
+        std::printf("(b, e) over the runs:\n");
+        printRange("moving, CPU per frame / floor beside:", multiples, " x", "   (target <= 1.3)");
+        printRange("at rest, CPU share:", restShares, " %", "   (target <= 1.0 %)");
+        printRange("at rest, above the idle port:", aboveIdle, " %", "   (target <= 0.6 %)");
+    }
+    if (rest) {
+        const int liveSeconds = std::max(1, parser.value("high-seconds").toInt());
+        const LiveRunFigures still = MeasureLiveRun(setup.boardSim, QStringLiteral("33ms"),
+                                                    resting.boardArguments, warmUp, liveSeconds);
+        const LiveRunFigures moving =
+            MeasureLiveRun(setup.boardSim, QStringLiteral("33ms"), {}, warmUp, liveSeconds);
+        if (!still.ok || !moving.ok) {
+            std::printf("(e) the window in this process: %s\n",
+                        qPrintable(still.ok ? moving.error : still.error));
+            return 1;
+        }
+        printPictures("(e) at rest", still);
+        printPictures("    moving board", moving);
     }
     if (parser.isSet("no-high"))
         return 0;

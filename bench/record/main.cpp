@@ -5,47 +5,19 @@
 //  (b) replay timing: 100 frames recorded 33 ms apart, played at 1x and at 4x.
 
 #include "common/Figures.h"
+#include "common/PublishStretch.h"
 #include "protocol/MeasurementStream.h"
 #include "record/Recorder.h"
 #include "record/Replayer.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
-#include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace {
-
-double processCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-// An F frame whose 18 values change from frame to frame, with all their digits.
-Measurement frameF(int k)
-{
-    Measurement m;
-    m.kind = 'F';
-    for (int i = 0; i < 18; ++i)
-        m.values.append(std::sin(0.013f * float(k) + 0.7f * float(i)) * float(1 + i));
-    return m;
-}
-
-struct Stretch
-{
-    double wallSeconds = 0;
-    double cpuSeconds = 0;
-    int frames = 0;
-    double percent() const { return 100.0 * cpuSeconds / wallSeconds; }
-};
 
 // Publishes frames every `periodMs` for `seconds`, with or without a recorder listening.
 Stretch publishFor(int periodMs, int seconds, const QString& path)
@@ -56,23 +28,7 @@ Stretch publishFor(int periodMs, int seconds, const QString& path)
         recorder.start(path, {QDateTime::currentDateTime(), "COM1", 115200, periodMs});
         stream.subscribe([&recorder](const Measurement& m) { recorder.add(m); });
     }
-    Stretch stretch;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(periodMs);
-    QObject::connect(&tick, &QTimer::timeout, [&] { stream.publish(frameF(stretch.frames++)); });
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    QElapsedTimer wall;
-    const double cpu0 = processCpuSeconds();
-    wall.start();
-    tick.start();
-    loop.exec();
-    tick.stop();
-    recorder.stop();
-    stretch.cpuSeconds = processCpuSeconds() - cpu0;
-    stretch.wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    return stretch;
+    return PublishFor(stream, periodMs, seconds, [&recorder] { recorder.stop(); });
 }
 
 // CPU seconds per frame for `count` frames recorded back to back (rows and file writes).
@@ -80,14 +36,14 @@ double cpuPerFrame(int count, const QString& path)
 {
     QList<Measurement> frames;
     for (int k = 0; k < 1000; ++k)
-        frames.append(frameF(k));
+        frames.append(ChangingFrameF(k));
     Recorder recorder([](const QString&) {});
     recorder.start(path, {QDateTime::currentDateTime(), "COM1", 115200, 2});
-    const double cpu0 = processCpuSeconds();
+    const double cpu0 = ProcessCpuSeconds();
     for (int k = 0; k < count; ++k)
         recorder.add(frames.at(k % frames.size()));
     recorder.stop();
-    return (processCpuSeconds() - cpu0) / count;
+    return (ProcessCpuSeconds() - cpu0) / count;
 }
 
 void printCost(int periodMs, int seconds, const QTemporaryDir& dir, double perFrame)
@@ -107,7 +63,7 @@ void printReplay(double speed, double expectedSeconds)
 {
     Recording recording;
     for (int i = 0; i < 100; ++i)
-        recording.frames.append({qint64(i) * 33000, frameF(i)});
+        recording.frames.append({qint64(i) * 33000, ChangingFrameF(i)});
     Replayer replayer;
     int played = 0;
     replayer.setOutput([&played](char, const QByteArray&) { ++played; });
@@ -117,11 +73,11 @@ void printReplay(double speed, double expectedSeconds)
     QObject::connect(&replayer, &Replayer::finished, &loop, &QEventLoop::quit);
     QElapsedTimer wall;
     wall.start();
-    const double cpu0 = processCpuSeconds();
+    const double cpu0 = ProcessCpuSeconds();
     replayer.play();
     loop.exec();
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
-    const double cpu = processCpuSeconds() - cpu0;
+    const double cpu = ProcessCpuSeconds() - cpu0;
     std::printf("(b) 100 frames 33 ms apart at %gx: %d played in %.3f s (first to last frame "
                 "%.3f s expected: %+.2f %%; against %.3f s: %+.2f %%), CPU %.1f ms\n",
                 speed, played, seconds, 3.267 / speed, 100.0 * (seconds / (3.267 / speed) - 1),
@@ -134,19 +90,12 @@ void printReplay(double speed, double expectedSeconds)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Recording cost and replay timing.");
-    parser.addHelpOption();
-    parser.addOptions({{"seconds", "Length of each measured stretch (default 10).", "s", "10"},
-                       {"frames", "Frames written back to back (default 200000).", "n", "200000"}});
-    parser.process(app);
-    const int seconds = parser.value("seconds").toInt();
-    const int frames = parser.value("frames").toInt();
-    if (seconds <= 0 || frames <= 0) {
-        std::fprintf(stderr, "bench_record: --seconds and --frames need positive whole numbers\n");
+    const auto options =
+        ParseStretchOptions(app, "bench_record", "Recording cost and replay timing.");
+    if (!options)
         return 2;
-    }
-    PrintCommand(QCoreApplication::arguments());
+    const int seconds = options->seconds;
+    const int frames = options->frames;
 
     QTemporaryDir dir;
     const double perFrame = cpuPerFrame(frames, dir.filePath("burst.csv"));

@@ -24,6 +24,10 @@ MainMenu::MainMenu(Form1& form)
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     record = entry(file, "actionRecord", QStringLiteral("&Record..."), "Ctrl+R");
     replay = entry(file, "actionReplay", QStringLiteral("Re&play..."), "Ctrl+O");
+    forwardLiveData =
+        entry(file, "actionForwardLiveData", QStringLiteral("&Forward Live Data..."), "Ctrl+U");
+    mirrorRawStream = entry(file, "actionMirrorRawStream", QStringLiteral("&Mirror Raw Stream..."),
+                            "Ctrl+Shift+M");
     file->addSeparator();
     exportConstants =
         entry(file, "actionExportConstants", QStringLiteral("&Export Constants..."), "Ctrl+E");

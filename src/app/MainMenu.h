@@ -11,6 +11,8 @@ struct MainMenu
 
     QAction* record;
     QAction* replay;
+    QAction* forwardLiveData;
+    QAction* mirrorRawStream;
     QAction* exportConstants;
     QAction* importConstants;
     // The encoded copy of a HEX file, as the "Generate bin file" button makes it.

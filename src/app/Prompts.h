@@ -8,8 +8,8 @@
 class QWidget;
 
 // The questions the window puts to the operator: the password box, the message boxes, the file
-// dialogs of the menu bar and the Import Constants confirmation. WindowPrompts shows the real
-// dialogs; tests and benchmarks answer them themselves.
+// dialogs and one-line boxes of the menu bar and the Import Constants confirmation. WindowPrompts
+// shows the real dialogs; tests and benchmarks answer them themselves.
 class Prompts
 {
 public:
@@ -23,6 +23,9 @@ public:
     virtual QString chooseSaveFile(const QString& title, const QString& suggested) = 0;
     // A file to open of the filter's kinds; "" when cancelled.
     virtual QString chooseOpenFile(const QString& title, const QString& filter) = 0;
+    // A one-line box (Forward Live Data, Mirror Raw Stream) whose line edit has the focus,
+    // offering a text; the answer trimmed, "" when cancelled.
+    virtual QString askText(const QString& title, const QString& label, const QString& offered) = 0;
     // Whether the listed differences are to be sent.
     virtual bool confirmImport(const QList<ConstantDifference>& differences) = 0;
 };
@@ -37,6 +40,7 @@ public:
     void showMessage(const QString& text) override;
     QString chooseSaveFile(const QString& title, const QString& suggested) override;
     QString chooseOpenFile(const QString& title, const QString& filter) override;
+    QString askText(const QString& title, const QString& label, const QString& offered) override;
     bool confirmImport(const QList<ConstantDifference>& differences) override;
 
 private:

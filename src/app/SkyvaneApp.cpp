@@ -7,6 +7,7 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/OutputControls.h"
 #include "app/Prompts.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"

@@ -10,6 +10,8 @@
 class AdvancedLock;
 class ConstantsFileControl;
 class FieldWindow;
+class ForwardControl;
+class MirrorControl;
 class PlotsWindow;
 class Prompts;
 class RecordingControl;
@@ -71,6 +73,8 @@ public:
     MainMenu& menu() { return *m_menu; }
     RecordingControl& recording() { return *m_recording; }
     ReplayControl& replay() { return *m_replay; }
+    ForwardControl& forwarding() { return *m_forward; }
+    MirrorControl& mirroring() { return *m_mirror; }
     // The view windows, made when first shown (null before).
     PlotsWindow* plots() { return m_plots.get(); }
     FieldWindow* field();
@@ -98,6 +102,8 @@ private:
     std::unique_ptr<MainMenu> m_menu;
     std::unique_ptr<RecordingControl> m_recording;
     std::unique_ptr<ReplayControl> m_replay;
+    std::unique_ptr<ForwardControl> m_forward;
+    std::unique_ptr<MirrorControl> m_mirror;
     std::unique_ptr<ConstantsFileControl> m_constantsFile;
     std::unique_ptr<PlotsWindow> m_plots;
     QPointer<FieldWindow> m_field;

@@ -8,10 +8,12 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
+#include "app/OutputControls.h"
 #include "app/Prompts.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
+#include "core/SettingsFile.h"
 #include "link/RateText.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
@@ -56,6 +58,15 @@ void SkyvaneApp::buildMenu()
         ReplayControl::Parts{menu.replay, *m_session, *m_log, &f},
         [openFile, csv] { return openFile(QStringLiteral("Replay"), csv); });
 
+    const AskText askText = [&prompts](const QString& title, const QString& label,
+                                       const QString& offered) {
+        return prompts.askText(title, label, offered);
+    };
+    m_forward = std::make_unique<ForwardControl>(menu.forwardLiveData, *m_session, *m_log,
+                                                 *m_settings, askText);
+    m_mirror = std::make_unique<MirrorControl>(menu.mirrorRawStream, *m_session, *m_log,
+                                               *m_settings, askText);
+
     ConstantsFileControl::Dialogs dialogs;
     dialogs.chooseExport = [saveFile](const QString& suggested) {
         return saveFile(QStringLiteral("Export Constants"), suggested);
@@ -74,8 +85,15 @@ void SkyvaneApp::buildMenu()
     connect(menu.generateBin, &QAction::triggered, f.Command6, &QPushButton::click);
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
-        if (!m_plots)
+        if (!m_plots) {
             m_plots = std::make_unique<PlotsWindow>(m_session->stream());
+            m_plots->setReport([this](const QString& text) { m_log->AddLog(text); });
+            // The window's own prompts leave the plots their own dialog (PNG or CSV).
+            if (m_options.prompts)
+                m_plots->setChooseFile([this](const QString& suggested) {
+                    return m_prompts->chooseSaveFile(QStringLiteral("Export Plots"), suggested);
+                });
+        }
         showView(m_plots.get());
     });
     connect(menu.magneticField, &QAction::triggered, this, [this] {

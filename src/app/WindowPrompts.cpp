@@ -34,6 +34,14 @@ QString WindowPrompts::chooseOpenFile(const QString& title, const QString& filte
     return QFileDialog::getOpenFileName(&m_window, title, QString(), filter);
 }
 
+QString WindowPrompts::askText(const QString& title, const QString& label, const QString& offered)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(&m_window, title, label, QLineEdit::Normal, offered, &ok);
+    return ok ? text.trimmed() : QString();
+}
+
 bool WindowPrompts::confirmImport(const QList<ConstantDifference>& differences)
 {
     ConstantsDiffDialog dialog(differences, &m_window);

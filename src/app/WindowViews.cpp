@@ -3,7 +3,6 @@
 #include "app/Form1.h"
 #include "core/WindowTimer.h"
 #include "display/CockpitView.h"
-#include "display/DrawMagDial.h"
 #include "display/DrawRoute.h"
 #include "display/PictureBox.h"
 #include "protocol/MeasurementStream.h"
@@ -14,18 +13,21 @@
 namespace {
 // A text box keeps line breaks as the ends of its blocks and reads them back as "\n", so the
 // text is compared as the box would read it back: an unchanged text is not laid out again.
-void setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
+bool setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
 {
     QString held = text;
     held.replace(QLatin1String("\r\n"), QLatin1String("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (box->toPlainText() != held)
-        box->setPlainText(text);
+    if (box->toPlainText() == held)
+        return false;
+    box->setPlainText(text);
+    return true;
 }
 } // namespace
 
 WindowViews::WindowViews(Form1& form, MeasurementStream& stream, int refreshMs)
-    : m_form(form), m_stream(stream), m_pacer([this] { drawWaiting(); }, refreshMs)
+    : m_form(form), m_stream(stream), m_pacer([this] { drawWaiting(); }, refreshMs),
+      m_routeDial(*form.Route, *form.MaskBoussole), m_magDial(*form.P)
 {
     m_subscription = m_stream.subscribe([this](const Measurement& m) { show(m); });
 }
@@ -114,15 +116,16 @@ void WindowViews::drawWaiting()
     }
     if (m_routeWaits) {
         m_routeWaits = false;
-        ::DrawRoute(*m_form.Route, *m_form.MaskBoussole, m_psi);
+        m_routeDial.draw(m_psi);
     }
     if (m_dialWaits) {
         m_dialWaits = false;
-        ::DrawMagDial(*m_form.P, m_u, m_v);
+        m_magDial.draw(m_u, m_v);
     }
     if (m_textWaits) {
         m_textWaits = false;
-        setPlainTextIfChanged(m_form.Text3, m_text);
+        if (setPlainTextIfChanged(m_form.Text3, m_text))
+            ++m_textChanges;
     }
     if (m_drawn)
         m_drawn();

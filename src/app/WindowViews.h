@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/RedrawPacer.h"
+#include "display/MagDial.h"
+#include "display/RouteDial.h"
 #include "firmware/FlashProgress.h"
 #include "protocol/Measurement.h"
 
@@ -13,7 +15,8 @@ class MeasurementStream;
 
 // The window's views of the measurements, the first listener of the measurement stream. The
 // watchdog, "Data OK" and the calibration box follow every frame at once; the horizon, the two
-// dials and the sensor text are drawn at most once per screen refresh with the newest values.
+// dials and the sensor text are drawn at most once per screen refresh with the newest values,
+// and each only when its picture or text would differ from the one shown.
 class WindowViews
 {
 public:
@@ -38,6 +41,11 @@ public:
 
     // Told at the end of every drawing of the views (benchmarks).
     void setDrawnListener(std::function<void()> listener) { m_drawn = std::move(listener); }
+    // Pictures drawn so far by each dial (benchmarks, tests).
+    const RouteDial& routeDial() const { return m_routeDial; }
+    const MagDial& magDial() const { return m_magDial; }
+    // Times the sensor box got a new text.
+    long long sensorTextChanges() const { return m_textChanges; }
 
 private:
     void drawWaiting();
@@ -50,6 +58,9 @@ private:
     MeasurementStream& m_stream;
     int m_subscription = 0;
     RedrawPacer m_pacer;
+    RouteDial m_routeDial;
+    MagDial m_magDial;
+    long long m_textChanges = 0;
     std::function<void()> m_drawn;
     bool m_replaying = false;
     // The newest values not yet drawn.

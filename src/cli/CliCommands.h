@@ -10,5 +10,6 @@ int runPorts(Terminal& terminal, const QStringList& args);
 int runSend(Terminal& terminal, const QStringList& args);
 int runFlash(Terminal& terminal, const QStringList& args);
 int runRecord(Terminal& terminal, const QStringList& args);
+int runStream(Terminal& terminal, const QStringList& args);
 int runConstants(Terminal& terminal, const QStringList& args);
 int runEncode(Terminal& terminal, const QStringList& args);

@@ -1,7 +1,6 @@
 #include "CliBoard.h"
 #include "CliCommands.h"
 #include "CliExit.h"
-#include "CliLog.h"
 #include "CliOptions.h"
 #include "Terminal.h"
 #include "constants/ConstantsImport.h"
@@ -80,20 +79,20 @@ class TableReader
 public:
     explicit TableReader(CliBoard& board) : m_board(board)
     {
-        board.session.dispatch().setConstantsListener([this](const QByteArray& payload) {
+        board.session().dispatch().setConstantsListener([this](const QByteArray& payload) {
             m_table = ConstantsTableFile::tableOf(payload);
             m_arrived = true;
             m_board.stop();
         });
     }
-    ~TableReader() { m_board.session.dispatch().setConstantsListener({}); }
+    ~TableReader() { m_board.session().dispatch().setConstantsListener({}); }
 
     // Sends "[" and waits for the reply; false when none came in time.
     bool read()
     {
         m_arrived = false;
         m_table.clear();
-        m_board.session.link().SendCommand(QByteArrayLiteral("["));
+        m_board.session().link().SendCommand(QByteArrayLiteral("["));
         if (!m_arrived)
             m_board.run(TableWaitMs);
         return m_arrived;
@@ -108,10 +107,10 @@ private:
 
 int noTable(Terminal& terminal, CliBoard& board)
 {
-    if (board.session.linkLost())
+    if (board.session().linkLost())
         return board.reportLost();
     terminal.error(QStringLiteral("the board at %1 sent no constants table within %2 s")
-                       .arg(board.portName())
+                       .arg(board.port())
                        .arg(TableWaitMs / 1000));
     return ExitBoardFailed;
 }
@@ -119,7 +118,7 @@ int noTable(Terminal& terminal, CliBoard& board)
 // Opens the board's port and reads its table: ExitDone, or the exit code of what failed.
 int openAndRead(Terminal& terminal, const CliOptions& options, CliBoard& board, TableReader& reader)
 {
-    if (!board.open(options.port(), options.speed()))
+    if (!board.open(options.speed()))
         return ExitPortTrouble;
     return reader.read() ? ExitDone : noTable(terminal, board);
 }
@@ -127,12 +126,11 @@ int openAndRead(Terminal& terminal, const CliOptions& options, CliBoard& board, 
 int getTable(Terminal& terminal, const CliOptions& options)
 {
     const QString out = options.parser.value(QStringLiteral("out"));
-    CliLog log(terminal, false);
-    CliBoard board(terminal, log);
+    CliBoard board(terminal, options.port());
     TableReader reader(board);
     if (const int failed = openAndRead(terminal, options, board, reader); failed != ExitDone)
         return failed;
-    board.session.ClosePort();
+    board.session().ClosePort();
 
     const QByteArray text = ConstantsTableFile::exportTable(
         reader.table(), QDateTime::currentDateTime(), options.port());
@@ -169,8 +167,7 @@ int setTable(Terminal& terminal, const CliOptions& options)
         return ExitBadUsage;
     }
 
-    CliLog log(terminal, false);
-    CliBoard board(terminal, log);
+    CliBoard board(terminal, options.port());
     TableReader reader(board);
     if (const int failed = openAndRead(terminal, options, board, reader); failed != ExitDone)
         return failed;
@@ -183,18 +180,18 @@ int setTable(Terminal& terminal, const CliOptions& options)
 
     bool reread = true;
     ConstantsImport::Steps steps;
-    steps.send = [&board](const QByteArray& bytes) { board.session.link().SendCommand(bytes); };
+    steps.send = [&board](const QByteArray& bytes) { board.session().link().SendCommand(bytes); };
     steps.pause = [](int ms) { PauseMs(ms); };
     steps.requestTable = [&] { reread = reader.read(); };
     steps.boardTable = [&reader] { return reader.table(); };
     steps.confirm = [](const QList<ConstantDifference>&) { return true; };
     steps.log = [&terminal](const QString& text) { terminal.line(text); };
     ConstantsImport::importTable(content, steps);
-    if (board.session.linkLost())
+    if (board.session().linkLost())
         return board.reportLost();
     if (!reread)
         return noTable(terminal, board);
-    board.session.ClosePort();
+    board.session().ClosePort();
     const ConstantsTableFile::Compared after =
         ConstantsTableFile::diff(reader.table(), parsed.table);
     return after.ok && after.differences.isEmpty() ? ExitDone : ExitBoardFailed;

@@ -68,9 +68,13 @@ int runFlash(Terminal& terminal, const QStringList& args)
 
     CliLog log(terminal, true);
     ProgressBar progress(terminal);
-    CliBoard board(terminal, log, &progress, path);
-    BoardSession& session = board.session;
-    if (!board.open(options.port(), options.speed()))
+    CliBoard::Setup setup;
+    setup.log = &log;
+    setup.progress = &progress;
+    setup.firmwarePath = path;
+    CliBoard board(terminal, options.port(), setup);
+    BoardSession& session = board.session();
+    if (!board.open(options.speed()))
         return ExitPortTrouble;
 
     session.firmware().boot.setReplyTimeout(static_cast<int>(std::lround(replySeconds * 1000)));

@@ -28,6 +28,8 @@ public:
     QString helpText() const;
 
     QString port() const { return parser.value(QStringLiteral("port")); }
+    // Every --port given, in order.
+    QStringList ports() const { return parser.values(QStringLiteral("port")); }
     QString speed() const { return parser.value(QStringLiteral("speed")); }
     QStringList positional() const { return parser.positionalArguments(); }
 

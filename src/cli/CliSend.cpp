@@ -1,7 +1,6 @@
 #include "CliBoard.h"
 #include "CliCommands.h"
 #include "CliExit.h"
-#include "CliLog.h"
 #include "CliOptions.h"
 #include "Terminal.h"
 
@@ -40,14 +39,13 @@ int runSend(Terminal& terminal, const QStringList& args)
         return ExitBadUsage;
     }
 
-    CliLog log(terminal, false);
-    CliBoard board(terminal, log);
-    if (!board.open(options.port(), options.speed()))
+    CliBoard board(terminal, options.port());
+    if (!board.open(options.speed()))
         return ExitPortTrouble;
-    command->second(board.session.commands());
-    if (board.session.linkLost())
+    command->second(board.session().commands());
+    if (board.session().linkLost())
         return board.reportLost();
-    board.session.ClosePort();
+    board.session().ClosePort();
     terminal.line(QStringLiteral("%1 sent to %2.").arg(name, options.port()));
     return ExitDone;
 }

@@ -14,7 +14,9 @@ const char* const Usage =
     "Commands:\n"
     "  ports                                   list the ports: COM name, device, adapter\n"
     "  record --port P [--speed 115200] [--rate 33ms] [--seconds N] [--out FILE]\n"
-    "                                          record the measurements to a CSV file\n"
+    "         [--mirror PATH]                  record the measurements to a CSV file\n"
+    "  stream --port P [--rate 33ms] [--seconds N] [--udp HOST:PORT] [--mirror PATH]\n"
+    "                                          send them as UDP JSON (PlotJuggler)\n"
     "  constants get --port P [--out FILE]     read the constants table as CSV\n"
     "  constants set --port P --file FILE      send the entries that differ, re-read, report\n"
     "  flash --port P [--reply-timeout 10] FILE\n"
@@ -23,7 +25,8 @@ const char* const Usage =
     "  encode FILE                             write the encoded copy FILE.bin\n"
     "  send --port P COMMAND                   alignment, reset, save, read or stream\n"
     "\n"
-    "P is a COM name (COM3) or a device path (/dev/ttyUSB0). \"skyvane-cli COMMAND --help\"\n"
+    "P is a COM name (COM3) or a device path (/dev/ttyUSB0); record and stream take --port\n"
+    "more than once for several boards. \"skyvane-cli COMMAND --help\"\n"
     "tells more. Exit codes: 0 done, 1 the board refused or failed, 2 bad usage or a bad\n"
     "file (nothing sent), 3 the port could not be opened or was lost.\n";
 
@@ -61,6 +64,8 @@ int main(int argc, char* argv[])
         return runFlash(terminal, rest);
     if (command == QStringLiteral("record"))
         return runRecord(terminal, rest);
+    if (command == QStringLiteral("stream"))
+        return runStream(terminal, rest);
     if (command == QStringLiteral("constants"))
         return runConstants(terminal, rest);
     if (command == QStringLiteral("encode"))

@@ -35,7 +35,26 @@ bool allDigits(const QByteArray& text)
     return true;
 }
 
+// A spreadsheet writes every row as wide as its widest (the comment line, cut at its commas).
+QList<QByteArray> fieldsOf(const QByteArray& line)
+{
+    QList<QByteArray> fields = line.split(',');
+    while (fields.size() > 2 && fields.last().trimmed().isEmpty())
+        fields.removeLast();
+    return fields;
+}
+
+bool isHeader(const QList<QByteArray>& fields)
+{
+    return fields.size() == 2 && fields[0].trimmed() == "index" && fields[1].trimmed() == "value";
+}
+
 } // namespace
+
+QByteArray headerRow()
+{
+    return QByteArrayLiteral("index,value");
+}
 
 QList<float> tableOf(const QByteArray& payload)
 {
@@ -59,7 +78,7 @@ QByteArray exportTable(const QList<float>& table, const QDateTime& readAt, const
 {
     QByteArray out = "# Skyvane constants, " +
                      readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8() + ", port " +
-                     port.toUtf8() + "\n";
+                     port.toUtf8() + "\n" + headerRow() + '\n';
     for (qsizetype i = 0; i < table.size(); ++i)
         out += QByteArray::number(i) + ',' + valueText(table[i]).toLatin1() + '\n';
     return out;
@@ -68,7 +87,10 @@ QByteArray exportTable(const QList<float>& table, const QDateTime& readAt, const
 Parsed parse(const QByteArray& content)
 {
     Parsed result;
-    const QList<QByteArray> lines = content.split('\n');
+    const QByteArray bom("\xEF\xBB\xBF");
+    const QList<QByteArray> lines =
+        (content.startsWith(bom) ? content.mid(bom.size()) : content).split('\n');
+    bool headerAllowed = true;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNumber = int(i) + 1;
         QByteArray line = lines[i];
@@ -77,7 +99,11 @@ Parsed parse(const QByteArray& content)
         if (line.startsWith('#') || line.trimmed().isEmpty())
             continue;
 
-        const QList<QByteArray> fields = line.split(',');
+        const QList<QByteArray> fields = fieldsOf(line);
+        const bool header = headerAllowed && isHeader(fields);
+        headerAllowed = false;
+        if (header)
+            continue;
         if (fields.size() != 2) {
             result.error =
                 lineError(lineNumber, quoted(line) + QStringLiteral(" is not an index and a "

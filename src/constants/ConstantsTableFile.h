@@ -16,12 +16,14 @@ struct ConstantDifference
 // The constants table as a CSV file:
 //
 //   # Skyvane constants, 2026-12-07 15:04:05, port COM3
+//   index,value
 //   0,0.5
 //   1,-12.25
 //
-// One line per entry, "index,value", indices counted from 0 as the list shows them ("K[0]" is
-// line "0,..."). Values carry 9 significant digits with "." as the decimal point, which reads
-// back to the very same 32-bit float; "nan", "inf" and "-inf" stand for values that are not
+// A header row (so that pandas and spreadsheets do not take the first entry for one), then one
+// line per entry, "index,value", indices counted from 0 as the list shows them ("K[0]" is line
+// "0,..."). Values carry 9 significant digits with "." as the decimal point, which reads back
+// to the very same 32-bit float; "nan", "inf" and "-inf" stand for values that are not
 // numbers. Lines end in LF.
 namespace ConstantsTableFile {
 
@@ -43,10 +45,15 @@ struct Parsed
     QString error;
 };
 
+// The header row, without its line end.
+QByteArray headerRow();
+
 // Reads a file strictly. Lines starting with "#" and blank lines are skipped; CR LF endings
-// are accepted. Every other line must be "index,value" (spaces around either allowed) with
-// the indices running 0, 1, 2, ... in order, and every value a number that fits a float.
-// The first line that breaks a rule refuses the whole file; so does a file without entries.
+// and a UTF-8 byte order mark are accepted, and so is the header row before the first entry
+// (files of older versions have none). Every other line must be "index,value" (spaces around
+// either allowed, and empty fields after them, as a spreadsheet pads its rows) with the indices
+// running 0, 1, 2, ... in order, and every value a number that fits a float. The first line
+// that breaks a rule refuses the whole file; so does a file without entries.
 Parsed parse(const QByteArray& content);
 
 struct Compared

@@ -3,6 +3,7 @@
 #include "display/AttitudeScene.h"
 #include "display/CockpitSurface.h"
 #include "display/GlFrame.h"
+#include "display/PictureChange.h"
 #include "display/PixelFormat.h"
 
 #include <QGuiApplication>
@@ -91,7 +92,7 @@ void CockpitView::setUpScene()
     // Qt first binds a new context to a scratch window while it creates it, which leaves
     // that window's size as the default viewport. Give the context the default it would
     // have had if this window had been its first: the whole client area.
-    SetViewport(m_surface->size() * m_surface->devicePixelRatio());
+    SetViewport(drawablePixels());
     SetupAttitudeScene();
     if (m_surface->isExposed()) {
         present();
@@ -103,10 +104,21 @@ void CockpitView::DrawAttitude3D(float phi, float theta)
     m_phi = phi;
     m_theta = theta;
     m_drawn = true;
-    if (!m_context || !m_surface->isExposed() || !makeCurrent()) {
+    if (!m_context || !m_surface->isExposed()) {
         return;
     }
-    present();
+    if (m_shownHorizon && m_shownPixels == drawablePixels() &&
+        HorizonShift(m_shownPhi, m_shownTheta, phi, theta, m_shownPixels) < VisibleShift) {
+        return;
+    }
+    if (makeCurrent()) {
+        present();
+    }
+}
+
+QSize CockpitView::drawablePixels() const
+{
+    return m_surface->size() * m_surface->devicePixelRatio();
 }
 
 bool CockpitView::makeCurrent()
@@ -132,9 +144,14 @@ void CockpitView::present()
     if (m_drawn) {
         constexpr double TwipsPerPixel = 15.0;
         RenderAttitude(m_phi, m_theta, height() * TwipsPerPixel, width() * TwipsPerPixel);
+        m_shownPhi = m_phi;
+        m_shownTheta = m_theta;
+        m_shownPixels = drawablePixels();
+        ++m_pictures;
     } else {
         FillBackBuffer(Background);
     }
+    m_shownHorizon = m_drawn;
     if (m_capture) {
         m_lastFrame = ReadBackBuffer(m_surface->size() * m_surface->devicePixelRatio());
     }

@@ -34,8 +34,13 @@ public:
     // window's size at that moment.
     void InitOpenGL();
     // Draws the horizon for roll phi and pitch theta (radians) and presents it. Skipped
-    // while there is no context or the window is not exposed; the expose repaints it.
+    // while there is no context or the window is not exposed; the expose repaints it. Also
+    // skipped when the picture shown would move by less than half a device pixel: the angles
+    // are kept, and the next picture that is drawn (for a change that shows, an expose or a
+    // set-up) draws them.
     void DrawAttitude3D(float phi, float theta);
+    // Horizon pictures presented so far.
+    long long pictures() const { return m_pictures; }
 
     // Who hears of a failed set-up; by default a window-modal message box with an OK button,
     // opened without waiting for it, and not opened again while one is shown.
@@ -58,6 +63,7 @@ private:
     void present();
     void showFailureBox(const QString& message);
     void setUpScene();
+    QSize drawablePixels() const;
 
     QSurfaceFormat m_formatRequest;
     CockpitSurface* m_surface;
@@ -69,6 +75,12 @@ private:
     float m_phi = 0.0f;
     float m_theta = 0.0f;
     bool m_drawn = false;
+    // What the picture on screen was drawn with.
+    bool m_shownHorizon = false;
+    float m_shownPhi = 0.0f;
+    float m_shownTheta = 0.0f;
+    QSize m_shownPixels;
+    long long m_pictures = 0;
     bool m_capture = false;
     QImage m_lastFrame;
 };

@@ -18,13 +18,9 @@ void printAt(PictureBox& box, double x, double y, const QString& text)
 
 } // namespace
 
-void DrawMagDial(PictureBox& box, double u, double v)
+void DrawMagDialFace(PictureBox& box)
 {
     const QColor white(255, 255, 255);
-    const QColor yellow(255, 255, 0);
-
-    box.Cls();
-    box.beginBatch();
     const float W1 = f(box.ScaleWidth() - 1);
     const float H1 = f(box.ScaleHeight() - 1);
     const double s = 0.7;
@@ -35,6 +31,15 @@ void DrawMagDial(PictureBox& box, double u, double v)
 
     box.Line(f(0.2 * W1), f(H1 / 2.0), f(0.8 * W1), f(H1 / 2.0), white);
     box.Line(f(W1 / 2.0), f(0.2 * H1), f(W1 / 2.0), f(0.8 * H1), white);
+}
+
+void DrawMagDialNeedle(PictureBox& box, double u, double v)
+{
+    const QColor white(255, 255, 255);
+    const QColor yellow(255, 255, 0);
+    const float W1 = f(box.ScaleWidth() - 1);
+    const float H1 = f(box.ScaleHeight() - 1);
+    const double s = 0.7;
 
     box.setDrawWidth(3);
     box.Line(f(W1 / 2.0), f(H1 / 2.0), f(W1 / 2.0 - u * s * W1 / 2), f(H1 / 2.0 - v * s * H1 / 2),
@@ -51,5 +56,13 @@ void DrawMagDial(PictureBox& box, double u, double v)
     box.Line(0, 0, W1, 0);
     box.Line(W1, 0, W1, H1);
     box.Line(0, H1, W1, H1);
+}
+
+void DrawMagDial(PictureBox& box, double u, double v)
+{
+    box.Cls();
+    box.beginBatch();
+    DrawMagDialFace(box);
+    DrawMagDialNeedle(box, u, v);
     box.endBatch();
 }

@@ -39,29 +39,33 @@ void RouteHeading(float& psi)
     }
 }
 
-void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi)
+void DrawRouteBackground(PictureBox& box, const PictureBox& mask)
 {
-    RouteHeading(psi);
-    const double h = psi;
-
     const float W1 = f(box.ScaleWidth() - 1);
     const float H1 = f(box.ScaleHeight() - 1);
     const float cx = W1 / 2;
     const float cy = H1 / 2;
     const QColor white(255, 255, 255);
 
-    box.setFontName(QStringLiteral("MS Sherif"));
-    box.setFontSize(8);
-    box.beginBatch();
     box.PaintPicture(mask, 0, 0);
 
     box.setDrawWidth(1);
     box.Line(f(0.2 * W1), cy, f(0.8 * W1), cy, white);
     box.Line(cx, f(0.25 * H1), cx, f(0.75 * H1), white);
 
+    // The ellipses take the colour the box was left with.
     box.setDrawWidth(1);
     box.Circle(cx, cy, f(0.2 * W1), std::nullopt, 0.33);
     box.Circle(cx, cy, f(0.38 * W1), std::nullopt, 0.36);
+}
+
+void DrawRouteCard(PictureBox& box, double h)
+{
+    const float W1 = f(box.ScaleWidth() - 1);
+    const float H1 = f(box.ScaleHeight() - 1);
+    const float cx = W1 / 2;
+    const float cy = H1 / 2;
+    const QColor white(255, 255, 255);
 
     box.setDrawStyle(0);
     box.setDrawWidth(1);
@@ -95,5 +99,20 @@ void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi)
         box.Line(0, H1, W1, 0, red);
         box.Line(0, 0, W1, H1, red);
     }
+}
+
+void SetRouteFont(PictureBox& box)
+{
+    box.setFontName(QStringLiteral("MS Sherif"));
+    box.setFontSize(8);
+}
+
+void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi)
+{
+    RouteHeading(psi);
+    SetRouteFont(box);
+    box.beginBatch();
+    DrawRouteBackground(box, mask);
+    DrawRouteCard(box, psi);
     box.endBatch();
 }

@@ -11,3 +11,9 @@ void DrawRoute(PictureBox& box, const PictureBox& mask, float& psi);
 // The heading the dial is drawn with, written back: a heading that is not a finite number
 // becomes 0.
 void RouteHeading(float& psi);
+
+// The parts of DrawRoute, in its order: the font; the fixed parts (mask, cross, ellipses);
+// the card for heading h (finite), with the red cross from 10 onwards.
+void SetRouteFont(PictureBox& box);
+void DrawRouteBackground(PictureBox& box, const PictureBox& mask);
+void DrawRouteCard(PictureBox& box, double h);

@@ -275,11 +275,15 @@ void PictureBox::Circle(double x, double y, double radius, std::optional<QColor>
 
 void PictureBox::PaintPicture(const PictureBox& source, double x, double y)
 {
+    PaintImage(source.image(), x, y);
+}
+
+void PictureBox::PaintImage(const QImage& picture, double x, double y)
+{
     if (!finite(x, y)) {
         return;
     }
     ensureImage();
-    const QImage& picture = source.image();
     const QPointF at(toPixels(x), toPixels(y));
     if (std::fabs(at.x()) > FarAway || std::fabs(at.y()) > FarAway) {
         return;

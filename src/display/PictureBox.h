@@ -70,6 +70,8 @@ public:
                 double aspect = 1.0);
     // Copies the source's drawing at its own size with its top-left corner at (x, y).
     void PaintPicture(const PictureBox& source, double x, double y);
+    // The same for a picture kept aside (one pixel per pixel).
+    void PaintImage(const QImage& picture, double x, double y);
     // Draws the text with its top-left corner at the text position in ForeColor, then
     // moves the text position to the start of the next line.
     void Print(const QString& text);

@@ -6,6 +6,10 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 QtSerialControl::QtSerialControl(QObject* parent) : SerialControl(parent)
 {
     // No limit on the in-memory receive buffer: the receiver takes everything each tick.
@@ -73,14 +77,33 @@ QByteArray QtSerialControl::Input()
 {
     if (!m_port.isOpen())
         return {};
-    return m_port.readAll();
+    QByteArray bytes = m_port.readAll();
+    if (!bytes.isEmpty())
+        emit received(bytes);
+    return bytes;
 }
 
 bool QtSerialControl::Output(const QByteArray& bytes)
 {
     if (!m_port.isOpen() || bytes.isEmpty())
         return m_port.isOpen();
-    const bool written = m_port.write(bytes) == bytes.size();
+    // When nothing waits before them, the bytes go to the device at once: QSerialPort's own
+    // write switches its write notifier on and back off around every command, and each
+    // switch wakes the event loop for nothing. What the device does not take at once (a full
+    // transmit buffer) takes QSerialPort's way.
+    QByteArray rest = bytes;
+    if (m_port.bytesToWrite() == 0) {
+        const ssize_t taken = ::write(m_port.handle(), bytes.constData(), size_t(bytes.size()));
+        if (taken == bytes.size())
+            return true;
+        if (taken < 0 && errno != EAGAIN && errno != EINTR) {
+            setWriteError(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        if (taken > 0)
+            rest = bytes.mid(taken);
+    }
+    const bool written = m_port.write(rest) == rest.size();
     m_port.flush();
     if (written && m_port.error() != QSerialPort::WriteError)
         return true;

@@ -54,6 +54,8 @@ public:
 signals:
     // Bytes have arrived.
     void readyRead();
+    // Bytes that Input() took from the port, in order, for taps (a raw mirror of the port).
+    void received(const QByteArray& bytes);
     // The port went from open to closed, for whatever reason.
     void closed();
     // The open port failed under the program (adapter pulled, peer gone); it is closed now,

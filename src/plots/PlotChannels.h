@@ -27,6 +27,7 @@ struct PlotChannel
 // Roll, pitch, heading (degrees); Hx, Hy, Hz; the unnamed floats of F (4 to 13 and 18);
 // Value1 to Value4 of G.
 constexpr int kPlotChannelCount = 21;
+constexpr int kHeadingChannel = 2;
 using ChannelValues = std::array<float, kPlotChannelCount>;
 
 const std::array<PlotChannel, kPlotChannelCount>& plotChannels();

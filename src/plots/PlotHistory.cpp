@@ -126,7 +126,9 @@ void PlotHistory::addFrame(double t, std::span<const float> values)
         if (std::isnan(values[c]))
             continue;
         Ring& r = m_rings[c];
-        if (r.count > 0 && !std::isnan(r.back().value) && now - r.back().tick > gapTicks)
+        if (r.count > 0 && !std::isnan(r.back().value) &&
+            (now - r.back().tick > gapTicks ||
+             (r.wrap > 0 && std::fabs(values[c] - r.back().value) > r.wrap / 2)))
             r.push({r.back().tick, std::numeric_limits<float>::quiet_NaN()});
         r.push({now, values[c]});
     }

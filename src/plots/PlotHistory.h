@@ -28,6 +28,9 @@ public:
     // less than the minimum gap (half a second unless set), so scheduling jitter is no gap.
     double gapThreshold() const;
     void setMinimumGap(double seconds) { m_minimumGap = seconds; }
+    // The channel's values go round (a heading: period 360): a step of more than half the
+    // period is the value wrapping, and the line breaks there instead of crossing the chart.
+    void setWrap(int channel, double period) { m_rings[channel].wrap = period; }
 
     // The channel's points from end - span to end (plus the one before, so the line enters at
     // the left edge), as runs without gaps. x is the time relative to end (seconds, <= 0).
@@ -55,6 +58,7 @@ private:
         std::vector<Point> cells;
         qsizetype head = 0;
         qsizetype count = 0;
+        double wrap = 0;
 
         const Point& at(qsizetype i) const { return cells[(head + i) & (cells.size() - 1)]; }
         const Point& back() const { return at(count - 1); }

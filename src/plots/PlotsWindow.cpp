@@ -1,13 +1,18 @@
 #include "plots/PlotsWindow.h"
 
 #include "plots/PlotChart.h"
+#include "plots/PlotExport.h"
 #include "plots/PlotScale.h"
 #include "plots/ThreadCpu.h"
 #include "protocol/MeasurementStream.h"
 
+#include <QAction>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,7 +22,9 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -78,14 +85,17 @@ QString valueText(float v, const QString& unit)
 
 PlotsWindow::PlotsWindow(MeasurementStream& stream, QWidget* parent)
     : QWidget(parent), m_stream(stream), m_history(kPlotChannelCount),
-      m_mouseTime(std::numeric_limits<double>::quiet_NaN())
+      m_frames(PlotHistory::kKeepSeconds), m_mouseTime(std::numeric_limits<double>::quiet_NaN())
 {
     setWindowTitle(QStringLiteral("Plots"));
     m_elapsed.start();
+    m_history.setWrap(kHeadingChannel, 360);
 
-    auto* charts = new QVBoxLayout;
+    m_chartArea = new QWidget(this);
+    auto* charts = new QVBoxLayout(m_chartArea);
+    charts->setContentsMargins(0, 0, 0, 0);
     for (int g = 0; g < kGroups; ++g) {
-        m_charts[g] = std::make_unique<PlotChart>(groupTitle(g), this);
+        m_charts[g] = std::make_unique<PlotChart>(groupTitle(g), m_chartArea);
         m_charts[g]->view()->viewport()->setMouseTracking(true);
         m_charts[g]->view()->viewport()->installEventFilter(this);
         charts->addWidget(m_charts[g]->view(), 1);
@@ -98,12 +108,20 @@ PlotsWindow::PlotsWindow(MeasurementStream& stream, QWidget* parent)
     m_readout->setObjectName(QStringLiteral("readout"));
     m_readout->setWordWrap(true);
     m_readout->setMinimumHeight(2 * m_readout->fontMetrics().height());
-    charts->addWidget(m_readout);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_chartArea, 1);
+    right->addWidget(m_readout);
 
     auto* top = new QHBoxLayout(this);
     top->addWidget(buildChoices());
-    top->addLayout(charts, 1);
+    top->addLayout(right, 1);
     resize(1100, 760);
+
+    auto* exportAction = new QAction(QStringLiteral("Export..."), this);
+    exportAction->setObjectName(QStringLiteral("actionExportPlots"));
+    exportAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    connect(exportAction, &QAction::triggered, this, &PlotsWindow::exportShown);
+    addAction(exportAction);
 
     m_redrawTimer.setSingleShot(true);
     connect(&m_redrawTimer, &QTimer::timeout, this, &PlotsWindow::redraw);
@@ -137,9 +155,13 @@ QWidget* PlotsWindow::buildChoices()
     m_pause = new QPushButton(QStringLiteral("Pause"), panel);
     m_pause->setCheckable(true);
     connect(m_pause, &QPushButton::toggled, this, &PlotsWindow::setPaused);
+    auto* exportButton = new QPushButton(QStringLiteral("Export..."), panel);
+    exportButton->setToolTip(QStringLiteral("Ctrl+S: the charts as PNG or the shown span as CSV"));
+    connect(exportButton, &QPushButton::clicked, this, &PlotsWindow::exportShown);
     auto* controls = new QHBoxLayout;
     controls->addWidget(m_spanChoice);
     controls->addWidget(m_pause);
+    controls->addWidget(exportButton);
     column->addLayout(controls);
 
     for (int g = 0; g < kGroups; ++g) {
@@ -195,7 +217,9 @@ double PlotsWindow::shownEnd() const
 void PlotsWindow::take(const Measurement& m)
 {
     const ChannelValues values = channelValues(m);
-    m_history.addFrame(now(), values);
+    const double t = now();
+    m_history.addFrame(t, values);
+    m_frames.add(t, m);
     if (!m_frozen)
         scheduleRedraw();
 }
@@ -243,10 +267,12 @@ void PlotsWindow::setPaused(bool paused)
 {
     if (paused) {
         m_frozen = std::make_unique<PlotHistory>(m_history);
+        m_frozenFrames = std::make_unique<PlotFrames>(m_frames);
         m_frozenEnd = now();
         m_pause->setText(QStringLiteral("Resume"));
     } else {
         m_frozen.reset();
+        m_frozenFrames.reset();
         m_pause->setText(QStringLiteral("Pause"));
     }
     scheduleRedraw(true);
@@ -341,4 +367,72 @@ void PlotsWindow::updateReadout()
         parts << ch.name + QLatin1Char(' ') + valueText(history.valueNear(c, t), ch.unit);
     }
     m_readout->setText(parts.join(QStringLiteral("   ")));
+}
+
+void PlotsWindow::setChooseFile(std::function<QString(const QString&)> choose)
+{
+    m_chooseFile = std::move(choose);
+}
+
+void PlotsWindow::setReport(std::function<void(const QString&)> report)
+{
+    m_report = std::move(report);
+}
+
+QString PlotsWindow::suggestedExportPath() const
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(QDateTime::currentDateTime().toString(
+        QStringLiteral("'skyvane-plots-'yyyyMMdd-HHmmss'.png'")));
+}
+
+void PlotsWindow::exportShown()
+{
+    QString path;
+    if (m_chooseFile) {
+        path = m_chooseFile(suggestedExportPath());
+    } else {
+        path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Export Plots"), suggestedExportPath(),
+            QStringLiteral("PNG image (*.png);;CSV recording (*.csv)"));
+    }
+    if (path.isEmpty())
+        return;
+    const QString error = exportTo(path);
+    if (error.isEmpty())
+        return;
+    if (m_report)
+        m_report(error);
+    else
+        m_readout->setText(error);
+}
+
+QString PlotsWindow::exportTo(const QString& path)
+{
+    const QString lower = path.toLower();
+    const auto failed = [&path](const QString& why) {
+        return QStringLiteral("Plots export failed: cannot write %1: %2").arg(path, why);
+    };
+    if (lower.endsWith(QStringLiteral(".png"))) {
+        // grab() renders at the widget's device pixel ratio: the screen's.
+        redraw();
+        const QPixmap picture = m_chartArea->grab();
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+            return failed(file.errorString());
+        return {};
+    }
+    if (!lower.endsWith(QStringLiteral(".csv")))
+        return QStringLiteral("Plots export: %1 ends neither in .png nor in .csv").arg(path);
+    const PlotFrames& frames = m_frozenFrames ? *m_frozenFrames : m_frames;
+    const double end = shownEnd();
+    const QDateTime endedAt =
+        QDateTime::currentDateTime().addMSecs(qint64(std::llround((end - now()) * 1000.0)));
+    const QByteArray text = plotsCsv(frames.inSpan(end, m_span), endedAt, m_span);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        return failed(file.errorString());
+    return {};
 }

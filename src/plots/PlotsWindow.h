@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plots/PlotChannels.h"
+#include "plots/PlotFrames.h"
 #include "plots/PlotHistory.h"
 
 #include <QElapsedTimer>
@@ -38,6 +39,15 @@ public:
     // Times the charts were redrawn since construction.
     qint64 redrawCount() const { return m_redraws; }
 
+    // "Export..." (Ctrl+S): asks for a file (the dialog tests replace; "" when cancelled) and
+    // writes it; what failed goes to the report.
+    void setChooseFile(std::function<QString(const QString& suggested)> choose);
+    void setReport(std::function<void(const QString&)> report);
+    void exportShown();
+    // A name ending ".png": the charts as shown, at the screen's pixel ratio; ".csv": the
+    // frames inside the shown span as a recording. Returns what failed, "" when written.
+    QString exportTo(const QString& path);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -57,12 +67,16 @@ private:
     const PlotHistory& shownHistory() const;
     double shownEnd() const;
     QWidget* buildChoices();
+    QString suggestedExportPath() const;
 
     MeasurementStream& m_stream;
     int m_handle = 0;
     PlotHistory m_history;
-    // While paused: the history as it was, so the curves stay put as frames arrive.
+    PlotFrames m_frames;
+    // While paused: the history and frames as they were, so the curves stay put as frames
+    // arrive and an export writes what is shown.
     std::unique_ptr<PlotHistory> m_frozen;
+    std::unique_ptr<PlotFrames> m_frozenFrames;
     double m_frozenEnd = 0;
     double m_span = 10;
 
@@ -80,6 +94,9 @@ private:
     qint64 m_redraws = 0;
 
     std::array<std::unique_ptr<PlotChart>, 3> m_charts;
+    QWidget* m_chartArea = nullptr;
+    std::function<QString(const QString&)> m_chooseFile;
+    std::function<void(const QString&)> m_report;
     std::array<QCheckBox*, kPlotChannelCount> m_checks{};
     QComboBox* m_spanChoice = nullptr;
     QPushButton* m_pause = nullptr;

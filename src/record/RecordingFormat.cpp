@@ -1,5 +1,7 @@
 #include "record/RecordingFormat.h"
 
+#include "protocol/MeasurementNames.h"
+
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -15,6 +17,8 @@ constexpr std::uint32_t QuietNan = 0x7FC00000u;
 constexpr std::uint32_t NegativeQuietNan = 0xFFC00000u;
 constexpr int MaxValues = 255;
 constexpr int CValues = 8;
+// Beyond thirty years a time is no recording's.
+constexpr double MaxSeconds = 1e9;
 
 bool isNanBits(std::uint32_t bits)
 {
@@ -43,14 +47,32 @@ std::optional<std::uint32_t> nanBits(const QByteArray& text)
     return bits;
 }
 
-// The value of one field, or an error text.
+// A NaN written by hand or by another tool ("NaN", "+nan"): quiet, with the sign it shows.
+std::optional<float> plainNan(const QByteArray& text)
+{
+    const QByteArray lower = text.toLower();
+    if (lower == "nan" || lower == "+nan")
+        return std::bit_cast<float>(QuietNan);
+    if (lower == "-nan")
+        return std::bit_cast<float>(NegativeQuietNan);
+    return std::nullopt;
+}
+
+// The value of one field, or an error text. An empty field is how pandas and spreadsheets
+// write a missing value back (the writer's "nan"): it reads as NaN.
 std::optional<float> parseFloat(const QByteArray& text, int index, QString& error)
 {
+    if (text.isEmpty())
+        return std::bit_cast<float>(QuietNan);
     if (const auto bits = nanBits(text))
         return std::bit_cast<float>(*bits);
+    if (const auto nan = plainNan(text))
+        return *nan;
     float value = 0.0f;
     const char* first = text.constData();
     const char* last = first + text.size();
+    if (*first == '+' && text.size() > 1 && first[1] != '-')
+        ++first;
     const auto [end, ec] = std::from_chars(first, last, value);
     if (ec == std::errc::result_out_of_range) {
         error = QStringLiteral("value %1 %2 is out of the range of a 32-bit float")
@@ -58,7 +80,7 @@ std::optional<float> parseFloat(const QByteArray& text, int index, QString& erro
                     .arg(QString::fromLatin1(quoted(text)));
         return std::nullopt;
     }
-    if (text.isEmpty() || ec != std::errc() || end != last || std::isnan(value)) {
+    if (ec != std::errc() || end != last || std::isnan(value)) {
         error = QStringLiteral("value %1 %2 is not a number")
                     .arg(index)
                     .arg(QString::fromLatin1(quoted(text)));
@@ -67,32 +89,54 @@ std::optional<float> parseFloat(const QByteArray& text, int index, QString& erro
     return value;
 }
 
-std::optional<qint64> parseTime(const QByteArray& text)
+// Seconds in any plain decimal or exponent form ("0.033012", "0.033", "2", "1e-06"), as
+// spreadsheets and pandas write them back, rounded to whole microseconds.
+std::optional<qint64> parseTime(const QByteArray& text, QString& error)
 {
-    const qsizetype dot = text.indexOf('.');
-    if (dot < 1 || dot > 12 || text.size() != dot + 7)
+    double seconds = 0;
+    const char* first = text.constData();
+    const char* last = first + text.size();
+    const auto [end, ec] = std::from_chars(first, last, seconds);
+    if (text.isEmpty() || ec != std::errc() || end != last || !std::isfinite(seconds) ||
+        seconds > MaxSeconds) {
+        error = QStringLiteral("time %1 is not a number of seconds")
+                    .arg(QString::fromLatin1(quoted(text)));
         return std::nullopt;
-    qint64 microseconds = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (i == dot)
-            continue;
-        const char c = text.at(i);
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        microseconds = microseconds * 10 + (c - '0');
     }
-    return microseconds;
+    if (seconds < 0 || std::signbit(seconds)) {
+        error =
+            QStringLiteral("time %1 is before the start").arg(QString::fromLatin1(quoted(text)));
+        return std::nullopt;
+    }
+    return std::llround(seconds * 1e6);
+}
+
+} // namespace
+
+namespace {
+
+// "time,kind" and the names of the kind's floats.
+QByteArray columnsOf(char kind)
+{
+    QByteArray row("time,kind");
+    for (int k = 1; k <= namedValues(kind); ++k)
+        row += ',' + valueName(kind, k);
+    return row;
 }
 
 } // namespace
 
 QByteArray headerRow()
 {
-    QByteArray row("time,kind,phi,theta,psi");
-    for (int k = 4; k <= 13; ++k)
-        row += ",f" + QByteArray::number(k);
-    row += ",hx,hy,hz,code,f18";
-    return row;
+    return columnsOf('F');
+}
+
+bool isHeaderRow(const QByteArray& line)
+{
+    QByteArray text = line;
+    while (text.endsWith(','))
+        text.chop(1);
+    return text == headerRow();
 }
 
 QByteArray headerLines(const Info& info)
@@ -100,11 +144,15 @@ QByteArray headerLines(const Info& info)
     QByteArray out = "# Skyvane recording started " + info.start.toString(Qt::ISODate).toUtf8() +
                      ", port " + info.port.toUtf8() + ", " + QByteArray::number(info.baud) +
                      " baud, polling " + QByteArray::number(info.pollMs) + " ms\n";
-    out += "# G columns: time,kind,phi,theta,psi,value1,value2,value3,value4\n";
-    out += "# R columns: time,kind,phi,theta,psi,hx,hy,hz\n";
-    out += "# C columns: time,kind,f1,f2,f3,f4,f5,f6,f7,value\n";
-    out += headerRow() + '\n';
-    return out;
+    return out + columnLines();
+}
+
+QByteArray columnLines()
+{
+    QByteArray out;
+    for (char kind : {'G', 'R', 'C'})
+        out += "# " + QByteArray(1, kind) + " columns: " + columnsOf(kind) + '\n';
+    return out + headerRow() + '\n';
 }
 
 QByteArray floatText(float value)
@@ -146,23 +194,30 @@ QByteArray row(qint64 microseconds, char kind, const QList<float>& values)
 ParsedRow parseRow(const QByteArray& line)
 {
     ParsedRow parsed;
-    const QList<QByteArray> fields = line.split(',');
-    const auto time = parseTime(fields.first());
-    if (!time) {
-        parsed.error = QStringLiteral("time %1 is not seconds with 6 decimals")
-                           .arg(QString::fromLatin1(quoted(fields.first())));
+    QList<QByteArray> fields = line.split(',');
+    const qsizetype written = fields.size();
+    // A spreadsheet writes every row as wide as its widest, pandas fills short rows up to the
+    // header: the empty fields at the end were never values.
+    while (fields.size() > 1 && fields.last().isEmpty())
+        fields.removeLast();
+    const auto time = parseTime(fields.first(), parsed.error);
+    if (!time)
         return parsed;
-    }
     parsed.microseconds = *time;
     if (fields.size() < 2) {
         parsed.error = QStringLiteral("no frame letter after the time");
         return parsed;
     }
-    const QByteArray& kind = fields.at(1);
+    const QByteArray kind = fields.at(1);
     if (kind.size() != 1 || !QByteArray("FGRC").contains(kind.at(0))) {
         parsed.error = QStringLiteral("frame letter %1 is not F, G, R or C")
                            .arg(QString::fromLatin1(quoted(kind)));
         return parsed;
+    }
+    // A C frame whose last values were NaN: their empty fields were taken for padding.
+    if (kind.at(0) == 'C' && written >= CValues + 2) {
+        while (fields.size() < CValues + 2)
+            fields.append(QByteArray());
     }
     const qsizetype count = fields.size() - 2;
     if (kind.at(0) == 'C' && count != CValues) {

@@ -22,6 +22,11 @@
 // with other bits as "nan(0xHHHHHHHH)" (its 32 bits). The header row names the F frame's
 // columns (the one CSV header a spreadsheet reads); the "#" lines name the other kinds'.
 // Numbers always use "." whatever the locale.
+//
+// The reader takes the file back as pandas and spreadsheets write it: a time in any decimal or
+// exponent form (0 or more, never decreasing), values in any decimal or exponent form, an empty
+// value as NaN, empty fields at the end of a row as no values, CR LF or LF line ends, a UTF-8
+// byte order mark before the first line.
 namespace RecordingFormat {
 
 struct Info
@@ -34,6 +39,8 @@ struct Info
 
 // The first comment line, the kinds' comment lines and the header row, each ending in "\n".
 QByteArray headerLines(const Info& info);
+// The kinds' comment lines and the header row: what follows the first comment line.
+QByteArray columnLines();
 // The header row alone, without its "\n".
 QByteArray headerRow();
 
@@ -53,5 +60,7 @@ struct ParsedRow
 };
 // A data row without its line end.
 ParsedRow parseRow(const QByteArray& line);
+// Whether a line is the header row, also when a spreadsheet padded it with empty fields.
+bool isHeaderRow(const QByteArray& line);
 
 } // namespace RecordingFormat

@@ -11,6 +11,13 @@ QString atLine(qsizetype number, const QString& what)
     return QStringLiteral("line %1: %2").arg(number).arg(what);
 }
 
+QByteArray chopCommas(QByteArray text)
+{
+    while (text.endsWith(','))
+        text.chop(1);
+    return text;
+}
+
 } // namespace
 
 RecordingReader::Result RecordingReader::read(const QString& path)
@@ -29,7 +36,10 @@ RecordingReader::Result RecordingReader::read(const QString& path)
 RecordingReader::Result RecordingReader::parse(const QByteArray& contents)
 {
     Result result;
-    QList<QByteArray> lines = contents.split('\n');
+    // Spreadsheets that write UTF-8 put a byte order mark first.
+    const QByteArray bom("\xEF\xBB\xBF");
+    QList<QByteArray> lines =
+        (contents.startsWith(bom) ? contents.mid(bom.size()) : contents).split('\n');
     // After the last line end comes either nothing or a line cut short: both are dropped.
     lines.removeLast();
 
@@ -41,12 +51,13 @@ RecordingReader::Result RecordingReader::parse(const QByteArray& contents)
         if (line.endsWith('\r'))
             line.chop(1);
         if (line.startsWith('#')) {
+            // A spreadsheet splits the line at its commas and pads it with empty fields.
             if (i == 0)
-                result.recording.description = QString::fromUtf8(line.mid(1).trimmed());
+                result.recording.description = QString::fromUtf8(chopCommas(line.mid(1)).trimmed());
             continue;
         }
         if (!headerSeen) {
-            if (line != RecordingFormat::headerRow()) {
+            if (!RecordingFormat::isHeaderRow(line)) {
                 result.error = atLine(number, QStringLiteral("expected the header row \"%1\"")
                                                   .arg(RecordingFormat::headerRow()));
                 return result;

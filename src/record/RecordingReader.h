@@ -25,8 +25,9 @@ struct Recording
     qint64 durationUs() const { return frames.isEmpty() ? 0 : frames.last().microseconds; }
 };
 
-// Reads a recording file strictly. The last line is dropped silently when it has no line end
-// (the writer was killed while writing it); any other malformed line refuses the whole file.
+// Reads a recording file, also as pandas and spreadsheets write it back (what the reader
+// forgives: RecordingFormat.h). The last line is dropped silently when it has no line end (the
+// writer was killed while writing it); any other malformed line refuses the whole file.
 class RecordingReader
 {
 public:

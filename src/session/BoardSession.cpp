@@ -60,6 +60,7 @@ BoardSession::BoardSession(const Parts& parts, QObject* parent)
                 },
                 Qt::QueuedConnection);
     });
+    connect(m_port, &SerialControl::received, this, &BoardSession::received);
     connect(m_request, &WindowTimer::Timer, this,
             [this] { m_commands.RequestFrame(!m_dataCommunication || m_dataCommunication()); });
     connect(&m_link, &PortLink::lost, this, [this] {

@@ -126,6 +126,9 @@ signals:
     void deviceMessage(const QString& text);
     // The open port failed under the program; the log line is written.
     void lost();
+    // Every byte read from the port, in order, whoever read it (the receiver, the bootloader's
+    // wait, the drop at the end of a replay): the tap of a raw mirror.
+    void received(const QByteArray& bytes);
 
 private:
     void takePort() override;

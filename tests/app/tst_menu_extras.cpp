@@ -1,13 +1,16 @@
 #include "app/Form1.h"
 #include "app/MainMenu.h"
+#include "app/OutputControls.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/ReplayWindow.h"
 #include "app/SkyvaneApp.h"
 #include "core/WindowTimer.h"
 #include "link/PortLink.h"
+#include "output/RawMirror.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
+#include "record/RecordingFormat.h"
 #include "support/AppRig.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialControl.h"
@@ -17,13 +20,17 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QNetworkDatagram>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUdpSocket>
 
 namespace {
 
@@ -64,10 +71,16 @@ private slots:
         for (QAction* a : f.MenuBar->actions())
             menus << a->text();
         QCOMPARE(menus, (QStringList{"&File", "&View", "&Help"}));
-        const QList<QPair<QAction*, QString>> keys = {
-            {m.record, "Ctrl+R"},          {m.replay, "Ctrl+O"},     {m.exportConstants, "Ctrl+E"},
-            {m.importConstants, "Ctrl+I"}, {m.quit, "Ctrl+Q"},       {m.plots, "Ctrl+P"},
-            {m.magneticField, "Ctrl+M"},   {m.generateBin, "Ctrl+B"}};
+        const QList<QPair<QAction*, QString>> keys = {{m.record, "Ctrl+R"},
+                                                      {m.replay, "Ctrl+O"},
+                                                      {m.exportConstants, "Ctrl+E"},
+                                                      {m.importConstants, "Ctrl+I"},
+                                                      {m.quit, "Ctrl+Q"},
+                                                      {m.plots, "Ctrl+P"},
+                                                      {m.magneticField, "Ctrl+M"},
+                                                      {m.forwardLiveData, "Ctrl+U"},
+                                                      {m.mirrorRawStream, "Ctrl+Shift+M"},
+                                                      {m.generateBin, "Ctrl+B"}};
         for (const auto& [action, key] : keys)
             QCOMPARE(action->shortcut(), QKeySequence(key));
         // The client area keeps its designed size; the window grows by the menu bar only.
@@ -120,7 +133,11 @@ private slots:
                     continue;
                 answer.stop();
                 title = dialog->windowTitle();
-                dialog->selectFile(hex);
+                // The whole path typed as the name: selectFile() would change the dialog's folder
+                // first, which its file system model may not have taken yet.
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                name->setText(hex);
                 static_cast<QDialog*>(dialog)->accept();
                 return;
             }
@@ -173,6 +190,85 @@ private slots:
         QTRY_VERIFY(!r.app->replay().isReplaying());
         QVERIFY(r.form().Timer12->Enabled());
         QVERIFY(logHas(r, "Replay ended"));
+    }
+
+    // Every frame, live or replayed, reaches a UDP socket; the entry shows that it runs and
+    // stops it; the address is offered again next time, also after a restart.
+    void forwardLiveDataSendsEveryFrame()
+    {
+        QTemporaryDir dir;
+        QUdpSocket receiver;
+        QVERIFY(receiver.bind(QHostAddress::LocalHost, 0));
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(receiver.localPort());
+        {
+            AppRig r;
+            MainMenu& m = r.app->menu();
+            QCOMPARE(m.forwardLiveData->text(), QString("&Forward Live Data..."));
+            r.answer = address;
+            m.forwardLiveData->trigger();
+            QCOMPARE(r.offered, QStringList{"127.0.0.1:9870"});
+            QVERIFY(r.app->forwarding().isForwarding());
+            QCOMPARE(m.forwardLiveData->text(), "Stop &Forwarding (" + address + ")");
+            QVERIFY(logHas(r, "Forwarding live data to " + address + " (UDP JSON)."));
+
+            r.app->receiver().ReceiveFrames(frameF(0.25f, -0.125f, 1.5f));
+            QVERIFY(receiver.waitForReadyRead(3000));
+            const QJsonObject o =
+                QJsonDocument::fromJson(receiver.receiveDatagram().data()).object();
+            QCOMPARE(o.value("kind").toString(), QString("F"));
+            QCOMPARE(o.value("phi").toDouble(), 0.25);
+            QCOMPARE(o.value("hx").toDouble(), 0.5);
+
+            // A replayed frame goes out too.
+            r.openPath = dir.filePath("one.csv");
+            QVERIFY(
+                writeFile(r.openPath, RecordingFormat::headerRow() + "\n0.0,G,1,2,3,4,5,6,7\n"));
+            m.replay->trigger();
+            QVERIFY(receiver.waitForReadyRead(3000));
+            const QJsonObject g =
+                QJsonDocument::fromJson(receiver.receiveDatagram().data()).object();
+            QCOMPARE(g.value("kind").toString(), QString("G"));
+            QCOMPARE(g.value("value4").toDouble(), 7.0);
+            r.app->replay().window()->close();
+
+            m.forwardLiveData->trigger();
+            QVERIFY(!r.app->forwarding().isForwarding());
+            QCOMPARE(m.forwardLiveData->text(), QString("&Forward Live Data..."));
+            QVERIFY(logHas(r, "Forwarding to " + address + " stopped: 2 datagrams sent."));
+
+            r.answer.clear();
+            m.forwardLiveData->trigger();
+            QCOMPARE(r.offered.last(), address);
+            QVERIFY(!r.app->forwarding().isForwarding());
+            QVERIFY(
+                r.settingsFile().contains("\"ForwardAddress\",\"" + address.toUtf8() + "\"\r\n"));
+        }
+    }
+
+    // The port's bytes reach the mirror's link as they arrive.
+    void mirrorRawStreamCopiesThePortsBytes()
+    {
+        QTemporaryDir dir;
+        FakeSerialControl port;
+        AppRig r(QByteArray(), false, &port);
+        MainMenu& m = r.app->menu();
+        r.answer = dir.filePath("mirror");
+        m.mirrorRawStream->trigger();
+        QCOMPARE(r.offered, QStringList{"/tmp/skyvane-mirror"});
+        QVERIFY(r.app->mirroring().isMirroring());
+        QCOMPARE(m.mirrorRawStream->text(), "Stop &Mirroring (" + r.answer + ")");
+        QFile reader(r.answer);
+        QVERIFY(reader.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+        r.app->link().M().setPortOpen(true);
+        r.form().Timer2->setEnabled(true);
+        const QByteArray bytes = frameF(0.25f, 0, 0) + "*Hi#";
+        port.feed(bytes);
+        QTRY_COMPARE(r.app->mirroring().mirror().mirrored(), bytes.size());
+        QCOMPARE(reader.read(bytes.size()), bytes);
+        m.mirrorRawStream->trigger();
+        QVERIFY(!QFileInfo(r.answer).isSymLink());
+        QVERIFY(logHas(r, "Mirror " + r.answer + " closed: " + QString::number(bytes.size()) +
+                              " bytes mirrored, 0 dropped."));
     }
 
     void malformedRecordingIsRefused()

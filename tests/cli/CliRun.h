@@ -27,12 +27,16 @@ inline QString CliProgram()
     return qEnvironmentVariable("SKYVANE_BIN_DIR") + QStringLiteral("/skyvane-cli");
 }
 
-inline CliResult RunCli(const QStringList& args, int timeoutMs = 60000)
+// Waits for a started skyvane-cli and collects its result; one that does not finish in time
+// is killed and reported as "(did not finish)".
+inline CliResult FinishCli(QProcess& process, int timeoutMs)
 {
-    QProcess process;
-    process.start(CliProgram(), args);
     CliResult result;
-    if (!process.waitForFinished(timeoutMs)) {
+    if (process.error() == QProcess::FailedToStart) {
+        result.err = "(did not start)";
+        return result;
+    }
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished(3000);
         result.err = "(did not finish)";
@@ -42,6 +46,13 @@ inline CliResult RunCli(const QStringList& args, int timeoutMs = 60000)
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+inline CliResult RunCli(const QStringList& args, int timeoutMs = 60000)
+{
+    QProcess process;
+    process.start(CliProgram(), args);
+    return FinishCli(process, timeoutMs);
 }
 
 // The virtual board recording every byte it receives and the rows it programs.

@@ -85,8 +85,13 @@ void CliCommandsTest::helpOfEveryCommand_data()
     QTest::newRow("encode") << QStringList{"encode", "--help"}
                             << QByteArray("Usage: skyvane-cli encode FILE\n");
     QTest::newRow("record") << QStringList{"record", "--help"}
-                            << QByteArray("Usage: skyvane-cli record --port P [--speed 115200] "
-                                          "[--rate 33ms] [--seconds N] [--out FILE]\n");
+                            << QByteArray("Usage: skyvane-cli record --port P [--port P2 ...] "
+                                          "[--speed 115200] [--rate 33ms] [--seconds N] [--out "
+                                          "FILE] [--mirror PATH]\n");
+    QTest::newRow("stream") << QStringList{"stream", "--help"}
+                            << QByteArray("Usage: skyvane-cli stream --port P [--port P2 ...] "
+                                          "[--speed 115200] [--rate 33ms] [--seconds N] [--udp "
+                                          "HOST:PORT] [--mirror PATH]\n");
     QTest::newRow("constants get")
         << QStringList{"constants", "get", "--help"}
         << QByteArray("Usage: skyvane-cli constants get --port P [--out FILE]\n");

@@ -57,17 +57,18 @@ void CliConstantsTest::getWritesTheTable()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QByteArray());
     const QList<QByteArray> lines = run.out.split('\n');
-    QCOMPARE(lines.size(), 32);
+    QCOMPARE(lines.size(), 33);
     QVERIFY2(lines[0].startsWith("# Skyvane constants, ") &&
                  lines[0].endsWith(", port " + board.port().toUtf8()),
              lines[0].constData());
-    QCOMPARE(lines[1], QByteArray("0,1"));
-    QCOMPARE(lines[4], QByteArray("3,0.0125000002"));
-    QCOMPARE(lines[5], QByteArray("4,-0.00870000012"));
-    QCOMPARE(lines[16], QByteArray("15,-12.25"));
-    QCOMPARE(lines[21], QByteArray("20,9.80665016"));
-    QCOMPARE(lines[30], QByteArray("29,115200"));
-    QCOMPARE(lines[31], QByteArray());
+    QCOMPARE(lines[1], QByteArray("index,value"));
+    QCOMPARE(lines[2], QByteArray("0,1"));
+    QCOMPARE(lines[5], QByteArray("3,0.0125000002"));
+    QCOMPARE(lines[6], QByteArray("4,-0.00870000012"));
+    QCOMPARE(lines[17], QByteArray("15,-12.25"));
+    QCOMPARE(lines[22], QByteArray("20,9.80665016"));
+    QCOMPARE(lines[31], QByteArray("29,115200"));
+    QCOMPARE(lines[32], QByteArray());
     QCOMPARE(readFile(board.received()), QByteArray("["));
 
     const QString out = board.file(QStringLiteral("table.csv"));

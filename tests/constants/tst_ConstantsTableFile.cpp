@@ -1,4 +1,6 @@
 #include "constants/ConstantsTableFile.h"
+#include "support/Files.h"
+#include "support/Pandas.h"
 
 #include <QLocale>
 #include <QProcess>
@@ -46,6 +48,7 @@ private slots:
     void exportedText();
     void roundTrip();
     void roundTripUnderCommaLocales();
+    void pandasRoundTrip();
     void acceptedFiles_data();
     void acceptedFiles();
     void refusedFiles_data();
@@ -59,6 +62,7 @@ void TestConstantsTableFile::exportedText()
     const QByteArray text = exportTable({0.5f, -12.25f, 0.1f, 1e20f, 0.0f, -0.0f, 1234567.0f},
                                         ReadAt, QStringLiteral("COM3"));
     QCOMPARE(text, QByteArray("# Skyvane constants, 2026-12-07 15:04:05, port COM3\n"
+                              "index,value\n"
                               "0,0.5\n"
                               "1,-12.25\n"
                               "2,0.100000001\n"
@@ -67,7 +71,8 @@ void TestConstantsTableFile::exportedText()
                               "5,-0\n"
                               "6,1234567\n"));
     QCOMPARE(exportTable({}, ReadAt, QStringLiteral("/dev/pts/3")),
-             QByteArray("# Skyvane constants, 2026-12-07 15:04:05, port /dev/pts/3\n"));
+             QByteArray("# Skyvane constants, 2026-12-07 15:04:05, port /dev/pts/3\n"
+                        "index,value\n"));
 }
 
 void TestConstantsTableFile::roundTrip()
@@ -126,11 +131,43 @@ void TestConstantsTableFile::roundTripUnderCommaLocales()
     QLocale::setDefault(before);
 
     QCOMPARE(text, QByteArray("# Skyvane constants, 2026-12-07 15:04:05, port COM2\n"
+                              "index,value\n"
                               "0,1.5\n"
                               "1,-0.25\n"
                               "2,1.00000001e-07\n"));
     QVERIFY(parsed.ok);
     QCOMPARE(parsed.table, QList<float>({1.5f, -0.25f, 1e-7f}));
+}
+
+// pandas reads the header row as its column names and writes it back; the values keep their
+// 32 bits. NaN is left out: pandas writes it back as an empty field, which is no value to send.
+void TestConstantsTableFile::pandasRoundTrip()
+{
+    const QString python = Pandas::python();
+    if (python.isEmpty())
+        QSKIP("Debian's python3-pandas is not installed; the pandas round trip is not run.");
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in.csv"));
+    const QString out = dir.filePath(QStringLiteral("out.csv"));
+    const float inf = std::numeric_limits<float>::infinity();
+    const QList<float> table = {
+        0.5f, 0.1f, -12.25f, 1e20f, 16777217.0f, -0.0f, inf, 1e-38f, std::nextafter(1.0f, 2.0f)};
+    QVERIFY(writeFile(in, exportTable(table, ReadAt, QStringLiteral("COM3"))));
+    const QString failed = Pandas::run(python,
+                                       "import sys, pandas\n"
+                                       "df = pandas.read_csv(sys.argv[1], comment='#')\n"
+                                       "assert list(df.columns) == ['index', 'value']\n"
+                                       "assert len(df) == 9\n"
+                                       "df.to_csv(sys.argv[2], index=False)\n",
+                                       {in, out});
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    const QByteArray written = readFile(out);
+    QVERIFY2(written.startsWith("index,value\n0,0.5\n1,0.100000001\n"), written.constData());
+    const Parsed parsed = parse(written);
+    QVERIFY2(parsed.ok, qPrintable(parsed.error));
+    QCOMPARE(parsed.table.size(), table.size());
+    for (qsizetype i = 0; i < table.size(); ++i)
+        QVERIFY2(sameBits(parsed.table[i], table[i]), qPrintable(QString::number(i)));
 }
 
 void TestConstantsTableFile::acceptedFiles_data()
@@ -146,6 +183,19 @@ void TestConstantsTableFile::acceptedFiles_data()
     QTest::newRow("exponent forms")
         << QByteArray("0,1E+3\n1,2e-1\n2,.5\n") << QList<float>{1000, 0.2f, 0.5f};
     QTest::newRow("leading zeros of an index") << QByteArray("00,1\n01,2\n") << QList<float>{1, 2};
+    QTest::newRow("header row") << QByteArray("index,value\n0,1\n1,2\n") << QList<float>{1, 2};
+    QTest::newRow("header row after the comment")
+        << QByteArray("# Skyvane constants\nindex,value\n0,4\n") << QList<float>{4};
+    // LibreOffice and Excel: a byte order mark, CR LF, the comment line cut at its two commas
+    // and every row padded to its three cells.
+    QTest::newRow("saved by a spreadsheet")
+        << QByteArray("\xEF\xBB\xBF# Skyvane constants, 2026-12-07 15:04:05, port COM3\r\n"
+                      "index,value,\r\n0,0.5,\r\n1,1E-07,\r\n2,-12.25,\r\n")
+        << QList<float>{0.5f, 1e-7f, -12.25f};
+    // pandas writes floats in its own shortest form, an index column of whole numbers.
+    QTest::newRow("written by pandas")
+        << QByteArray("index,value\n0,0.5\n1,1e-07\n2,12345678.0\n3,inf\n")
+        << QList<float>{0.5f, 1e-7f, 12345678.0f, std::numeric_limits<float>::infinity()};
 }
 
 void TestConstantsTableFile::acceptedFiles()
@@ -183,6 +233,16 @@ void TestConstantsTableFile::refusedFiles_data()
                                  << "line 2: index 1 where 0 was expected (entries run 0, 1, 2, "
                                     "... in order).";
     QTest::newRow("only comments") << QByteArray("# x\n\n") << "the file holds no constants.";
+    QTest::newRow("only the header")
+        << QByteArray("index,value\n") << "the file holds no constants.";
+    QTest::newRow("header after an entry")
+        << QByteArray("0,1\nindex,value\n") << "line 2: \"index\" is not an index.";
+    QTest::newRow("header twice") << QByteArray("index,value\nindex,value\n0,1\n")
+                                  << "line 2: \"index\" is not an index.";
+    QTest::newRow("padding with a value")
+        << QByteArray("0,1,,2\n")
+        << "line 1: \"0,1,,2\" is not an index and a value separated by a comma.";
+    QTest::newRow("padded empty value") << QByteArray("0,,\n") << "line 1: \"\" is not a number.";
 }
 
 void TestConstantsTableFile::refusedFiles()

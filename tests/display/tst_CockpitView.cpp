@@ -85,6 +85,8 @@ private slots:
     void repeatedSetUpKeepsDrawing();
     void repeatedSetUpKeepsTheContext();
     void failedSetUpKeepsTheWorkingView();
+    void smallMovesWaitUntilTheyShow();
+    void exposeShowsTheNewestAngles();
     void drawingSpeed();
 
 private:
@@ -274,6 +276,60 @@ void CockpitViewTest::failedSetUpKeepsTheWorkingView()
     view.DrawAttitude3D(0.0f, -0.1745f);
     EXPECT_NEAR_RGB(view.lastFrame(), -4, 1.396 + 0.2, sky(0.2));
     EXPECT_NEAR_RGB(view.lastFrame(), -4, 1.396 - 0.2, ground(0.2));
+}
+
+// A move of less than half a pixel keeps the picture shown; moves add up from that picture,
+// and the one that shows is drawn with the newest angles.
+void CockpitViewTest::smallMovesWaitUntilTheyShow()
+{
+    CockpitView& view = showView(497, 321);
+    view.DrawAttitude3D(0.3f, 0.0f);
+    QCOMPARE(view.pictures(), 1);
+    const QImage first = view.lastFrame();
+
+    // Level, a roll of 0.0004 turns the farthest corner (295.8 pixels from the centre) by 0.12
+    // pixels: four such steps stay below half a pixel, the fifth shows.
+    for (int step = 1; step <= 4; ++step) {
+        view.DrawAttitude3D(0.3f + 0.0004f * float(step), 0.0f);
+    }
+    QCOMPARE(view.pictures(), 1);
+    QCOMPARE(view.lastFrame(), first);
+    view.DrawAttitude3D(0.3020f, 0.0f);
+    QCOMPARE(view.pictures(), 2);
+    // A pitch of 0.0015 slides the horizon by 8 x 0.0015 x 32.1 = 0.39 pixels, 0.002 by 0.51.
+    view.DrawAttitude3D(0.3020f, 0.0015f);
+    QCOMPARE(view.pictures(), 2);
+    view.DrawAttitude3D(0.3020f, 0.0020f);
+    QCOMPARE(view.pictures(), 3);
+
+    // Going back to where the first picture was drawn from shows it again; noise around it
+    // (as a board at rest gives) does not show.
+    view.DrawAttitude3D(0.3f, 0.0f);
+    QCOMPARE(view.pictures(), 4);
+    QCOMPARE(view.lastFrame(), first);
+    for (float noise : {0.0005f, -0.0005f, 0.0003f, -0.0002f, 0.0f}) {
+        view.DrawAttitude3D(0.3f + noise, noise);
+    }
+    QCOMPARE(view.pictures(), 4);
+
+    // A quarter turn shows at once.
+    view.DrawAttitude3D(0.3f + static_cast<float>(Pi / 2), 0.0f);
+    QCOMPARE(view.pictures(), 5);
+}
+
+void CockpitViewTest::exposeShowsTheNewestAngles()
+{
+    CockpitView& view = showView(321, 321);
+    view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
+    view.DrawAttitude3D(static_cast<float>(Pi / 2) + 0.0005f, 0.0f);
+    QCOMPARE(view.pictures(), 1);
+    // A set-up (as every Timer3 tick makes one) presents the angles it has, the newest.
+    view.InitOpenGL();
+    QCOMPARE(view.pictures(), 2);
+    EXPECT_NEAR_RGB(view.lastFrame(), -1, 2.5, sky(1));
+    // From that picture on, a move of the same size is again too small to show.
+    view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
+    QCOMPARE(view.pictures(), 2);
 }
 
 void CockpitViewTest::drawingSpeed()

@@ -1,6 +1,9 @@
 #include "display/DrawMagDial.h"
 #include "display/DrawRoute.h"
+#include "display/MagDial.h"
 #include "display/PictureBox.h"
+#include "display/PictureChange.h"
+#include "display/RouteDial.h"
 
 #include <QtTest>
 
@@ -122,6 +125,10 @@ private slots:
     void routeHeadingNotANumberIsDrawnAndStoredAsZero();
     void magDialNeedleFollowsTheField();
     void magDialFixedParts();
+    void routeDialDrawsOnlyWhatShows();
+    void routeDialDrawsAgainWhenTheBoxChanges();
+    void magDialDrawsOnlyWhatShows();
+    void shiftsOfTheDials();
 };
 
 void DialsTest::routeNorthUpShowsLabelsTicksAndCross()
@@ -309,6 +316,163 @@ void DialsTest::magDialFixedParts()
     QVERIFY(labelInked(dial, alone("E", 0.9 * 1934, 0.44 * 1934)));
     QVERIFY(labelInked(dial, alone("W", 0.03 * 1934, 0.44 * 1934)));
     QVERIFY(!labelInked(dial, alone("N", 0.46 * 1934, 0.88 * 1934)));
+}
+
+// The dial kept by RouteDial is the picture DrawRoute draws, to the pixel, and stays as it is
+// while the card would move by less than half a pixel; the small moves add up.
+void DialsTest::routeDialDrawsOnlyWhatShows()
+{
+    PictureBox route;
+    PictureBox mask;
+    makeRoute(route, mask);
+    PictureBox fresh;
+    PictureBox freshMask;
+    makeRoute(fresh, freshMask);
+    RouteDial dial(route, mask);
+    const auto drawnAlone = [&](float heading) {
+        DrawRoute(fresh, freshMask, heading);
+        return fresh.image();
+    };
+
+    for (float heading : {0.0f, 1.0f, 2.5f, -1.2f, 10.5f, 0.3f}) {
+        float psi = heading;
+        QVERIFY(dial.draw(psi));
+        QCOMPARE(route.image(), drawnAlone(heading));
+    }
+    QCOMPARE(dial.drawings(), 6);
+
+    // The label of north, 224 pixels out at the top, moves 0.11 pixels per 0.0005 rad: four
+    // such steps stay unseen, the fifth (0.56 pixels from the picture shown) is drawn.
+    float psi = 0.3f;
+    const qint64 shown = route.image().cacheKey();
+    for (int step = 1; step <= 4; ++step) {
+        psi = 0.3f + 0.0005f * float(step);
+        QVERIFY2(!dial.draw(psi), qPrintable(QString("step %1").arg(step)));
+    }
+    QCOMPARE(route.image().cacheKey(), shown);
+    QCOMPARE(dial.drawings(), 6);
+    psi = 0.3025f;
+    QVERIFY(dial.draw(psi));
+    QCOMPARE(route.image(), drawnAlone(0.3025f));
+    // Back and forth by less than half a pixel around the picture shown: nothing to draw.
+    for (float wobble : {0.3029f, 0.3021f, 0.3025f, 0.3028f}) {
+        psi = wobble;
+        QVERIFY(!dial.draw(psi));
+    }
+    QCOMPARE(dial.drawings(), 7);
+
+    // The red cross comes at 10 however small the step.
+    psi = 9.99999f;
+    QVERIFY(dial.draw(psi));
+    psi = 10.0f;
+    QVERIFY(dial.draw(psi));
+    QCOMPARE(route.image(), drawnAlone(10.0f));
+
+    // A heading that is not a number is drawn as 0 and written back, drawn or not.
+    psi = 0.0f;
+    dial.draw(psi);
+    psi = std::numeric_limits<float>::quiet_NaN();
+    QVERIFY(!dial.draw(psi));
+    QCOMPARE(psi, 0.0f);
+}
+
+void DialsTest::routeDialDrawsAgainWhenTheBoxChanges()
+{
+    PictureBox route;
+    PictureBox mask;
+    makeRoute(route, mask);
+    RouteDial dial(route, mask);
+    float psi = 0.5f;
+    QVERIFY(dial.draw(psi));
+
+    // Something else drew over the dial: the same heading is drawn again.
+    route.Cls();
+    QVERIFY(dial.draw(psi));
+    QVERIFY(!dial.draw(psi));
+
+    // A new size: a new background, and the picture of that size.
+    route.resize(300, 150);
+    mask.resize(300, 150);
+    QVERIFY(dial.draw(psi));
+    PictureBox fresh;
+    PictureBox freshMask;
+    fresh.resize(300, 150);
+    fresh.setForeColor(Qt::white);
+    freshMask.resize(300, 150);
+    freshMask.setBackColor(Qt::black);
+    float same = 0.5f;
+    DrawRoute(fresh, freshMask, same);
+    QCOMPARE(route.image(), fresh.image());
+
+    // A mask smaller than the dial blanks only its own part; the rest keeps what was there,
+    // as DrawRoute leaves it.
+    mask.resize(100, 150);
+    freshMask.resize(100, 150);
+    psi = 2.0f;
+    same = 2.0f;
+    QVERIFY(dial.draw(psi));
+    DrawRoute(fresh, freshMask, same);
+    QCOMPARE(route.image(), fresh.image());
+}
+
+void DialsTest::magDialDrawsOnlyWhatShows()
+{
+    PictureBox p;
+    p.resize(129, 129);
+    p.setBackColor(Qt::black);
+    PictureBox fresh;
+    fresh.resize(129, 129);
+    fresh.setBackColor(Qt::black);
+    MagDial dial(p);
+    const auto drawnAlone = [&](double u, double v) {
+        DrawMagDial(fresh, u, v);
+        return fresh.image();
+    };
+
+    QVERIFY(dial.draw(0.3, 0.4));
+    QCOMPARE(p.image(), drawnAlone(0.3, 0.4));
+    // 0.01 of the field moves the tip 0.45 pixels: not drawn; the next 0.01 adds up to 0.9.
+    QVERIFY(!dial.draw(0.31, 0.4));
+    QVERIFY(!dial.draw(0.3, 0.39));
+    QVERIFY(dial.draw(0.32, 0.4));
+    QCOMPARE(p.image(), drawnAlone(0.32, 0.4));
+    QCOMPARE(dial.drawings(), 2);
+
+    // The needle goes and comes back with values that are not numbers.
+    QVERIFY(dial.draw(std::numeric_limits<double>::quiet_NaN(), 0.4));
+    QCOMPARE(p.image(), drawnAlone(std::numeric_limits<double>::quiet_NaN(), 0.4));
+    QVERIFY(!dial.draw(0.4, std::numeric_limits<double>::infinity()));
+    QVERIFY(dial.draw(0.32, 0.4));
+    QCOMPARE(p.image(), drawnAlone(0.32, 0.4));
+
+    // A new back colour erases the drawing: drawn again, on the new colour.
+    p.setBackColor(Qt::darkBlue);
+    fresh.setBackColor(Qt::darkBlue);
+    QVERIFY(dial.draw(0.32, 0.4));
+    QCOMPARE(p.image(), drawnAlone(0.32, 0.4));
+}
+
+void DialsTest::shiftsOfTheDials()
+{
+    // Route 497 x 193 pixels: the labels' ellipse is 0.901 x 248.5 = 223.9 pixels wide (half)
+    // and 0.85 x 96.5 = 82.0 high; turning by 0.01 moves the label at the top by 2.24 pixels.
+    QVERIFY(std::fabs(RouteShift(0, 0.01, 7454, 2894) - 2.239) < 0.005);
+    QVERIFY(std::fabs(RouteShift(1.0, 1.01, 7454, 2894) - 2.239) < 0.005);
+    QCOMPARE(RouteShift(0.7, 0.7, 7454, 2894), 0.0);
+    // A whole turn draws the same card.
+    QVERIFY(RouteShift(0.5, 0.5 + 2 * Pi, 7454, 2894) < 1e-6);
+    QVERIFY(RouteShift(0, 0.002, 7454, 2894) < VisibleShift);
+    QVERIFY(RouteShift(0, 0.0023, 7454, 2894) >= VisibleShift);
+
+    // P 129 x 129 pixels: a field of 1 reaches 0.7 x 64.5 = 45.1 pixels out.
+    QVERIFY(std::fabs(NeedleShift(0, 0, 1, 0, 1934, 1934) - 45.13) < 0.01);
+    QVERIFY(std::fabs(NeedleShift(0.2, 0.2, 0.2, -0.8, 1934, 1934) - 45.13) < 0.01);
+    QVERIFY(std::fabs(NeedleShift(0, 0, 0.03, 0.04, 1934, 1934) - 2.257) < 0.01);
+    QCOMPARE(NeedleShift(std::numeric_limits<double>::quiet_NaN(), 0, 0, 0, 1934, 1934),
+             std::numeric_limits<double>::infinity());
+    QCOMPARE(NeedleShift(std::numeric_limits<double>::quiet_NaN(), 0, 0,
+                         std::numeric_limits<double>::infinity(), 1934, 1934),
+             0.0);
 }
 
 QTEST_MAIN(DialsTest)

@@ -25,7 +25,8 @@ put(src/core/Clock.h "#pragma once\n#include <QObject>\n// #include <QWidget>\n"
 put(src/link/Port.cpp "#include \"link/Port.h\"\n#include <QSerialPort>\n#include \"core/Clock.h\"\n")
 put(src/protocol/Frame.h "#pragma once\n#include <QByteArray>\n#include \"link/Port.h\"\n#include \"Local.h\"\n")
 put(src/firmware/Flash.cpp "#include \"protocol/Frame.h\"\n#include <QAction>\n#include <qaction.h>\n")
-put(src/session/Board.h "#include \"firmware/Flash.h\"\n#include \"record/Reader.h\"\n")
+put(src/output/Udp.h "#include \"protocol/Frame.h\"\n#include <QUdpSocket>\n")
+put(src/session/Board.h "#include \"firmware/Flash.h\"\n#include \"record/Reader.h\"\n#include \"output/Udp.h\"\n")
 put(src/display/View.h "#include <QWidget>\n#include \"firmware/Flash.h\"\n#include \"session/Board.h\"\n")
 put(src/app/Form1.cpp "#include <QMainWindow>\n#include \"display/View.h\"\n#include \"../protocol/Frame.h\"\n")
 put(src/cli/Main.cpp "#include \"record/Reader.h\"\n#include \"core/Clock.h\"\n#include \"session/Board.h\"\n")
@@ -46,6 +47,7 @@ put(src/firmware/Side.cpp "\n#include \"constants/Table.h\"\n")
 put(src/display/Side.h "#include \"plots/Chart.h\"\n")
 put(src/session/Up.cpp "#include \"display/View.h\"\n#include <QLabel>\n")
 put(src/record/Up.cpp "#include \"session/Board.h\"\n")
+put(src/output/Up.cpp "#include \"session/Board.h\"\n#include <QSpinBox>\n")
 put(src/cli/Bad.cpp "#include \"plots/Chart.h\"\n#include <QLineEdit>\n#include \"app/Form1.h\"\n")
 put(src/app/Side.cpp "#include \"cli/Main.h\"\n")
 put(src/core/Dialog.cpp "#include <QFileDialog>\n#include <qmessagebox.h>\n")
@@ -66,9 +68,11 @@ set(_expected
     "src/session/Up.cpp:1: src/session (layer 4) must not include display/ (layer 5): \"display/View.h\""
     "src/session/Up.cpp:2: src/session must not include the widget header <QLabel>"
     "src/record/Up.cpp:1: src/record (layer 3) must not include session/ (layer 4): \"session/Board.h\""
-    "src/cli/Bad.cpp:1: src/cli may include core, link, protocol, constants, firmware, record and session, not plots/ (\"plots/Chart.h\")"
+    "src/output/Up.cpp:1: src/output (layer 3) must not include session/ (layer 4): \"session/Board.h\""
+    "src/output/Up.cpp:2: src/output must not include the widget header <QSpinBox>"
+    "src/cli/Bad.cpp:1: src/cli may include core, link, protocol, constants, firmware, record, output and session, not plots/ (\"plots/Chart.h\")"
     "src/cli/Bad.cpp:2: src/cli must not include the widget header <QLineEdit>"
-    "src/cli/Bad.cpp:3: src/cli may include core, link, protocol, constants, firmware, record and session, not app/ (\"app/Form1.h\")"
+    "src/cli/Bad.cpp:3: src/cli may include core, link, protocol, constants, firmware, record, output and session, not app/ (\"app/Form1.h\")"
     "src/app/Side.cpp:1: src/app (layer 6) must not include cli/ (layer 6): \"cli/Main.h\""
     "src/core/Dialog.cpp:1: src/core must not include the widget header <QFileDialog>"
     "src/core/Dialog.cpp:2: src/core must not include the widget header <qmessagebox.h>"

@@ -43,6 +43,35 @@ class TestPlotHistory : public QObject
 {
     Q_OBJECT
 private slots:
+    // A heading going round breaks its line at the wrap, either way round and also between
+    // -180 and 180; a channel without the period, and steps within half of it, do not.
+    void aWrappingChannelBreaksWhereItWraps()
+    {
+        PlotHistory h(2);
+        h.setWrap(0, 360);
+        const QList<float> heading = {350, 355, 359, 1, 5, 179.5f, 2, 358, -179, 179};
+        double t = 0;
+        for (float v : heading) {
+            const float values[2] = {v, v};
+            h.addFrame(t, values);
+            t += 0.1;
+        }
+        const auto runs = h.visible(0, t, 10.0, 10000);
+        QCOMPARE(runs.size(), 5);
+        QCOMPARE(runs[0].size(), 3);
+        QCOMPARE(runs[0].last().y(), 359.0);
+        QCOMPARE(runs[1].first().y(), 1.0);
+        QCOMPARE(runs[1].last().y(), 2.0);
+        QCOMPARE(runs[2].size(), 1);
+        QCOMPARE(runs[2].first().y(), 358.0);
+        QCOMPARE(runs[3].first().y(), -179.0);
+        QCOMPARE(runs[4].first().y(), 179.0);
+        QCOMPARE(h.visible(1, t, 10.0, 10000).size(), 1);
+        // Between the two frames of a wrap nothing is read out.
+        QVERIFY(std::isnan(h.valueNear(0, 0.25)));
+        QCOMPARE(h.valueNear(0, 0.2), 359.0f);
+    }
+
     void pausesLongerThanTheThresholdSplitTheLine()
     {
         PlotHistory h(1);

@@ -76,11 +76,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("error");
-        QTest::newRow("time") << QByteArray("0.000000,F,1\n1.5,F,1\n")
-                              << "line 3: time \"1.5\" is not seconds with 6 decimals";
+        QTest::newRow("time") << QByteArray("0.000000,F,1\n1.5s,F,1\n")
+                              << "line 3: time \"1.5s\" is not a number of seconds";
+        QTest::newRow("comma time")
+            << QByteArray("0,5,F,1\n") << "line 2: frame letter \"5\" is not F, G, R or C";
+        QTest::newRow("empty time")
+            << QByteArray(",F,1\n") << "line 2: time \"\" is not a number of seconds";
+        QTest::newRow("infinite time")
+            << QByteArray("inf,F,1\n") << "line 2: time \"inf\" is not a number of seconds";
         QTest::newRow("negative time")
-            << QByteArray("-0.000001,F,1\n")
-            << "line 2: time \"-0.000001\" is not seconds with 6 decimals";
+            << QByteArray("-0.000001,F,1\n") << "line 2: time \"-0.000001\" is before the start";
+        QTest::newRow("negative zero time")
+            << QByteArray("-0,F,1\n") << "line 2: time \"-0\" is before the start";
         QTest::newRow("letter") << QByteArray("0.000000,X,1\n")
                                 << "line 2: frame letter \"X\" is not F, G, R or C";
         QTest::newRow("no letter")
@@ -88,8 +95,12 @@ private slots:
         QTest::newRow("comma decimal") << QByteArray("0.000000,G,1,2\n0.100000,G,1,2,5\n"
                                                      "0.200000,G,\"1,5\"\n")
                                        << "line 4: value 1 \"\"1\" is not a number";
-        QTest::newRow("empty value")
-            << QByteArray("0.000000,R,1,,3\n") << "line 2: value 2 \"\" is not a number";
+        QTest::newRow("lone plus")
+            << QByteArray("0.000000,R,1,+,3\n") << "line 2: value 2 \"+\" is not a number";
+        QTest::newRow("plus minus")
+            << QByteArray("0.000000,R,1,+-3\n") << "line 2: value 2 \"+-3\" is not a number";
+        QTest::newRow("C short of values")
+            << QByteArray("0.000000,C,1,2,3,4,5,6,7\n") << "line 2: a C frame has 8 values, not 7";
         QTest::newRow("text value")
             << QByteArray("0.000000,R,1,2,abc\n") << "line 2: value 3 \"abc\" is not a number";
         QTest::newRow("space") << QByteArray("0.000000,R, 1\n")
@@ -102,6 +113,9 @@ private slots:
                                  << "line 2: a C frame has 8 values, not 5";
         QTest::newRow("backwards") << QByteArray("0.500000,F\n0.400000,F\n")
                                    << "line 3: time 0.400000 is before the previous row's";
+        QTest::newRow("backwards, short form")
+            << QByteArray("0.5,F\n0.4999994,F\n")
+            << "line 3: time 0.499999 is before the previous row's";
         QByteArray many("0.000000,F");
         for (int i = 0; i < 256; ++i)
             many += ",0";

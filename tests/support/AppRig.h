@@ -34,6 +34,11 @@ struct AppRig : Prompts
     void showMessage(const QString& m) override { messages << m; }
     QString chooseSaveFile(const QString&, const QString&) override { return saveAs; }
     QString chooseOpenFile(const QString&, const QString&) override { return openPath; }
+    QString askText(const QString&, const QString&, const QString& offeredText) override
+    {
+        offered << offeredText;
+        return answer;
+    }
     bool confirmImport(const QList<ConstantDifference>& differences) override
     {
         shownDifferences = differences;
@@ -57,5 +62,8 @@ struct AppRig : Prompts
     QString saveAs;
     QString openPath;
     bool confirmDifferences = true;
+    // What the one-line boxes answer, and what they offered.
+    QString answer;
+    QStringList offered;
     QList<ConstantDifference> shownDifferences;
 };

@@ -19,6 +19,8 @@ QByteArray FakeSerialControl::Input()
 {
     QByteArray out;
     out.swap(m_input);
+    if (!out.isEmpty())
+        emit received(out);
     return out;
 }
 

@@ -12,6 +12,7 @@ struct QuietPrompts : Prompts
     void showMessage(const QString& text) override { messages << text; }
     QString chooseSaveFile(const QString&, const QString&) override { return QString(); }
     QString chooseOpenFile(const QString&, const QString&) override { return QString(); }
+    QString askText(const QString&, const QString&, const QString&) override { return QString(); }
     bool confirmImport(const QList<ConstantDifference>&) override { return false; }
 
     QStringList messages;

@@ -1,9 +1,11 @@
-#include "HighRate.h"
+#include "LiveRun.h"
 
+#include "app/Form1.h"
 #include "app/SkyvaneApp.h"
 #include "app/WindowViews.h"
 #include "common/ProgramRun.h"
 #include "core/Pause.h"
+#include "display/CockpitView.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "support/BoardProcess.h"
@@ -16,10 +18,10 @@
 
 #include <algorithm>
 
-HighRateFigures MeasureHighRate(const QString& boardSim, const QString& rate,
-                                const QStringList& boardArguments, int warmUpSeconds, int seconds)
+LiveRunFigures MeasureLiveRun(const QString& boardSim, const QString& rate,
+                              const QStringList& boardArguments, int warmUpSeconds, int seconds)
 {
-    HighRateFigures figures;
+    LiveRunFigures figures;
     QTemporaryDir scratch;
     const QString record = scratch.filePath(QStringLiteral("received.bin"));
     BoardProcess board;
@@ -66,10 +68,20 @@ HighRateFigures MeasureHighRate(const QString& boardSim, const QString& rate,
     PauseMs(warmUpSeconds * 1000);
     const qint64 received0 = QFileInfo(record).size();
     figures.largestBacklog = 0;
+    const WindowViews& views = skyvane.views();
+    const CockpitView& cockpit = *skyvane.form().Cockpit;
+    const long long horizon0 = cockpit.pictures();
+    const long long route0 = views.routeDial().drawings();
+    const long long dial0 = views.magDial().drawings();
+    const long long text0 = views.sensorTextChanges();
     measuring = true;
     const qint64 start = clock.nsecsElapsed();
     PauseMs(seconds * 1000);
     measuring = false;
+    figures.horizonPictures = cockpit.pictures() - horizon0;
+    figures.routePictures = views.routeDial().drawings() - route0;
+    figures.dialPictures = views.magDial().drawings() - dial0;
+    figures.textChanges = views.sensorTextChanges() - text0;
     figures.seconds = double(clock.nsecsElapsed() - start) / 1e9;
     figures.requests = QFileInfo(record).size() - received0;
     figures.endBacklog = skyvane.receiver().RxBuffer().size();

@@ -1,0 +1,107 @@
+#include "display/PictureChange.h"
+
+#include "display/PictureBox.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double Pi = 3.14159265358979;
+constexpr double Infinite = std::numeric_limits<double>::infinity();
+
+struct Vec
+{
+    double x;
+    double y;
+};
+
+double length(Vec v)
+{
+    return std::hypot(v.x, v.y);
+}
+
+// Where the horizon puts the model's origin, in model units: 8 units per radian of pitch
+// along the turned vertical.
+Vec slide(float phi, float theta)
+{
+    return {8 * double(theta) * std::sin(double(phi)), -8 * double(theta) * std::cos(double(phi))};
+}
+
+// A point of the card at bearing angle a (radians, 0 up, clockwise) on an ellipse of the
+// given half-axes, in pixels.
+Vec onCard(double a, double rx, double ry)
+{
+    return {std::sin(a) * rx, -std::cos(a) * ry};
+}
+
+} // namespace
+
+double HorizonShift(float phiShown, float thetaShown, float phi, float theta,
+                    const QSizeF& viewPixels)
+{
+    if (!std::isfinite(phi) || !std::isfinite(theta) || !std::isfinite(phiShown) ||
+        !std::isfinite(thetaShown))
+        return phi == phiShown && theta == thetaShown ? 0.0 : Infinite;
+    // One model unit is a tenth of the view's height, in x as in y. A screen point q (from the
+    // centre, y up) shows the model point R(-phiShown)(q/unit - slideShown); the new picture
+    // puts that point at R(turn) q + unit (slide - R(turn) slideShown).
+    const double unit = 0.1 * viewPixels.height();
+    const double turn = double(phi) - double(phiShown);
+    const double c = std::cos(turn);
+    const double s = std::sin(turn);
+    const Vec before = slide(phiShown, thetaShown);
+    const Vec after = slide(phi, theta);
+    const Vec offset{unit * (after.x - (c * before.x - s * before.y)),
+                     unit * (after.y - (s * before.x + c * before.y))};
+    const double halfW = viewPixels.width() / 2;
+    const double halfH = viewPixels.height() / 2;
+    double farthest = 0;
+    for (const Vec q :
+         {Vec{halfW, halfH}, Vec{-halfW, halfH}, Vec{halfW, -halfH}, Vec{-halfW, -halfH}}) {
+        const Vec moved{(c - 1) * q.x - s * q.y + offset.x, s * q.x + (c - 1) * q.y + offset.y};
+        farthest = std::max(farthest, length(moved));
+    }
+    return farthest;
+}
+
+double RouteShift(double hShown, double h, double W1, double H1)
+{
+    if (!std::isfinite(h) || !std::isfinite(hShown))
+        return h == hShown ? 0.0 : Infinite;
+    const double halfW = W1 / 2 / PictureBox::TwipsPerPixel;
+    const double halfH = H1 / 2 / PictureBox::TwipsPerPixel;
+    // The half-axes of the card's ellipses: the short ticks' inner ends, the long ticks'
+    // inner ends, every tick's outer end, and the labels' anchors.
+    const double ticks[3][2] = {
+        {0.7 * 1.1, 0.7}, {0.7 * 0.85 * 1.1, 0.7 * 0.85}, {0.75 * 1.1, 0.75}};
+    double farthest = 0;
+    for (int i = 0; i <= 350; i += 10) {
+        const double bearing = i * Pi / 180;
+        const double a0 = bearing - hShown;
+        const double a1 = bearing - h;
+        const auto moved = [&](double fx, double fy) {
+            const Vec p0 = onCard(a0, halfW * fx, halfH * fy);
+            const Vec p1 = onCard(a1, halfW * fx, halfH * fy);
+            farthest = std::max(farthest, length({p1.x - p0.x, p1.y - p0.y}));
+        };
+        moved(ticks[i % 30 == 0 ? 1 : 0][0], ticks[i % 30 == 0 ? 1 : 0][1]);
+        moved(ticks[2][0], ticks[2][1]);
+        if (i % 30 == 0)
+            moved(1.06 * 0.85, 0.85);
+    }
+    return farthest;
+}
+
+double NeedleShift(double uShown, double vShown, double u, double v, double W1, double H1)
+{
+    const bool shownFinite = std::isfinite(uShown) && std::isfinite(vShown);
+    const bool finite = std::isfinite(u) && std::isfinite(v);
+    if (!shownFinite || !finite)
+        return shownFinite == finite ? 0.0 : Infinite;
+    constexpr double s = 0.7;
+    const double dx = (u - uShown) * s * W1 / 2 / PictureBox::TwipsPerPixel;
+    const double dy = (v - vShown) * s * H1 / 2 / PictureBox::TwipsPerPixel;
+    return std::hypot(dx, dy);
+}
