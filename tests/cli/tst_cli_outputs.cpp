@@ -232,6 +232,39 @@ private slots:
         QVERIFY2(err.last().startsWith(p1 + "Recording stopped: "), run.err.constData());
     }
 
+    // Two boards that cannot both run: a port that does not open leaves no recording of the
+    // other behind; a file that cannot be made stops the recording already started, with its
+    // line, before the ports close.
+    void twoBoardsThatCannotBothRun()
+    {
+        Board first;
+        Board second;
+        const QString folder = first.file(QStringLiteral("flight"));
+        const CliResult missing = RunCli({"record", "--port", first.port(), "--port",
+                                          "/dev/skyvane-none", "--seconds", "1", "--out", folder});
+        QCOMPARE(missing.exitCode, 3);
+        QVERIFY2(missing.err.startsWith("skyvane-cli: cannot open port /dev/skyvane-none: "),
+                 missing.err.constData());
+        QCOMPARE(missing.errLines().size(), 1);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+
+        const QString firstFile = folder + "/" + QFileInfo(first.port()).fileName() + ".csv";
+        const QString secondFile = folder + "/" + QFileInfo(second.port()).fileName() + ".csv";
+        QVERIFY(QDir().mkpath(secondFile));
+        const CliResult blocked = RunCli({"record", "--port", first.port(), "--port", second.port(),
+                                          "--seconds", "1", "--out", folder});
+        QCOMPARE(blocked.exitCode, 2);
+        const QList<QByteArray> err = blocked.errLines();
+        const QByteArray p1 = first.port().toUtf8() + ": ";
+        const QByteArray p2 = second.port().toUtf8() + ": ";
+        QCOMPARE(err.size(), 3);
+        QCOMPARE(err[0], p1 + "Recording to " + firstFile.toUtf8());
+        QVERIFY2(err[1].startsWith(p2 + "Recording stopped: cannot write " + secondFile.toUtf8()),
+                 blocked.err.constData());
+        QCOMPARE(err[2], p1 + "Recording stopped: 0 frames, 0.0 s in " + firstFile.toUtf8());
+        QVERIFY(readFile(firstFile).startsWith("# Skyvane recording"));
+    }
+
     // Several boards: every datagram says which; bad addresses and mirror counts are refused.
     void streamOfTwoBoardsAndBadUsage()
     {

@@ -278,6 +278,34 @@ private slots:
         QVERIFY(r.timer12.Enabled());
     }
 
+    // Every byte read from the port reaches the session's received tap (a raw mirror), whoever
+    // read it: the receiver, the drop at the end of a replay, the bootloader's wait.
+    void everyByteReadReachesTheTap()
+    {
+        Rig r;
+        QTemporaryDir dir;
+        r.firmware = dir.filePath("fw.kfw");
+        QVERIFY(writeFile(r.firmware, HexData(0x0000, QByteArray(64, '\x42')) + HexEnd()));
+        QByteArray tapped;
+        connect(r.session.get(), &BoardSession::received,
+                [&](const QByteArray& bytes) { tapped += bytes; });
+        QVERIFY(r.open());
+        r.port.feed(hex("2A 41 23"));
+        QCOMPARE(tapped, hex("2A 41 23"));
+        r.session->beginReplay();
+        r.port.feed(hex("2A 42 23"));
+        QCOMPARE(tapped, hex("2A 41 23"));
+        r.session->endReplay();
+        QCOMPARE(tapped, hex("2A 41 23 2A 42 23"));
+        QCOMPARE(r.messages, QStringList{"A"});
+
+        tapped.clear();
+        r.session->runDownload();
+        QCOMPARE(r.log.lines.last(), QString("Application Launched."));
+        // The version, the erase, both rows' acknowledgements and the run, in order.
+        QCOMPARE(tapped, QByteArray("+V\x13+E+P\x00\x00\x00+P\x00\x00\x80+R", 17));
+    }
+
     // The data request: "F" on each tick of Timer12 while the port is open and polling is on.
     void dataRequestFollowsPolling()
     {
