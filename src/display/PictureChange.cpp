@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr double Pi = 3.14159265358979;
+constexpr double HalfTurn = 3.14159265358979;
 constexpr double Infinite = std::numeric_limits<double>::infinity();
 
 struct Vec
@@ -78,7 +78,7 @@ double RouteShift(double hShown, double h, double W1, double H1)
         {0.7 * 1.1, 0.7}, {0.7 * 0.85 * 1.1, 0.7 * 0.85}, {0.75 * 1.1, 0.75}};
     double farthest = 0;
     for (int i = 0; i <= 350; i += 10) {
-        const double bearing = i * Pi / 180;
+        const double bearing = i * HalfTurn / 180;
         const double a0 = bearing - hShown;
         const double a1 = bearing - h;
         const auto moved = [&](double fx, double fy) {
