@@ -90,7 +90,7 @@ int CliBoards::run(Terminal& terminal, CliOptions& options, const QStringList& a
 }
 
 CliBoards::CliBoards(Terminal& terminal, const QStringList& ports, const Command& command)
-    : m_terminal(terminal), m_command(command)
+    : m_command(command)
 {
     for (const QString& port : ports) {
         CliBoard::Setup setup;

@@ -76,7 +76,6 @@ private:
     bool anyLost() const;
     bool allLost() const;
 
-    Terminal& m_terminal;
     const Command& m_command;
     std::vector<std::unique_ptr<CliBoard>> m_boards;
     // Boards whose outputs were started, from the first.
