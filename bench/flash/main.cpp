@@ -16,6 +16,7 @@
 #include "support/HexLines.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
+#include "support/TimerHandover.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -60,10 +61,11 @@ struct Session
     LinkOver<QtSerialControl> link{log};
     WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
     WindowTimer timer12{QStringLiteral("Timer12"), 33, false};
+    TimerHandover handover{timer2, timer12};
     RowClock progress;
     QString path;
-    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, timer2,
-                                                   timer12, [this] { return path; }}};
+    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, handover,
+                                                   [this] { return path; }}};
     Bootloader& boot = updater.boot;
     FlashProgrammer& programmer = updater.programmer;
 

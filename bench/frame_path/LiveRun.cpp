@@ -9,6 +9,7 @@
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "support/BoardProcess.h"
+#include "support/QuietPrompts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,11 +40,11 @@ LiveRunFigures MeasureLiveRun(const QString& boardSim, const QString& rate,
     }
     settings.close();
 
+    QuietPrompts prompts;
     SkyvaneApp::Options o;
     o.programFolder = folder.path();
     o.endProgram = [] {};
-    o.askPassword = [] { return QString(); };
-    o.showMessage = [](const QString&) {};
+    o.prompts = &prompts;
     SkyvaneApp skyvane(o);
 
     QElapsedTimer clock;

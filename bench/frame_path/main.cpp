@@ -30,6 +30,7 @@
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "support/Bytes.h"
+#include "support/QuietPrompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -116,12 +117,12 @@ PathResult framePath(const PathOptions& options)
 {
     PathResult result;
     QTemporaryDir folder;
-    QStringList messages;
+    QuietPrompts prompts;
+    const QStringList& messages = prompts.messages;
     SkyvaneApp::Options o;
     o.programFolder = folder.path();
     o.endProgram = [] {};
-    o.askPassword = [] { return QString(); };
-    o.showMessage = [&messages](const QString& m) { messages << m; };
+    o.prompts = &prompts;
     SkyvaneApp skyvane(o);
     skyvane.Load();
     Form1& form = skyvane.form();

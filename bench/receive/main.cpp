@@ -9,7 +9,6 @@
 #include "protocol/FrameDispatch.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
-#include "protocol/MeasurementView.h"
 #include "support/Bytes.h"
 
 #include <QCommandLineParser>
@@ -23,15 +22,21 @@
 namespace {
 
 // Views detached: the decoders run in full, their output goes nowhere but a count.
-class DetachedView : public MeasurementView
+class DetachedView
 {
 public:
-    void frameSeen() override { ++seen; }
-    void DrawAttitude3D(float phi, float theta) override { sink += phi + theta; }
-    void DrawRoute(float& psi) override { sink += psi; }
-    void DrawMagDial(double u, double v) override { sink += u + v; }
-    void setSensorText(const QString& text) override { sink += double(text.size()); }
-    void ShowDeviceMessage(const QString& text) override { sink += double(text.size()); }
+    explicit DetachedView(MeasurementDecoder& decoder)
+    {
+        decoder.setFrameSeen([this] { ++seen; });
+        decoder.setMessageListener([this](const QString& text) { sink += double(text.size()); });
+        decoder.stream().subscribe([this](const Measurement& m) {
+            sink += m.phi + m.theta + m.psi + m.dialU + m.dialV;
+            if (m.sensorText)
+                sink += double(m.sensorText->size());
+            if (m.calibrationText)
+                sink += double(m.calibrationText->size());
+        });
+    }
 
     long long seen = 0;
     double sink = 0;
@@ -78,8 +83,8 @@ struct Throughput
 // Every input holds exactly one frame, as a receive tick gets it at the usual poll rate.
 Throughput oneFramePerCall(long long count)
 {
-    DetachedView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    DetachedView view(decoder);
     FrameDispatch dispatch(decoder);
     dispatch.setConstantsListener([](const QByteArray&) {});
     FrameReceiver receiver(dispatch);
@@ -103,8 +108,8 @@ Throughput oneFramePerCall(long long count)
 // whatever follows it, so the backlog holds F, G, R and text frames only.
 Throughput backlog(long long count, int perBacklog)
 {
-    DetachedView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    DetachedView view(decoder);
     FrameDispatch dispatch(decoder);
     dispatch.setConstantsListener([](const QByteArray&) {});
     FrameReceiver receiver(dispatch);

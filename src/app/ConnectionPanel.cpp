@@ -1,10 +1,10 @@
 #include "app/ConnectionPanel.h"
 
+#include "app/Form1.h"
 #include "core/SettingsStore.h"
 #include "core/WindowTimer.h"
-#include "link/PortLink.h"
 #include "link/RateText.h"
-#include "link/ReceiveBuffer.h"
+#include "session/BoardSession.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -20,8 +20,6 @@ const QString kRed = QStringLiteral("#FF0000");
 
 void setBackground(QWidget* w, const QString& colour)
 {
-    if (!w)
-        return;
     QPalette pal = w->palette();
     pal.setColor(QPalette::Base, QColor(colour));
     pal.setColor(QPalette::Button, QColor(colour));
@@ -31,69 +29,49 @@ void setBackground(QWidget* w, const QString& colour)
 }
 } // namespace
 
-ConnectionPanel::ConnectionPanel(const ConnectionControls& controls, PortLink& link,
-                                 SettingsStore& settings, QObject* parent)
-    : QObject(parent), m_c(controls), m_link(link), m_settings(settings)
+ConnectionPanel::ConnectionPanel(Form1& form, BoardSession& session, SettingsStore& settings,
+                                 QObject* parent)
+    : QObject(parent), m_c(form), m_session(session), m_settings(settings)
 {
-    if (m_c.Combo1) {
-        connect(m_c.Combo1, &QComboBox::activated, this, &ConnectionPanel::Combo1_Click);
-        watchListChoices(m_c.Combo1);
-    }
-    if (m_c.Combo2) {
-        connect(m_c.Combo2, &QComboBox::activated, this, &ConnectionPanel::Combo2_Click);
-        watchListChoices(m_c.Combo2);
-    }
-    if (m_c.Combo3) {
-        connect(m_c.Combo3, &QComboBox::activated, this, &ConnectionPanel::Combo3_Change);
-        connect(m_c.Combo3, &QComboBox::editTextChanged, this, &ConnectionPanel::Combo3_Change);
-    }
-    if (m_c.Check4) {
-        connect(m_c.Check4, &QCheckBox::toggled, this, &ConnectionPanel::Check4_Click);
-        m_c.Check4->installEventFilter(this);
-    }
-    if (m_c.Check7)
-        connect(m_c.Check7, &QCheckBox::toggled, this, &ConnectionPanel::Check7_Click);
-    if (m_c.Command2)
-        connect(m_c.Command2, &QPushButton::clicked, this, &ConnectionPanel::Command2_Click);
-    if (m_c.Command3)
-        connect(m_c.Command3, &QPushButton::clicked, this, &ConnectionPanel::Command3_Click);
-    if (m_c.Timer1)
-        connect(m_c.Timer1, &WindowTimer::Timer, this, &ConnectionPanel::Timer1_Timer);
-    if (m_c.Timer11)
-        connect(m_c.Timer11, &WindowTimer::Timer, this, &ConnectionPanel::Timer11_Timer);
-    if (m_c.Timer13)
-        connect(m_c.Timer13, &WindowTimer::Timer, this, &ConnectionPanel::Timer13_Timer);
-    connect(&m_link, &PortLink::lost, this, &ConnectionPanel::onLinkLost);
+    connect(m_c.Combo1, &QComboBox::activated, this, &ConnectionPanel::Combo1_Click);
+    watchListChoices(m_c.Combo1);
+    connect(m_c.Combo2, &QComboBox::activated, this, &ConnectionPanel::Combo2_Click);
+    watchListChoices(m_c.Combo2);
+    connect(m_c.Combo3, &QComboBox::activated, this, &ConnectionPanel::Combo3_Change);
+    connect(m_c.Combo3, &QComboBox::editTextChanged, this, &ConnectionPanel::Combo3_Change);
+    connect(m_c.Check4, &QCheckBox::toggled, this, &ConnectionPanel::Check4_Click);
+    m_c.Check4->installEventFilter(this);
+    connect(m_c.Check7, &QCheckBox::toggled, this, &ConnectionPanel::Check7_Click);
+    connect(m_c.Command2, &QPushButton::clicked, this, &ConnectionPanel::Command2_Click);
+    connect(m_c.Command3, &QPushButton::clicked, this, &ConnectionPanel::Command3_Click);
+    connect(m_c.Timer1, &WindowTimer::Timer, this, &ConnectionPanel::Timer1_Timer);
+    connect(m_c.Timer11, &WindowTimer::Timer, this, &ConnectionPanel::Timer11_Timer);
+    connect(m_c.Timer13, &WindowTimer::Timer, this, &ConnectionPanel::Timer13_Timer);
+    connect(&m_session, &BoardSession::lost, this, &ConnectionPanel::onLinkLost);
 }
 
 bool ConnectionPanel::portOpen() const
 {
-    return m_link.M().PortOpen();
+    return m_session.port().PortOpen();
 }
 
 void ConnectionPanel::OpenPort()
 {
-    if (m_c.Timer2)
-        m_c.Timer2->setEnabled(false);
     const QString name = m_c.Combo1->currentText();
-    if (m_link.OpenPort(name, m_c.Combo2->currentText())) {
+    if (m_session.OpenPort(name, m_c.Combo2->currentText())) {
         m_lostPort.clear();
-        if (m_c.Timer2)
-            m_c.Timer2->setEnabled(true);
         return;
     }
     // A lost port (an adapter pulled out) is missing only until it is plugged in again: the
     // automatic connection keeps trying it. A name that never opened ends it.
-    if (m_link.lastError().kind == PortError::InvalidPortNumber && m_c.Check4 && name != m_lostPort)
+    if (m_session.link().lastError().kind == PortError::InvalidPortNumber && name != m_lostPort)
         m_c.Check4->setChecked(false);
 }
 
 void ConnectionPanel::ClosePort()
 {
     m_lostPort.clear();
-    if (m_c.Timer2 && portOpen())
-        m_c.Timer2->setEnabled(false);
-    m_link.ClosePort();
+    m_session.ClosePort();
 }
 
 // Qt also reports as activated a typed text that matches an entry once editing ends (Enter, or
@@ -169,7 +147,7 @@ void ConnectionPanel::Combo3_Change()
     m_settings.WriteSetting(QStringLiteral("Rate"), text);
     const int ms = RateMilliseconds(text);
     // A half-typed or impossible rate keeps the interval in force.
-    if (ms >= 0 && m_c.Timer12)
+    if (ms >= 0)
         m_c.Timer12->setInterval(ms);
 }
 
@@ -199,7 +177,7 @@ void ConnectionPanel::Check7_Click()
 {
     m_settings.WriteSetting(QStringLiteral("TrameAuto"),
                             m_c.Check7->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    m_link.RxBuffer().discard();
+    m_session.discardReceived();
 }
 
 void ConnectionPanel::Command2_Click()
@@ -207,14 +185,13 @@ void ConnectionPanel::Command2_Click()
     OpenPort();
     bool ok = false;
     const int stored = m_settings.ReadSetting(QStringLiteral("AutoPortOpen")).trimmed().toInt(&ok);
-    if (ok && stored == 1 && m_c.Check4)
+    if (ok && stored == 1)
         m_c.Check4->setChecked(true);
 }
 
 void ConnectionPanel::Command3_Click()
 {
-    if (m_c.Check4)
-        m_c.Check4->setChecked(false);
+    m_c.Check4->setChecked(false);
     ClosePort();
 }
 
@@ -228,8 +205,7 @@ void ConnectionPanel::showPortState(bool open)
     setBackground(m_c.Combo2, colour);
     setBackground(m_c.Combo3, colour);
     setBackground(m_c.Text4, colour);
-    if (m_c.Text4)
-        m_c.Text4->setText(open ? QStringLiteral("Connected") : QStringLiteral("Disconnected"));
+    m_c.Text4->setText(open ? QStringLiteral("Connected") : QStringLiteral("Disconnected"));
 }
 
 void ConnectionPanel::Timer1_Timer()
@@ -245,14 +221,11 @@ void ConnectionPanel::Timer11_Timer()
 
 void ConnectionPanel::Timer13_Timer()
 {
-    if (m_c.Check4 && m_c.Check4->isChecked() && !portOpen() && m_c.Check7 &&
-        m_c.Check7->isChecked())
+    if (m_c.Check4->isChecked() && !portOpen() && m_c.Check7->isChecked())
         OpenPort();
 }
 
 void ConnectionPanel::onLinkLost()
 {
-    m_lostPort = m_link.portName();
-    if (m_c.Timer2)
-        m_c.Timer2->setEnabled(false);
+    m_lostPort = m_session.link().portName();
 }

@@ -2,45 +2,25 @@
 
 #include <QObject>
 
-class PortLink;
-class QCheckBox;
+class BoardSession;
+class Form1;
 class QComboBox;
-class QLineEdit;
-class QPushButton;
 class SettingsStore;
-class WindowTimer;
 
-// The controls of the window that the connection management works on.
-struct ConnectionControls
-{
-    QComboBox* Combo1 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QComboBox* Combo3 = nullptr;
-    QCheckBox* Check4 = nullptr;
-    QCheckBox* Check7 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QLineEdit* Text4 = nullptr;
-    QLineEdit* Text32 = nullptr;
-    WindowTimer* Timer1 = nullptr;
-    WindowTimer* Timer2 = nullptr;
-    WindowTimer* Timer11 = nullptr;
-    WindowTimer* Timer12 = nullptr;
-    WindowTimer* Timer13 = nullptr;
-};
-
-// The connection frame of the window over the port link: the stored connection choices, the
-// status shown on the window, the "No Data" watchdog and automatic reconnection.
+// The connection frame of the window over the board session: the stored connection choices,
+// the status shown on the window, the "No Data" watchdog and automatic reconnection. It works
+// on Form1's Combo1 to Combo3, Check4, Check7, Command2, Command3, Text4, Text32 and the timers
+// Timer1, Timer11, Timer12 (its interval) and Timer13.
 class ConnectionPanel : public QObject
 {
     Q_OBJECT
 public:
-    ConnectionPanel(const ConnectionControls& controls, PortLink& link, SettingsStore& settings,
+    ConnectionPanel(Form1& form, BoardSession& session, SettingsStore& settings,
                     QObject* parent = nullptr);
 
-    // Opens the port chosen in Combo1 at the speed of Combo2; the receive timer runs while it
-    // is open. A name that is no port unchecks "Automatic Connection", unless it is the port
-    // whose link was lost: that one is tried again until it comes back.
+    // Opens the port chosen in Combo1 at the speed of Combo2; the session's receiver reads it
+    // while it is open. A name that is no port unchecks "Automatic Connection", unless it is the
+    // port whose link was lost: that one is tried again until it comes back.
     void OpenPort();
     void ClosePort();
 
@@ -68,8 +48,8 @@ private:
     void showPortState(bool open);
     bool portOpen() const;
 
-    ConnectionControls m_c;
-    PortLink& m_link;
+    Form1& m_c;
+    BoardSession& m_session;
     SettingsStore& m_settings;
     int m_shownState = -1;
     // The name of the port whose link was lost, until it opens again or is closed.

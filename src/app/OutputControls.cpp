@@ -2,9 +2,9 @@
 
 #include "core/Logger.h"
 #include "core/SettingsStore.h"
-#include "link/SerialControl.h"
 #include "output/RawMirror.h"
 #include "output/UdpForwarder.h"
+#include "session/BoardSession.h"
 
 #include <QAction>
 
@@ -15,11 +15,11 @@ const QString kForwardKey = QStringLiteral("ForwardAddress");
 const QString kMirrorKey = QStringLiteral("MirrorPath");
 } // namespace
 
-ForwardControl::ForwardControl(QAction* action, MeasurementStream& stream, Logger& log,
+ForwardControl::ForwardControl(QAction* action, BoardSession& session, Logger& log,
                                SettingsStore& settings, AskText ask, QObject* parent)
     : QObject(parent), m_action(action), m_settings(settings), m_ask(std::move(ask)),
-      m_forwarder(
-          std::make_unique<UdpForwarder>(stream, [&log](const QString& text) { log.AddLog(text); }))
+      m_forwarder(std::make_unique<UdpForwarder>(session.stream(),
+                                                 [&log](const QString& text) { log.AddLog(text); }))
 {
     connect(m_action, &QAction::triggered, this, &ForwardControl::toggle);
 }
@@ -60,13 +60,13 @@ void ForwardControl::showState()
                           : kForward);
 }
 
-MirrorControl::MirrorControl(QAction* action, SerialControl& port, Logger& log,
+MirrorControl::MirrorControl(QAction* action, BoardSession& session, Logger& log,
                              SettingsStore& settings, AskText ask, QObject* parent)
     : QObject(parent), m_action(action), m_settings(settings), m_ask(std::move(ask)),
       m_mirror(std::make_unique<RawMirror>([&log](const QString& text) { log.AddLog(text); }))
 {
     connect(m_action, &QAction::triggered, this, &MirrorControl::toggle);
-    connect(&port, &SerialControl::received, m_mirror.get(), &RawMirror::write);
+    connect(&session, &BoardSession::received, m_mirror.get(), &RawMirror::write);
 }
 
 MirrorControl::~MirrorControl() = default;

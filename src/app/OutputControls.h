@@ -6,11 +6,10 @@
 #include <functional>
 #include <memory>
 
+class BoardSession;
 class Logger;
-class MeasurementStream;
 class QAction;
 class RawMirror;
-class SerialControl;
 class SettingsStore;
 class UdpForwarder;
 
@@ -20,13 +19,14 @@ using AskText =
     std::function<QString(const QString& title, const QString& label, const QString& last)>;
 
 // File > Forward Live Data... (Ctrl+U): asks for HOST:PORT and forwards every decoded frame,
-// live or replayed, as UDP JSON until the same entry, now "Stop Forwarding (HOST:PORT)", is
-// chosen again. The address is remembered in the settings file ("ForwardAddress").
+// live or replayed (it listens to the session's stream), as UDP JSON until the same entry, now
+// "Stop Forwarding (HOST:PORT)", is chosen again. The address is remembered in the settings file
+// ("ForwardAddress").
 class ForwardControl : public QObject
 {
     Q_OBJECT
 public:
-    ForwardControl(QAction* action, MeasurementStream& stream, Logger& log, SettingsStore& settings,
+    ForwardControl(QAction* action, BoardSession& session, Logger& log, SettingsStore& settings,
                    AskText ask, QObject* parent = nullptr);
     ~ForwardControl() override;
 
@@ -43,13 +43,14 @@ private:
 };
 
 // File > Mirror Raw Stream... (Ctrl+Shift+M): asks for a link path and mirrors every byte the
-// board sends on a pseudo-terminal linked there, until the same entry, now "Stop Mirroring
-// (PATH)", is chosen again. The path is remembered in the settings file ("MirrorPath").
+// board sends (the session's received bytes, whoever read them) on a pseudo-terminal linked there,
+// until the same entry, now "Stop Mirroring (PATH)", is chosen again. The path is remembered in the
+// settings file ("MirrorPath").
 class MirrorControl : public QObject
 {
     Q_OBJECT
 public:
-    MirrorControl(QAction* action, SerialControl& port, Logger& log, SettingsStore& settings,
+    MirrorControl(QAction* action, BoardSession& session, Logger& log, SettingsStore& settings,
                   AskText ask, QObject* parent = nullptr);
     ~MirrorControl() override;
 

@@ -6,20 +6,16 @@
 #include <functional>
 #include <memory>
 
-class FrameHandler;
+class BoardSession;
 class Logger;
 class QAction;
 class QWidget;
 class ReplayWindow;
 class Replayer;
-class ReceiveBuffer;
-class SerialControl;
-class WindowTimer;
-class WindowViews;
 
-// File > Replay... (Ctrl+O): plays a recording through the same decoding and views as live
-// frames, in the "Replay" window. Meanwhile the board is not polled and what it sends is not
-// shown; closing the replay window returns to live data.
+// File > Replay... (Ctrl+O): plays a recording into the board session, which cuts and decodes
+// it as the port's bytes, in the "Replay" window. Meanwhile the session does not poll the board
+// nor show what it sends; closing the replay window returns it to live data.
 class ReplayControl : public QObject
 {
     Q_OBJECT
@@ -30,14 +26,8 @@ public:
     struct Parts
     {
         QAction* action;
-        FrameHandler& decode;
-        WindowViews& views;
+        BoardSession& session;
         Logger& log;
-        // The live side: the receive switch, the data request, the port and its buffer.
-        WindowTimer& timer2;
-        WindowTimer& timer12;
-        SerialControl& port;
-        ReceiveBuffer& rxBuffer;
         QWidget* parentWindow;
     };
 
@@ -51,13 +41,10 @@ public:
     ReplayWindow* window() const;
 
 private:
-    void enterReplay();
     void leaveReplay();
 
     Parts m_p;
     ChooseFile m_choose;
     std::unique_ptr<Replayer> m_replayer;
     QPointer<ReplayWindow> m_window;
-    bool m_timer2WasOn = false;
-    bool m_timer12WasOn = false;
 };

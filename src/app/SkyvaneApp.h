@@ -3,9 +3,6 @@
 #include <functional>
 #include <memory>
 
-#include "constants/ConstantsTableFile.h"
-
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -16,19 +13,17 @@ class FieldWindow;
 class ForwardControl;
 class MirrorControl;
 class PlotsWindow;
+class Prompts;
 class RecordingControl;
 class ReplayControl;
 struct MainMenu;
-class ArrivalReceiver;
+class BoardSession;
 class Bootloader;
 class BootProgressBar;
 class ConnectionPanel;
 class ConstantsPanel;
-class DeviceCommands;
 class FirmwareFiles;
-class FirmwareUpdater;
 class Form1;
-class FrameDispatch;
 class FrameReceiver;
 class MeasurementDecoder;
 class MessageLog;
@@ -52,18 +47,9 @@ public:
         std::function<void()> endProgram;
         // Replaces the real serial port (tests); null for the real one.
         SerialControl* port = nullptr;
-        // The password box and the message boxes (tests replace them).
-        std::function<QString()> askPassword;
-        std::function<void(const QString&)> showMessage;
-        // The file dialogs of the menu bar's entries (tests replace them): a file to save,
-        // with a suggested path, and a file to open; "" when cancelled.
-        std::function<QString(const QString& title, const QString& suggested)> chooseSaveFile;
-        std::function<QString(const QString& title, const QString& filter)> chooseOpenFile;
-        // The one-line boxes of Forward Live Data and Mirror Raw Stream (tests replace them):
-        // title, label and the text offered; "" when cancelled.
-        std::function<QString(const QString&, const QString&, const QString&)> askText;
-        // The Import Constants confirmation; null for the dialog.
-        std::function<bool(const QList<ConstantDifference>&)> confirmImport;
+        // Answers the password box, the message boxes, the file dialogs and the Import
+        // Constants confirmation (tests); null for the window's own dialogs.
+        Prompts* prompts = nullptr;
     };
 
     explicit SkyvaneApp(const QString& programFolder);
@@ -77,10 +63,11 @@ public:
     Form1& form() { return *m_form; }
     MessageLog& log() { return *m_log; }
     SettingsFile& settings() { return *m_settings; }
-    PortLink& link() { return *m_link; }
+    BoardSession& session() { return *m_session; }
+    PortLink& link();
     ConnectionPanel& connection() { return *m_connection; }
-    FrameReceiver& receiver() { return *m_receiver; }
-    MeasurementDecoder& decoder() { return *m_decoder; }
+    FrameReceiver& receiver();
+    MeasurementDecoder& decoder();
     WindowViews& views() { return *m_views; }
     Bootloader& bootloader();
     MainMenu& menu() { return *m_menu; }
@@ -101,21 +88,15 @@ private:
 
     Options m_options;
     std::unique_ptr<Form1> m_form;
+    std::unique_ptr<Prompts> m_ownPrompts;
+    Prompts* m_prompts = nullptr;
     std::unique_ptr<MessageLog> m_log;
     std::unique_ptr<SettingsFile> m_settings;
-    std::unique_ptr<SerialControl> m_ownPort;
-    SerialControl* m_port = nullptr;
-    std::unique_ptr<WindowViews> m_views;
-    std::unique_ptr<MeasurementDecoder> m_decoder;
-    std::unique_ptr<FrameDispatch> m_dispatch;
-    std::unique_ptr<FrameReceiver> m_receiver;
-    std::unique_ptr<ArrivalReceiver> m_arrivals;
-    std::unique_ptr<PortLink> m_link;
-    std::unique_ptr<ConnectionPanel> m_connection;
-    std::unique_ptr<DeviceCommands> m_commands;
-    std::unique_ptr<ConstantsPanel> m_constants;
     std::unique_ptr<BootProgressBar> m_progress;
-    std::unique_ptr<FirmwareUpdater> m_firmware;
+    std::unique_ptr<BoardSession> m_session;
+    std::unique_ptr<WindowViews> m_views;
+    std::unique_ptr<ConnectionPanel> m_connection;
+    std::unique_ptr<ConstantsPanel> m_constants;
     std::unique_ptr<FirmwareFiles> m_files;
     std::unique_ptr<AdvancedLock> m_lock;
     std::unique_ptr<MainMenu> m_menu;

@@ -3,31 +3,25 @@
 #include "app/SkyvaneApp.h"
 
 #include "app/AdvancedLock.h"
-#include "app/ConstantsDiffDialog.h"
 #include "app/ConstantsFileControl.h"
 #include "app/ConstantsPanel.h"
 #include "app/Form1.h"
 #include "app/MainMenu.h"
 #include "app/MessageLog.h"
 #include "app/OutputControls.h"
+#include "app/Prompts.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
 #include "core/SettingsFile.h"
-#include "link/PortLink.h"
 #include "link/RateText.h"
-#include "link/SerialControl.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
-#include "protocol/FrameDispatch.h"
-#include "protocol/FrameReceiver.h"
-#include "protocol/MeasurementDecoder.h"
+#include "session/BoardSession.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -37,23 +31,17 @@ void SkyvaneApp::buildMenu()
     m_menu = std::make_unique<MainMenu>(f);
     const MainMenu& menu = *m_menu;
 
-    auto saveFile = m_options.chooseSaveFile;
-    if (!saveFile) {
-        saveFile = [&f](const QString& title, const QString& suggested) {
-            return QFileDialog::getSaveFileName(&f, title, suggested,
-                                                QStringLiteral("CSV files (*.csv)"));
-        };
-    }
-    auto openFile = m_options.chooseOpenFile;
-    if (!openFile) {
-        openFile = [&f](const QString& title, const QString& filter) {
-            return QFileDialog::getOpenFileName(&f, title, QString(), filter);
-        };
-    }
+    Prompts& prompts = *m_prompts;
+    const auto saveFile = [&prompts](const QString& title, const QString& suggested) {
+        return prompts.chooseSaveFile(title, suggested);
+    };
+    const auto openFile = [&prompts](const QString& title, const QString& filter) {
+        return prompts.chooseOpenFile(title, filter);
+    };
     const QString csv = QStringLiteral("CSV files (*.csv);;All files (*)");
 
     m_recording = std::make_unique<RecordingControl>(
-        menu.record, m_decoder->stream(), *m_log,
+        menu.record, m_session->stream(), *m_log,
         [saveFile](const QString& suggested) {
             return saveFile(QStringLiteral("Record to"), suggested);
         },
@@ -67,23 +55,17 @@ void SkyvaneApp::buildMenu()
         });
 
     m_replay = std::make_unique<ReplayControl>(
-        ReplayControl::Parts{menu.replay, *m_dispatch, *m_views, *m_log, *f.Timer2, *f.Timer12,
-                             *m_port, m_receiver->RxBuffer(), &f},
+        ReplayControl::Parts{menu.replay, *m_session, *m_log, &f},
         [openFile, csv] { return openFile(QStringLiteral("Replay"), csv); });
 
-    AskText askText = m_options.askText;
-    if (!askText) {
-        askText = [&f](const QString& title, const QString& label, const QString& last) {
-            bool ok = false;
-            const QString text =
-                QInputDialog::getText(&f, title, label, QLineEdit::Normal, last, &ok);
-            return ok ? text.trimmed() : QString();
-        };
-    }
-    m_forward = std::make_unique<ForwardControl>(menu.forwardLiveData, m_decoder->stream(), *m_log,
+    const AskText askText = [&prompts](const QString& title, const QString& label,
+                                       const QString& offered) {
+        return prompts.askText(title, label, offered);
+    };
+    m_forward = std::make_unique<ForwardControl>(menu.forwardLiveData, *m_session, *m_log,
                                                  *m_settings, askText);
-    m_mirror = std::make_unique<MirrorControl>(menu.mirrorRawStream, *m_port, *m_log, *m_settings,
-                                               askText);
+    m_mirror = std::make_unique<MirrorControl>(menu.mirrorRawStream, *m_session, *m_log,
+                                               *m_settings, askText);
 
     ConstantsFileControl::Dialogs dialogs;
     dialogs.chooseExport = [saveFile](const QString& suggested) {
@@ -92,15 +74,11 @@ void SkyvaneApp::buildMenu()
     dialogs.chooseImport = [openFile, csv] {
         return openFile(QStringLiteral("Import Constants"), csv);
     };
-    dialogs.confirm = m_options.confirmImport;
-    if (!dialogs.confirm) {
-        dialogs.confirm = [&f](const QList<ConstantDifference>& differences) {
-            ConstantsDiffDialog dialog(differences, &f);
-            return dialog.exec() == QDialog::Accepted;
-        };
-    }
+    dialogs.confirm = [&prompts](const QList<ConstantDifference>& differences) {
+        return prompts.confirmImport(differences);
+    };
     m_constantsFile = std::make_unique<ConstantsFileControl>(
-        menu.exportConstants, menu.importConstants, *m_constants, *m_link, *m_log,
+        menu.exportConstants, menu.importConstants, *m_constants, m_session->link(), *m_log,
         [&f] { return f.Combo1->currentText(); }, dialogs);
 
     // The button's own handler: the same dialog, the same output name.
@@ -108,11 +86,12 @@ void SkyvaneApp::buildMenu()
     connect(menu.quit, &QAction::triggered, &f, &QWidget::close);
     connect(menu.plots, &QAction::triggered, this, [this] {
         if (!m_plots) {
-            m_plots = std::make_unique<PlotsWindow>(m_decoder->stream());
+            m_plots = std::make_unique<PlotsWindow>(m_session->stream());
             m_plots->setReport([this](const QString& text) { m_log->AddLog(text); });
-            if (m_options.chooseSaveFile)
+            // The window's own prompts leave the plots their own dialog (PNG or CSV).
+            if (m_options.prompts)
                 m_plots->setChooseFile([this](const QString& suggested) {
-                    return m_options.chooseSaveFile(QStringLiteral("Export Plots"), suggested);
+                    return m_prompts->chooseSaveFile(QStringLiteral("Export Plots"), suggested);
                 });
         }
         showView(m_plots.get());
@@ -120,7 +99,7 @@ void SkyvaneApp::buildMenu()
     connect(menu.magneticField, &QAction::triggered, this, [this] {
         // Closed, the window goes: its points are those collected since it was opened.
         if (!m_field) {
-            m_field = new FieldWindow(m_decoder->stream());
+            m_field = new FieldWindow(m_session->stream());
             m_field->setAttribute(Qt::WA_DeleteOnClose);
         }
         showView(m_field);

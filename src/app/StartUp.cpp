@@ -6,6 +6,7 @@
 #include "display/CockpitView.h"
 #include "link/PortNames.h"
 #include "protocol/MeasurementDecoder.h"
+#include "session/BoardSession.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,7 +62,7 @@ void SkyvaneApp::StartUp()
     if (f.Check4->isChecked())
         m_connection->OpenPort();
 
-    m_decoder->DecodeFrameF(QByteArray(128, '\0'));
+    m_session->decoder().DecodeFrameF(QByteArray(128, '\0'));
     m_log->AddLog(QStringLiteral("Application started."));
 }
 

@@ -5,6 +5,7 @@
 #include "display/CockpitView.h"
 #include "display/DrawRoute.h"
 #include "display/PictureBox.h"
+#include "protocol/MeasurementStream.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,13 +25,38 @@ bool setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
 }
 } // namespace
 
-WindowViews::WindowViews(Form1& form, int refreshMs)
-    : m_form(form), m_pacer([this] { drawWaiting(); }, refreshMs),
+WindowViews::WindowViews(Form1& form, MeasurementStream& stream, int refreshMs)
+    : m_form(form), m_stream(stream), m_pacer([this] { drawWaiting(); }, refreshMs),
       m_routeDial(*form.Route, *form.MaskBoussole), m_magDial(*form.P)
-{}
+{
+    m_subscription = m_stream.subscribe([this](const Measurement& m) { show(m); });
+}
+
+WindowViews::~WindowViews()
+{
+    m_stream.unsubscribe(m_subscription);
+}
+
+void WindowViews::show(const Measurement& m)
+{
+    if (m.kind == 'C' && m.calibrationText)
+        ShowDeviceMessage(*m.calibrationText);
+    DrawAttitude3D(m.phi, m.theta);
+    DrawRoute(m.psi);
+    if (m.drawsDial)
+        DrawMagDial(m.dialU, m.dialV);
+    if (m.sensorText)
+        setSensorText(*m.sensorText);
+    if (m.kind != 'C' && m.calibrationText)
+        ShowDeviceMessage(*m.calibrationText);
+    if (m_attitudeWaits || m_routeWaits || m_dialWaits || m_textWaits)
+        m_pacer.request();
+}
 
 void WindowViews::setReplaying(bool replaying)
 {
+    if (replaying == m_replaying)
+        return;
     m_replaying = replaying;
     // A paused replay is not a silent board: the watchdog waits for live frames again.
     m_form.Timer11->setEnabled(!replaying);
@@ -63,10 +89,8 @@ void WindowViews::DrawAttitude3D(float phi, float theta)
     m_attitudeWaits = true;
 }
 
-void WindowViews::DrawRoute(float& psi)
+void WindowViews::DrawRoute(float psi)
 {
-    // The decoder's heading changes now, as the drawing would change it.
-    RouteHeading(psi);
     m_psi = psi;
     m_routeWaits = true;
 }
@@ -82,12 +106,6 @@ void WindowViews::setSensorText(const QString& text)
 {
     m_text = text;
     m_textWaits = true;
-}
-
-void WindowViews::frameDone()
-{
-    if (m_attitudeWaits || m_routeWaits || m_dialWaits || m_textWaits)
-        m_pacer.request();
 }
 
 void WindowViews::drawWaiting()

@@ -4,36 +4,40 @@
 #include "display/MagDial.h"
 #include "display/RouteDial.h"
 #include "firmware/FlashProgress.h"
-#include "protocol/MeasurementView.h"
+#include "protocol/Measurement.h"
 
 #include <QString>
 
 #include <functional>
 
 class Form1;
+class MeasurementStream;
 
-// The window's views of the measurements: where the decoder draws and writes. The watchdog,
-// "Data OK" and the calibration box follow every frame at once; the horizon, the two dials
-// and the sensor text are drawn at most once per screen refresh with the newest values, and
-// each only when its picture or text would differ from the one shown.
-class WindowViews : public MeasurementView
+// The window's views of the measurements, the first listener of the measurement stream. The
+// watchdog, "Data OK" and the calibration box follow every frame at once; the horizon, the two
+// dials and the sensor text are drawn at most once per screen refresh with the newest values,
+// and each only when its picture or text would differ from the one shown.
+class WindowViews
 {
 public:
     // A refresh longer than the screen's lets a test (on a slow, sanitized build) know that its
     // frames come within one refresh.
-    explicit WindowViews(Form1& form, int refreshMs = RedrawPacer::RefreshMs);
+    WindowViews(Form1& form, MeasurementStream& stream, int refreshMs = RedrawPacer::RefreshMs);
+    ~WindowViews();
+    WindowViews(const WindowViews&) = delete;
+    WindowViews& operator=(const WindowViews&) = delete;
 
     // While a recording is replayed the status box says "Replay" (on green) and the "No Data"
     // watchdog is off.
     void setReplaying(bool replaying);
 
-    void frameSeen() override;
-    void DrawAttitude3D(float phi, float theta) override;
-    void DrawRoute(float& psi) override;
-    void DrawMagDial(double u, double v) override;
-    void setSensorText(const QString& text) override;
-    void ShowDeviceMessage(const QString& text) override;
-    void frameDone() override;
+    // The frame-seen steps: restart the "No Data" watchdog, "Data OK" on green.
+    void frameSeen();
+    // One measurement, in the order of the window: the horizon, the route dial, the
+    // magnetometer dial, the sensor box, the calibration box (a C frame: the box first).
+    void show(const Measurement& m);
+    // The calibration box (Text5): text-frame messages.
+    void ShowDeviceMessage(const QString& text);
 
     // Told at the end of every drawing of the views (benchmarks).
     void setDrawnListener(std::function<void()> listener) { m_drawn = std::move(listener); }
@@ -45,8 +49,14 @@ public:
 
 private:
     void drawWaiting();
+    void DrawAttitude3D(float phi, float theta);
+    void DrawRoute(float psi);
+    void DrawMagDial(double u, double v);
+    void setSensorText(const QString& text);
 
     Form1& m_form;
+    MeasurementStream& m_stream;
+    int m_subscription = 0;
     RedrawPacer m_pacer;
     RouteDial m_routeDial;
     MagDial m_magDial;

@@ -69,14 +69,38 @@ QString CliBoards::fileNameOf(const QString& port)
     return port.startsWith(QLatin1Char('/')) ? QFileInfo(port).fileName() : port;
 }
 
-CliBoards::CliBoards(Terminal& terminal, const QStringList& ports) : m_terminal(terminal)
+int CliBoards::run(Terminal& terminal, CliOptions& options, const QStringList& args,
+                   const Command& command)
+{
+    if (const int code = options.parse(args, terminal, 0); code >= 0)
+        return code;
+    Polling polling;
+    if (const int code = parse(terminal, options, polling); code >= 0)
+        return code;
+    if (const int code = command.prepare(options, polling); code >= 0)
+        return code;
+
+    CliBoards boards(terminal, options.ports(), command);
+    if (const int failed = boards.open(options.speed(), polling.mirrors); failed >= 0)
+        return failed;
+    boards.poll(polling);
+    boards.finish();
+    boards.stopOutputs();
+    return boards.anyLost() ? ExitPortTrouble : ExitDone;
+}
+
+CliBoards::CliBoards(Terminal& terminal, const QStringList& ports, const Command& command)
+    : m_command(command)
 {
     for (const QString& port : ports) {
-        auto board = std::make_unique<CliBoard>(terminal, port, ports.size() > 1);
+        CliBoard::Setup setup;
+        setup.named = ports.size() > 1;
+        auto board = std::make_unique<CliBoard>(terminal, port, setup);
         CliBoard* b = board.get();
-        QObject::connect(b, &CliBoard::linkLost, b, [this, b] {
-            if (m_onLost)
-                m_onLost(*b);
+        const std::size_t i = m_boards.size();
+        QObject::connect(b, &CliBoard::linkLost, b, [this, b, i] {
+            if (i < m_started)
+                m_command.stop(i);
             b->reportLost();
         });
         m_boards.push_back(std::move(board));
@@ -85,22 +109,31 @@ CliBoards::CliBoards(Terminal& terminal, const QStringList& ports) : m_terminal(
 
 int CliBoards::open(const QString& speed, const QStringList& mirrors)
 {
-    for (std::size_t i = 0; i < m_boards.size(); ++i) {
+    int failed = -1;
+    for (std::size_t i = 0; i < m_boards.size() && failed < 0; ++i) {
         CliBoard& board = *m_boards[i];
-        int failed = -1;
         if (!board.open(speed))
             failed = ExitPortTrouble;
         else if (i < std::size_t(mirrors.size()) && !board.openMirror(mirrors[qsizetype(i)]))
             failed = ExitBadUsage;
-        if (failed >= 0) {
-            finish();
-            return failed;
-        }
     }
-    return -1;
+    // The outputs start once every board is open, so a board that cannot be opened leaves no
+    // output behind.
+    while (failed < 0 && m_started < m_boards.size()) {
+        if (m_command.start(*this, *m_boards[m_started], m_started))
+            ++m_started;
+        else
+            failed = ExitBadUsage;
+    }
+    if (failed < 0)
+        return -1;
+    // What started is stopped while its board is still there to take its line.
+    stopOutputs();
+    finish();
+    return failed;
 }
 
-void CliBoards::run(const Polling& polling, const std::function<void()>& everySecond)
+void CliBoards::poll(const Polling& polling)
 {
     QEventLoop loop;
     for (auto& board : m_boards) {
@@ -111,7 +144,15 @@ void CliBoards::run(const Polling& polling, const std::function<void()>& everySe
         });
     }
     QTimer report;
-    QObject::connect(&report, &QTimer::timeout, &loop, everySecond);
+    QObject::connect(&report, &QTimer::timeout, &loop, [this] {
+        for (std::size_t i = 0; i < m_boards.size(); ++i) {
+            CliBoard& board = *m_boards[i];
+            if (board.lost())
+                continue;
+            if (const QString text = m_command.report(board, i); !text.isEmpty())
+                board.line(text);
+        }
+    });
     report.start(1000);
     SignalPipe interrupts;
     QObject::connect(&interrupts, &SignalPipe::interrupted, &loop, &QEventLoop::quit);
@@ -131,6 +172,12 @@ void CliBoards::stop()
 {
     if (m_loop)
         m_loop->quit();
+}
+
+void CliBoards::stopOutputs()
+{
+    for (std::size_t i = 0; i < m_started; ++i)
+        m_command.stop(i);
 }
 
 void CliBoards::finish()

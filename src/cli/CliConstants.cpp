@@ -1,8 +1,7 @@
+#include "CliBoard.h"
 #include "CliCommands.h"
 #include "CliExit.h"
-#include "CliLog.h"
 #include "CliOptions.h"
-#include "CliSession.h"
 #include "Terminal.h"
 #include "constants/ConstantsImport.h"
 #include "constants/ConstantsTableFile.h"
@@ -78,62 +77,60 @@ constexpr int TableWaitMs = 3000;
 class TableReader
 {
 public:
-    explicit TableReader(CliSession& session) : m_session(session)
+    explicit TableReader(CliBoard& board) : m_board(board)
     {
-        session.dispatch().setConstantsListener([this](const QByteArray& payload) {
+        board.session().dispatch().setConstantsListener([this](const QByteArray& payload) {
             m_table = ConstantsTableFile::tableOf(payload);
             m_arrived = true;
-            m_session.stop();
+            m_board.stop();
         });
     }
-    ~TableReader() { m_session.dispatch().setConstantsListener({}); }
+    ~TableReader() { m_board.session().dispatch().setConstantsListener({}); }
 
     // Sends "[" and waits for the reply; false when none came in time.
     bool read()
     {
         m_arrived = false;
         m_table.clear();
-        m_session.link().SendCommand(QByteArrayLiteral("["));
+        m_board.session().link().SendCommand(QByteArrayLiteral("["));
         if (!m_arrived)
-            m_session.run(TableWaitMs);
+            m_board.run(TableWaitMs);
         return m_arrived;
     }
     const QList<float>& table() const { return m_table; }
 
 private:
-    CliSession& m_session;
+    CliBoard& m_board;
     QList<float> m_table;
     bool m_arrived = false;
 };
 
-int noTable(Terminal& terminal, CliSession& session)
+int noTable(Terminal& terminal, CliBoard& board)
 {
-    if (session.linkLost())
-        return session.reportLost();
+    if (board.session().linkLost())
+        return board.reportLost();
     terminal.error(QStringLiteral("the board at %1 sent no constants table within %2 s")
-                       .arg(session.portName())
+                       .arg(board.port())
                        .arg(TableWaitMs / 1000));
     return ExitBoardFailed;
 }
 
 // Opens the board's port and reads its table: ExitDone, or the exit code of what failed.
-int openAndRead(Terminal& terminal, const CliOptions& options, CliSession& session,
-                TableReader& reader)
+int openAndRead(Terminal& terminal, const CliOptions& options, CliBoard& board, TableReader& reader)
 {
-    if (!session.open(options.port(), options.speed()))
+    if (!board.open(options.speed()))
         return ExitPortTrouble;
-    return reader.read() ? ExitDone : noTable(terminal, session);
+    return reader.read() ? ExitDone : noTable(terminal, board);
 }
 
 int getTable(Terminal& terminal, const CliOptions& options)
 {
     const QString out = options.parser.value(QStringLiteral("out"));
-    CliLog log(terminal, false);
-    CliSession session(terminal, log);
-    TableReader reader(session);
-    if (const int failed = openAndRead(terminal, options, session, reader); failed != ExitDone)
+    CliBoard board(terminal, options.port());
+    TableReader reader(board);
+    if (const int failed = openAndRead(terminal, options, board, reader); failed != ExitDone)
         return failed;
-    session.link().ClosePort();
+    board.session().ClosePort();
 
     const QByteArray text = ConstantsTableFile::exportTable(
         reader.table(), QDateTime::currentDateTime(), options.port());
@@ -170,10 +167,9 @@ int setTable(Terminal& terminal, const CliOptions& options)
         return ExitBadUsage;
     }
 
-    CliLog log(terminal, false);
-    CliSession session(terminal, log);
-    TableReader reader(session);
-    if (const int failed = openAndRead(terminal, options, session, reader); failed != ExitDone)
+    CliBoard board(terminal, options.port());
+    TableReader reader(board);
+    if (const int failed = openAndRead(terminal, options, board, reader); failed != ExitDone)
         return failed;
     const ConstantsTableFile::Compared before =
         ConstantsTableFile::diff(reader.table(), parsed.table);
@@ -184,18 +180,18 @@ int setTable(Terminal& terminal, const CliOptions& options)
 
     bool reread = true;
     ConstantsImport::Steps steps;
-    steps.send = [&session](const QByteArray& bytes) { session.link().SendCommand(bytes); };
+    steps.send = [&board](const QByteArray& bytes) { board.session().link().SendCommand(bytes); };
     steps.pause = [](int ms) { PauseMs(ms); };
     steps.requestTable = [&] { reread = reader.read(); };
     steps.boardTable = [&reader] { return reader.table(); };
     steps.confirm = [](const QList<ConstantDifference>&) { return true; };
     steps.log = [&terminal](const QString& text) { terminal.line(text); };
     ConstantsImport::importTable(content, steps);
-    if (session.linkLost())
-        return session.reportLost();
+    if (board.session().linkLost())
+        return board.reportLost();
     if (!reread)
-        return noTable(terminal, session);
-    session.link().ClosePort();
+        return noTable(terminal, board);
+    board.session().ClosePort();
     const ConstantsTableFile::Compared after =
         ConstantsTableFile::diff(reader.table(), parsed.table);
     return after.ok && after.differences.isEmpty() ? ExitDone : ExitBoardFailed;

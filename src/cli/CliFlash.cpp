@@ -1,14 +1,13 @@
+#include "CliBoard.h"
 #include "CliCommands.h"
 #include "CliExit.h"
 #include "CliLog.h"
 #include "CliOptions.h"
-#include "CliSession.h"
 #include "ProgressBar.h"
 #include "SignalPipe.h"
 #include "Terminal.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareSummary.h"
-#include "firmware/FirmwareUpdater.h"
 #include "firmware/SecondsText.h"
 
 #include <cmath>
@@ -68,38 +67,39 @@ int runFlash(Terminal& terminal, const QStringList& args)
     }
 
     CliLog log(terminal, true);
-    CliSession session(terminal, log);
-    if (!session.open(options.port(), options.speed()))
+    ProgressBar progress(terminal);
+    CliBoard::Setup setup;
+    setup.log = &log;
+    setup.progress = &progress;
+    setup.firmwarePath = path;
+    CliBoard board(terminal, options.port(), setup);
+    BoardSession& session = board.session();
+    if (!board.open(options.speed()))
         return ExitPortTrouble;
 
-    ProgressBar progress(terminal);
-    FirmwareUpdater updater(FirmwareUpdater::Parts{
-        session.link(), log, session.receiver().RxBuffer(), progress, session.timer2(),
-        session.timer12(), [path]() -> const QString& { return path; }});
-    updater.boot.setReplyTimeout(static_cast<int>(std::lround(replySeconds * 1000)));
+    session.firmware().boot.setReplyTimeout(static_cast<int>(std::lround(replySeconds * 1000)));
     bool interrupted = false;
     SignalPipe interrupts;
-    QObject::connect(&interrupts, &SignalPipe::interrupted, &session, [&] {
+    QObject::connect(&interrupts, &SignalPipe::interrupted, &board, [&] {
         interrupted = true;
-        updater.download.abandon();
-        session.link().ClosePort();
+        session.abandonDownload();
+        session.ClosePort();
     });
 
     // A lost link ends the download as "Disconnection" does: no step opens the port again.
-    QObject::connect(&session.link(), &PortLink::lost, &session,
-                     [&updater] { updater.download.abandon(); });
+    QObject::connect(&session, &BoardSession::lost, &board,
+                     [&session] { session.abandonDownload(); });
 
-    updater.download.run();
-    session.timer2().setEnabled(false);
+    session.runDownload();
     const bool programmed = log.logged(QStringLiteral("Flash Memory Programmed in "));
     const bool launched = log.logged(QStringLiteral("Application Launched."));
     if (session.linkLost())
-        return session.reportLost();
+        return board.reportLost();
     if (log.logged(QStringLiteral("Connection refused."))) {
         terminal.error(QStringLiteral("port %1 could not be opened again").arg(options.port()));
         return ExitPortTrouble;
     }
-    if (updater.boot.ReplyMissed) {
+    if (session.firmware().boot.ReplyMissed) {
         terminal.error(QStringLiteral("the bootloader at %1 did not answer within %2 s")
                            .arg(options.port(), SecondsText(replySeconds)));
         return ExitBoardFailed;
@@ -117,6 +117,6 @@ int runFlash(Terminal& terminal, const QStringList& args)
             QStringLiteral("the board at %1 did not start the application").arg(options.port()));
         return ExitBoardFailed;
     }
-    session.link().ClosePort();
+    session.ClosePort();
     return ExitDone;
 }

@@ -68,73 +68,58 @@ QStringList outputFiles(Terminal& terminal, const CliOptions& options, const QDa
 
 int runRecord(Terminal& terminal, const QStringList& args)
 {
-    const std::unique_ptr<CliOptions> parsed = recordOptions();
-    CliOptions& options = *parsed;
-    if (const int code = options.parse(args, terminal, 0); code >= 0)
-        return code;
-    CliBoards::Polling polling;
-    if (const int code = CliBoards::parse(terminal, options, polling); code >= 0)
-        return code;
+    const std::unique_ptr<CliOptions> options = recordOptions();
     const QDateTime started = QDateTime::currentDateTime();
-    const QStringList files = outputFiles(terminal, options, started);
-    if (files.isEmpty())
-        return ExitBadUsage;
-
-    CliBoards boards(terminal, options.ports());
-    if (const int failed = boards.open(options.speed(), polling.mirrors); failed >= 0)
-        return failed;
-
+    QStringList files;
+    int rateMs = 0;
+    QString speed;
     bool writeFailed = false;
     std::vector<std::unique_ptr<Recorder>> recorders;
-    for (std::size_t i = 0; i < boards.boards().size(); ++i) {
-        CliBoard* board = boards.boards()[i].get();
-        auto recorder = std::make_unique<Recorder>([board, &writeFailed](const QString& text) {
+    std::vector<qint64> lastFrames;
+
+    CliBoards::Command command;
+    command.prepare = [&](const CliOptions& parsed, const CliBoards::Polling& polling) {
+        rateMs = polling.rateMs;
+        speed = parsed.speed();
+        files = outputFiles(terminal, parsed, started);
+        return files.isEmpty() ? ExitBadUsage : -1;
+    };
+    command.start = [&](CliBoards& boards, CliBoard& board, std::size_t i) {
+        auto recorder = std::make_unique<Recorder>([&board, &writeFailed](const QString& text) {
             if (text.contains(QStringLiteral("cannot write")))
                 writeFailed = true;
-            board->line(text);
+            board.line(text);
         });
-        if (!recorder->start(files[qsizetype(i)],
-                             {started, board->port(), options.speed().toInt(), polling.rateMs})) {
-            boards.finish();
-            return ExitBadUsage;
-        }
+        if (!recorder->start(files[qsizetype(i)], {started, board.port(), speed.toInt(), rateMs}))
+            return false;
         Recorder* r = recorder.get();
-        board->stream().subscribe([r](const Measurement& m) { r->add(m); });
-        recorders.push_back(std::move(recorder));
-    }
-    // A file that cannot be written ends its recording; with none left the command ends.
-    for (auto& recorder : recorders) {
-        QObject::connect(recorder.get(), &Recorder::stopped, recorder.get(), [&] {
+        board.stream().subscribe([r](const Measurement& m) { r->add(m); });
+        // A file that cannot be written ends its recording; with none left the command ends.
+        QObject::connect(r, &Recorder::stopped, r, [&recorders, &boards] {
             if (std::none_of(recorders.begin(), recorders.end(),
-                             [](const auto& r) { return r->isRecording(); }))
+                             [](const auto& each) { return each->isRecording(); }))
                 boards.stop();
         });
-    }
+        recorders.push_back(std::move(recorder));
+        lastFrames.push_back(0);
+        return true;
+    };
     // A lost board's file is closed complete before its line.
-    boards.setOnLost([&](CliBoard& board) {
-        for (std::size_t i = 0; i < boards.boards().size(); ++i) {
-            if (boards.boards()[i].get() == &board)
-                recorders[i]->stop();
-        }
-    });
+    command.stop = [&](std::size_t i) { recorders[i]->stop(); };
+    command.report = [&](CliBoard&, std::size_t i) {
+        if (!recorders[i]->isRecording())
+            return QString();
+        const qint64 frames = recorders[i]->frames();
+        const QString text = QStringLiteral("%1 frames, %2 frames/s, %3 bytes")
+                                 .arg(frames)
+                                 .arg(frames - lastFrames[i])
+                                 .arg(QFileInfo(files[qsizetype(i)]).size());
+        lastFrames[i] = frames;
+        return text;
+    };
 
-    std::vector<qint64> lastFrames(recorders.size(), 0);
-    boards.run(polling, [&] {
-        for (std::size_t i = 0; i < recorders.size(); ++i) {
-            if (!recorders[i]->isRecording())
-                continue;
-            const qint64 frames = recorders[i]->frames();
-            boards.boards()[i]->line(QStringLiteral("%1 frames, %2 frames/s, %3 bytes")
-                                         .arg(frames)
-                                         .arg(frames - lastFrames[i])
-                                         .arg(QFileInfo(files[qsizetype(i)]).size()));
-            lastFrames[i] = frames;
-        }
-    });
-    boards.finish();
-    for (auto& recorder : recorders)
-        recorder->stop();
-    if (boards.anyLost())
-        return ExitPortTrouble;
-    return writeFailed ? ExitBoardFailed : ExitDone;
+    const int code = CliBoards::run(terminal, *options, args, command);
+    if (code == ExitDone && writeFailed)
+        return ExitBoardFailed;
+    return code;
 }

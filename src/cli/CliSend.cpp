@@ -1,8 +1,7 @@
+#include "CliBoard.h"
 #include "CliCommands.h"
 #include "CliExit.h"
-#include "CliLog.h"
 #include "CliOptions.h"
-#include "CliSession.h"
 #include "Terminal.h"
 
 #include <functional>
@@ -40,14 +39,13 @@ int runSend(Terminal& terminal, const QStringList& args)
         return ExitBadUsage;
     }
 
-    CliLog log(terminal, false);
-    CliSession session(terminal, log);
-    if (!session.open(options.port(), options.speed()))
+    CliBoard board(terminal, options.port());
+    if (!board.open(options.speed()))
         return ExitPortTrouble;
-    command->second(session.commands());
-    if (session.linkLost())
-        return session.reportLost();
-    session.link().ClosePort();
+    command->second(board.session().commands());
+    if (board.session().linkLost())
+        return board.reportLost();
+    board.session().ClosePort();
     terminal.line(QStringLiteral("%1 sent to %2.").arg(name, options.port()));
     return ExitDone;
 }

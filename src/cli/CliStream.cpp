@@ -38,61 +38,44 @@ std::unique_ptr<CliOptions> streamOptions()
 
 int runStream(Terminal& terminal, const QStringList& args)
 {
-    const std::unique_ptr<CliOptions> parsed = streamOptions();
-    CliOptions& options = *parsed;
-    if (const int code = options.parse(args, terminal, 0); code >= 0)
-        return code;
-    CliBoards::Polling polling;
-    if (const int code = CliBoards::parse(terminal, options, polling); code >= 0)
-        return code;
-    const QString udp = options.parser.value(QStringLiteral("udp"));
-    if (const HostPort destination = HostPort::parse(udp); !destination.ok()) {
-        terminal.error(QStringLiteral("--udp: %1").arg(destination.error));
-        return ExitBadUsage;
-    }
-
-    CliBoards boards(terminal, options.ports());
-    if (const int failed = boards.open(options.speed(), polling.mirrors); failed >= 0)
-        return failed;
+    const std::unique_ptr<CliOptions> options = streamOptions();
+    QString udp;
     std::vector<std::unique_ptr<UdpForwarder>> forwarders;
-    for (auto& b : boards.boards()) {
-        CliBoard* board = b.get();
-        auto forwarder = std::make_unique<UdpForwarder>(
-            board->stream(), [board](const QString& text) { board->line(text); });
-        if (boards.several())
-            forwarder->setPortName(board->port());
-        if (!forwarder->start(udp)) {
-            boards.finish();
-            return ExitBadUsage;
-        }
-        forwarders.push_back(std::move(forwarder));
-    }
-    boards.setOnLost([&](CliBoard& board) {
-        for (std::size_t i = 0; i < boards.boards().size(); ++i) {
-            if (boards.boards()[i].get() == &board)
-                forwarders[i]->stop();
-        }
-    });
+    std::vector<qint64> lastFrames;
+    std::vector<qint64> lastSent;
 
-    std::vector<qint64> lastFrames(forwarders.size(), 0);
-    std::vector<qint64> lastSent(forwarders.size(), 0);
-    boards.run(polling, [&] {
-        for (std::size_t i = 0; i < forwarders.size(); ++i) {
-            CliBoard& board = *boards.boards()[i];
-            if (board.lost())
-                continue;
-            const qint64 frames = board.frames();
-            const qint64 sent = forwarders[i]->sent();
-            board.line(QStringLiteral("%1 frames, %2 frames/s, %3 datagrams/s")
-                           .arg(frames)
-                           .arg(frames - lastFrames[i])
-                           .arg(sent - lastSent[i]));
-            lastFrames[i] = frames;
-            lastSent[i] = sent;
+    CliBoards::Command command;
+    command.prepare = [&](const CliOptions& parsed, const CliBoards::Polling&) {
+        udp = parsed.parser.value(QStringLiteral("udp"));
+        if (const HostPort destination = HostPort::parse(udp); !destination.ok()) {
+            terminal.error(QStringLiteral("--udp: %1").arg(destination.error));
+            return int(ExitBadUsage);
         }
-    });
-    boards.finish();
-    for (auto& forwarder : forwarders)
-        forwarder->stop();
-    return boards.anyLost() ? ExitPortTrouble : ExitDone;
+        return -1;
+    };
+    command.start = [&](CliBoards& boards, CliBoard& board, std::size_t) {
+        auto forwarder = std::make_unique<UdpForwarder>(
+            board.stream(), [&board](const QString& text) { board.line(text); });
+        if (boards.several())
+            forwarder->setPortName(board.port());
+        if (!forwarder->start(udp))
+            return false;
+        forwarders.push_back(std::move(forwarder));
+        lastFrames.push_back(0);
+        lastSent.push_back(0);
+        return true;
+    };
+    command.stop = [&](std::size_t i) { forwarders[i]->stop(); };
+    command.report = [&](CliBoard& board, std::size_t i) {
+        const qint64 frames = board.frames();
+        const qint64 sent = forwarders[i]->sent();
+        const QString text = QStringLiteral("%1 frames, %2 frames/s, %3 datagrams/s")
+                                 .arg(frames)
+                                 .arg(frames - lastFrames[i])
+                                 .arg(sent - lastSent[i]);
+        lastFrames[i] = frames;
+        lastSent[i] = sent;
+        return text;
+    };
+    return CliBoards::run(terminal, *options, args, command);
 }

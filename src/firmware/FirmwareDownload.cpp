@@ -2,20 +2,20 @@
 
 #include "core/Logger.h"
 #include "core/Pause.h"
-#include "core/WindowTimer.h"
 #include "firmware/Bootloader.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareSummary.h"
 #include "firmware/FlashProgrammer.h"
+#include "firmware/PortHandover.h"
 #include "link/ReceiveBuffer.h"
 
 #include <QScopedValueRollback>
 
 FirmwareDownload::FirmwareDownload(Bootloader& boot, FlashProgrammer& programmer, Logger& log,
-                                   ReceiveBuffer& rxBuffer, WindowTimer& timer2,
-                                   WindowTimer& timer12, std::function<QString()> firmwarePath)
-    : m_boot(boot), m_programmer(programmer), m_log(log), m_rxBuffer(rxBuffer), m_timer2(timer2),
-      m_timer12(timer12), m_firmwarePath(std::move(firmwarePath))
+                                   ReceiveBuffer& rxBuffer, PortHandover& handover,
+                                   std::function<QString()> firmwarePath)
+    : m_boot(boot), m_programmer(programmer), m_log(log), m_rxBuffer(rxBuffer),
+      m_handover(handover), m_firmwarePath(std::move(firmwarePath))
 {}
 
 void FirmwareDownload::run()
@@ -36,18 +36,8 @@ void FirmwareDownload::run()
 
     m_abandoned = false;
     m_boot.ReplyMissed = false;
-    m_timer2.setEnabled(false);
-    m_timer12.setEnabled(false);
-    // Until the end nothing else may start them ("Connection" enables the receiver): the
-    // frame receiver would swallow the bootloader's replies.
-    const auto holdOff = [](WindowTimer& timer) {
-        return QObject::connect(&timer, &WindowTimer::EnabledChanged, &timer, [&timer](bool on) {
-            if (on)
-                timer.setEnabled(false);
-        });
-    };
-    const QMetaObject::Connection hold2 = holdOff(m_timer2);
-    const QMetaObject::Connection hold12 = holdOff(m_timer12);
+    // Until the end the frame receiver must not swallow the bootloader's replies.
+    m_handover.takePort();
     PauseMs(500);
     m_rxBuffer.discard();
     // Each step opens the port again if needed; after "Disconnection" none may, or the
@@ -84,10 +74,7 @@ void FirmwareDownload::run()
         m_log.AddLog(QStringLiteral("Application not started; the download can be repeated."));
     }
     m_rxBuffer.discard();
-    QObject::disconnect(hold2);
-    QObject::disconnect(hold12);
-    m_timer2.setEnabled(true);
-    m_timer12.setEnabled(true);
+    m_handover.handPortBack();
 }
 
 void FirmwareDownload::abandon()

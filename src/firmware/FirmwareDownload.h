@@ -8,8 +8,8 @@
 class Bootloader;
 class FlashProgrammer;
 class Logger;
+class PortHandover;
 class ReceiveBuffer;
-class WindowTimer;
 
 // The "Download Firmware" sequence: check the firmware file, stop the frame receiver and the
 // data request, reset the board into its bootloader, ask its version, erase, program, start
@@ -18,7 +18,7 @@ class FirmwareDownload
 {
 public:
     FirmwareDownload(Bootloader& boot, FlashProgrammer& programmer, Logger& log,
-                     ReceiveBuffer& rxBuffer, WindowTimer& timer2, WindowTimer& timer12,
+                     ReceiveBuffer& rxBuffer, PortHandover& handover,
                      std::function<QString()> firmwarePath);
 
     // Runs the whole download. A file that fails the check is refused with one log line
@@ -37,8 +37,7 @@ private:
     FlashProgrammer& m_programmer;
     Logger& m_log;
     ReceiveBuffer& m_rxBuffer;
-    WindowTimer& m_timer2;
-    WindowTimer& m_timer12;
+    PortHandover& m_handover;
     std::function<QString()> m_firmwarePath;
     bool m_running = false;
     bool m_abandoned = false;

@@ -1,7 +1,18 @@
 #include "firmware/FirmwareUpdater.h"
 
+namespace {
+std::unique_ptr<WindowTimer> ownTimer(WindowTimer* given)
+{
+    if (given)
+        return nullptr;
+    return std::make_unique<WindowTimer>(QStringLiteral("AckTimeout"), 500, false);
+}
+} // namespace
+
 FirmwareUpdater::FirmwareUpdater(const Parts& p)
-    : boot(p.link, p.log, p.rxBuffer, m_ackTimeout),
-      programmer(boot, p.link, p.log, m_ackTimeout, p.progress),
-      download(boot, programmer, p.log, p.rxBuffer, p.timer2, p.timer12, p.firmwarePath)
+    : m_ownReplyTimer(ownTimer(p.rowReplyTimer)),
+      m_rowReplyTimer(p.rowReplyTimer ? *p.rowReplyTimer : *m_ownReplyTimer),
+      boot(p.link, p.log, p.rxBuffer, m_rowReplyTimer),
+      programmer(boot, p.link, p.log, m_rowReplyTimer, p.progress),
+      download(boot, programmer, p.log, p.rxBuffer, p.handover, p.firmwarePath)
 {}

@@ -6,14 +6,18 @@
 #include "firmware/FlashProgrammer.h"
 
 #include <functional>
+#include <memory>
+
+class PortHandover;
 
 // The firmware download wired once: bootloader client, flash programmer and the download
-// sequence over one link and receive buffer. The window, the command-line tool, the tests and
-// the benchmark all make this one object.
+// sequence over one link and receive buffer. The board session makes it for the window and the
+// command-line tool; the tests and the benchmark make it over their own links.
 class FirmwareUpdater
 {
     // Before the parts below, which are built with it.
-    WindowTimer m_ackTimeout{QStringLiteral("AckTimeout"), 500, false};
+    std::unique_ptr<WindowTimer> m_ownReplyTimer;
+    WindowTimer& m_rowReplyTimer;
 
 public:
     struct Parts
@@ -22,11 +26,12 @@ public:
         Logger& log;
         ReceiveBuffer& rxBuffer;
         FlashProgress& progress;
-        // The frame receiver's tick and the data request, stopped while the download runs.
-        WindowTimer& timer2;
-        WindowTimer& timer12;
+        // Stops the frame receiver and the data request while the download runs.
+        PortHandover& handover;
         // The firmware package to download, asked for when the download starts.
         std::function<QString()> firmwarePath;
+        // The row's reply timer (the window's Timer3); null for one of the updater's own.
+        WindowTimer* rowReplyTimer = nullptr;
     };
 
     explicit FirmwareUpdater(const Parts& parts);
@@ -36,6 +41,6 @@ public:
     FirmwareDownload download;
 
     // Runs out once when a row is not acknowledged within 200 ms; the acknowledgement stops
-    // it. The window repeats its OpenGL set-up when it runs out.
-    WindowTimer& ackTimeout() { return m_ackTimeout; }
+    // it. In the window it is Timer3, which repeats the OpenGL set-up when it runs out.
+    WindowTimer& ackTimeout() { return m_rowReplyTimer; }
 };

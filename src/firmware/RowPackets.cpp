@@ -34,9 +34,7 @@ std::vector<int> RowsToSend(double lowestAddress, double endIndex, int lastIndex
     return rows;
 }
 
-namespace {
-
-template <class Words> QByteArray BuildRowPacket(const Words& flashImage, int rowStart)
+QByteArray RowPacket(const FlashWords& flashImage, int rowStart)
 {
     const auto word = [&](int index) -> quint32 {
         if (index < 0 || static_cast<std::size_t>(index) >= flashImage.size())
@@ -56,16 +54,4 @@ template <class Words> QByteArray BuildRowPacket(const Words& flashImage, int ro
         packet.append(static_cast<char>(word(i + 1) & 0xFF));
     }
     return packet;
-}
-
-} // namespace
-
-QByteArray RowPacket(const std::vector<qint32>& flashImage, int rowStart)
-{
-    return BuildRowPacket(flashImage, rowStart);
-}
-
-QByteArray RowPacket(const FlashWords& flashImage, int rowStart)
-{
-    return BuildRowPacket(flashImage, rowStart);
 }

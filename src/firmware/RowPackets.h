@@ -25,5 +25,4 @@ std::vector<int> RowsToSend(double lowestAddress, double endIndex, int lastIndex
 
 // The "+P" packet of the row at rowStart: "+P", the address in 3 bytes big-endian, then each
 // instruction as low, middle and high byte. Words outside the image go out erased (0xFF).
-QByteArray RowPacket(const std::vector<qint32>& flashImage, int rowStart);
 QByteArray RowPacket(const FlashWords& flashImage, int rowStart);

@@ -90,15 +90,15 @@ bool FrameReceiver::takeCountedFrame(char kind)
     const qsizetype length = 4 * qsizetype(quint8(m_rxBuffer.bytes().at(1)));
     if (m_rxBuffer.size() < 2 + length)
         return false;
-    m_framePayload = m_rxBuffer.bytes().mid(2, length);
+    const QByteArray payload = m_rxBuffer.bytes().mid(2, length);
     // Cut before decoding: a failing decoder must not leave its frame at the head.
     m_rxBuffer.consume(2 + length);
     if (kind == 'F')
-        m_handler.DecodeFrameF(m_framePayload);
+        m_handler.DecodeFrameF(payload);
     else if (kind == 'G')
-        m_handler.DecodeFrameG(m_framePayload);
+        m_handler.DecodeFrameG(payload);
     else
-        m_handler.DecodeFrameR(m_framePayload);
+        m_handler.DecodeFrameR(payload);
     return true;
 }
 
@@ -106,9 +106,9 @@ bool FrameReceiver::takeFrameC()
 {
     if (m_rxBuffer.size() < 33)
         return false;
-    m_framePayload = m_rxBuffer.bytes().mid(1, 32);
+    const QByteArray payload = m_rxBuffer.bytes().mid(1, 32);
     m_rxBuffer.discard();
-    m_handler.DecodeFrameC(m_framePayload);
+    m_handler.DecodeFrameC(payload);
     return true;
 }
 
@@ -121,8 +121,8 @@ bool FrameReceiver::takeConstantsFrame()
     const qsizetype length = 4 * qsizetype(count);
     if (m_rxBuffer.size() < 5 + length)
         return false;
-    m_constantsPayload = m_rxBuffer.bytes().mid(5, length);
+    const QByteArray payload = m_rxBuffer.bytes().mid(5, length);
     m_rxBuffer.consume(5 + length);
-    m_handler.FillConstantsList(m_constantsPayload);
+    m_handler.FillConstantsList(payload);
     return true;
 }

@@ -32,10 +32,6 @@ public:
     // toggle, the firmware download) and the bootloader reply wait appends to it.
     ReceiveBuffer& RxBuffer() { return m_rxBuffer; }
     const ReceiveBuffer& RxBuffer() const { return m_rxBuffer; }
-    // Payload of the last measurement frame cut off the buffer.
-    const QByteArray& FramePayload() const { return m_framePayload; }
-    // Payload of the last constants frame (the 4M bytes after the count).
-    const QByteArray& ConstantsPayload() const { return m_constantsPayload; }
 
 private:
     bool isTableCount(float count) const;
@@ -48,6 +44,4 @@ private:
     FrameHandler& m_handler;
     qsizetype m_rxBufferLimit;
     ReceiveBuffer m_rxBuffer;
-    QByteArray m_framePayload;
-    QByteArray m_constantsPayload;
 };

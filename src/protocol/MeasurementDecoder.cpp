@@ -21,25 +21,25 @@ void MeasurementDecoder::readAngles(const QByteArray& payload)
     Psi = floatNo(payload, 3);
 }
 
-// The attitude, heading and magnetometer views, in the order the frames redraw them.
-void MeasurementDecoder::drawViews(double u, double v)
+Measurement MeasurementDecoder::started(char kind) const
 {
-    m_view.frameSeen();
-    m_view.DrawAttitude3D(Phi, Theta);
-    m_view.DrawRoute(Psi);
-    m_view.DrawMagDial(u, v);
-}
-
-void MeasurementDecoder::publish(char kind, const QByteArray& payload)
-{
-    if (m_stream.listenerCount() == 0)
-        return;
     Measurement m;
     m.kind = kind;
-    m.values = Measurement::valuesOf(payload);
     m.phi = Phi;
     m.theta = Theta;
     m.psi = Psi;
+    return m;
+}
+
+// The frame-seen steps come first, then every listener in the order it subscribed: the
+// window's views before the recorder and the plots.
+void MeasurementDecoder::publish(Measurement& m, const QByteArray& payload)
+{
+    if (m_frameSeen)
+        m_frameSeen();
+    if (m_stream.listenerCount() == 0)
+        return;
+    m.values = Measurement::valuesOf(payload);
     m_stream.publish(m);
 }
 
@@ -51,12 +51,13 @@ void MeasurementDecoder::DecodeFrameF(const QByteArray& payload)
     const float hz = floatNo(payload, 16);
     const float stepCode = floatNo(payload, 17);
 
-    drawViews(hy, hx);
-    m_view.setSensorText(MagneticText(hx, hy, hz));
-    if (const auto prompt = CalibrationPrompt(stepCode))
-        m_view.ShowDeviceMessage(*prompt);
-    publish('F', payload);
-    m_view.frameDone();
+    Measurement m = started('F');
+    m.drawsDial = true;
+    m.dialU = hy;
+    m.dialV = hx;
+    m.sensorText = MagneticText(hx, hy, hz);
+    m.calibrationText = CalibrationPrompt(stepCode);
+    publish(m, payload);
 }
 
 void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
@@ -67,10 +68,10 @@ void MeasurementDecoder::DecodeFrameG(const QByteArray& payload)
     const float v3 = floatNo(payload, 6);
     const float v4 = floatNo(payload, 7);
 
-    drawViews(0.0, 0.0);
-    m_view.setSensorText(ValuesText(v1, v2, v3, v4));
-    publish('G', payload);
-    m_view.frameDone();
+    Measurement m = started('G');
+    m.drawsDial = true;
+    m.sensorText = ValuesText(v1, v2, v3, v4);
+    publish(m, payload);
 }
 
 void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
@@ -80,27 +81,27 @@ void MeasurementDecoder::DecodeFrameR(const QByteArray& payload)
     const float hy = floatNo(payload, 5);
     const float hz = floatNo(payload, 6);
 
-    drawViews(hy, hx);
-    m_view.setSensorText(MagneticText(hx, hy, hz));
-    publish('R', payload);
-    m_view.frameDone();
+    Measurement m = started('R');
+    m.drawsDial = true;
+    m.dialU = hy;
+    m.dialV = hx;
+    m.sensorText = MagneticText(hx, hy, hz);
+    publish(m, payload);
 }
 
 void MeasurementDecoder::DecodeFrameC(const QByteArray& payload)
 {
     const float shown = floatNo(payload, 8);
 
-    m_view.frameSeen();
-    m_view.ShowDeviceMessage(RoundedText(shown, 2, m_separator));
-    m_view.DrawAttitude3D(Phi, Theta);
-    m_view.DrawRoute(Psi);
-    publish('C', payload);
-    m_view.frameDone();
+    Measurement m = started('C');
+    m.calibrationText = RoundedText(shown, 2, m_separator);
+    publish(m, payload);
 }
 
 void MeasurementDecoder::ShowDeviceMessage(const QByteArray& message)
 {
-    m_view.ShowDeviceMessage(QString::fromLatin1(message));
+    if (m_message)
+        m_message(QString::fromLatin1(message));
 }
 
 QString MeasurementDecoder::MagneticText(float hx, float hy, float hz) const

@@ -1,13 +1,8 @@
-#include "app/ArrivalReceiver.h"
 #include "app/Form1.h"
 #include "app/WindowViews.h"
-#include "core/WindowTimer.h"
 #include "display/PictureBox.h"
 #include "protocol/Floats.h"
-#include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
-#include "support/FakeSerialControl.h"
-#include "support/RecordingHandler.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -26,59 +21,34 @@ QByteArray fFrame(float phi, float psi, float hx)
     return bytes;
 }
 
+// The window's views listening to a decoder, as the window wires them.
+struct Views
+{
+    Views(Form1& form, int refreshMs) : views(form, decoder.stream(), refreshMs)
+    {
+        decoder.setFrameSeen([this] { views.frameSeen(); });
+    }
+    MeasurementDecoder decoder{QLatin1Char('.')};
+    WindowViews views;
+};
+
 } // namespace
 
 class TestArrivalAndPacing : public QObject
 {
     Q_OBJECT
 private slots:
-    // Timer2 switches the receiver on and off; it never ticks.
-    void arrivalsAreCutWhileTheSwitchIsOn()
-    {
-        FakeSerialControl port;
-        RecordingHandler handler;
-        FrameReceiver receiver(handler);
-        WindowTimer timer2(QStringLiteral("Timer2"), 1, false);
-        ArrivalReceiver arrivals(port, receiver, timer2);
-        port.setPortOpen(true);
-
-        // Stopped (download, bootloader wait): the bytes stay in the port.
-        port.feed(QByteArray("*A#*B#", 6));
-        QVERIFY(handler.calls.isEmpty());
-        timer2.setEnabled(true);
-        QCOMPARE(timer2.Interval(), 1);
-        QVERIFY(!timer2.isTicking());
-        // What waited is taken at once after the start, every frame in order.
-        QTRY_COMPARE(handler.calls, QStringList({"text:A", "text:B"}));
-
-        // One arrival with two frames and a half: both frames now, the half waits.
-        port.feed(QByteArray("*C#F\x01\x01\x02\x03\x04*D", 11));
-        QCOMPARE(handler.calls, QStringList({"text:A", "text:B", "text:C", "F:01 02 03 04"}));
-        port.feed(QByteArray("#", 1));
-        QCOMPARE(handler.calls.last(), QString("text:D"));
-
-        // A failing decoder does not hold back the frames behind it.
-        handler.throwInDecoder = true;
-        port.feed(QByteArray("G\x00G\x00", 4));
-        QCOMPARE(handler.calls.mid(5), QStringList({"G:", "G:"}));
-        QVERIFY(receiver.RxBuffer().isEmpty());
-
-        timer2.setEnabled(false);
-        port.feed(QByteArray("*E#", 3));
-        QTest::qWait(20);
-        QCOMPARE(handler.calls.size(), 7);
-    }
-
     // Frames closer than a refresh: every frame decoded, the views drawn once more with the
-    // newest values; the heading is written back at once.
+    // newest values; a heading that is not a number arrives as 0.
     void viewsDrawTheNewestFrameOncePerRefresh()
     {
         // The frames below must come within one refresh of the first drawing, which a sanitized
         // build on a busy machine does not manage in 16 ms.
         constexpr int refreshMs = 500;
         Form1 form;
-        WindowViews views(form, refreshMs);
-        MeasurementDecoder decoder(views, QLatin1Char('.'));
+        Views wired(form, refreshMs);
+        WindowViews& views = wired.views;
+        MeasurementDecoder& decoder = wired.decoder;
         int drawings = 0;
         views.setDrawnListener([&] { ++drawings; });
 
@@ -109,8 +79,8 @@ private slots:
     void sameValuesLeaveTheSensorBoxAlone()
     {
         Form1 form;
-        WindowViews views(form, 0);
-        MeasurementDecoder decoder(views, QLatin1Char('.'));
+        Views wired(form, 0);
+        MeasurementDecoder& decoder = wired.decoder;
         int changes = 0;
         connect(form.Text3->document(), &QTextDocument::contentsChanged, [&] { ++changes; });
         decoder.DecodeFrameF(fFrame(0.25f, 1.0f, 1.5f).mid(2));

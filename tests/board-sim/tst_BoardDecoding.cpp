@@ -5,7 +5,6 @@
 #include "protocol/FrameHandler.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
-#include "protocol/MeasurementView.h"
 
 #include <QTest>
 
@@ -16,19 +15,24 @@ namespace {
 constexpr double Pi = 3.14159265358979323846;
 
 // The window's side of the decoder, reduced to what the checks need.
-class SeenView : public MeasurementView
+class SeenView
 {
 public:
-    void frameSeen() override { ++frames; }
-    void DrawAttitude3D(float, float) override {}
-    void DrawRoute(float&) override {}
-    void DrawMagDial(double u, double v) override
+    explicit SeenView(MeasurementDecoder& decoder)
     {
-        dialU = u;
-        dialV = v;
+        decoder.setFrameSeen([this] { ++frames; });
+        decoder.setMessageListener([this](const QString& text) { message = text; });
+        decoder.stream().subscribe([this](const Measurement& m) {
+            if (m.drawsDial) {
+                dialU = m.dialU;
+                dialV = m.dialV;
+            }
+            if (m.sensorText)
+                sensorText = *m.sensorText;
+            if (m.calibrationText)
+                message = *m.calibrationText;
+        });
     }
-    void setSensorText(const QString& text) override { sensorText = text; }
-    void ShowDeviceMessage(const QString& text) override { message = text; }
 
     int frames = 0;
     double dialU = 99;
@@ -69,8 +73,8 @@ private slots:
         const QByteArray stream = board.ask("FF", 2 * size);
         QCOMPARE(stream.size(), 2 * size);
 
-        SeenView view;
-        MeasurementDecoder decoder(view, QLatin1Char('.'));
+        MeasurementDecoder decoder(QLatin1Char('.'));
+        SeenView view(decoder);
         FrameDispatch forwarder(decoder);
         FrameReceiver receiver(forwarder);
         // Pieces that cut through the frames, as port reads do.
@@ -97,8 +101,8 @@ private slots:
                            BoardProcess::OpenPort | BoardProcess::ShowErrors);
         QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
         board.write("6");
-        SeenView view;
-        MeasurementDecoder decoder(view, QLatin1Char('.'));
+        MeasurementDecoder decoder(QLatin1Char('.'));
+        SeenView view(decoder);
         FrameDispatch forwarder(decoder);
         FrameReceiver receiver(forwarder);
         receiver.ReceiveFrames(board.ask("F", 74));

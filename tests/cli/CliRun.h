@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/BoardProcess.h"
+#include "support/Files.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -52,18 +53,6 @@ inline CliResult RunCli(const QStringList& args, int timeoutMs = 60000)
     QProcess process;
     process.start(CliProgram(), args);
     return FinishCli(process, timeoutMs);
-}
-
-inline QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 // The virtual board recording every byte it receives and the rows it programs.

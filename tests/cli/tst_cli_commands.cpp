@@ -149,7 +149,7 @@ void CliCommandsTest::sendOneByteCommands()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, (command + " sent to " + board.port() + ".\n").toUtf8());
     QTest::qWait(100);
-    QCOMPARE(ReadFile(board.received()), wire);
+    QCOMPARE(readFile(board.received()), wire);
 }
 
 void CliCommandsTest::sendToAMissingPort()

@@ -69,13 +69,13 @@ void CliConstantsTest::getWritesTheTable()
     QCOMPARE(lines[22], QByteArray("20,9.80665016"));
     QCOMPARE(lines[31], QByteArray("29,115200"));
     QCOMPARE(lines[32], QByteArray());
-    QCOMPARE(ReadFile(board.received()), QByteArray("["));
+    QCOMPARE(readFile(board.received()), QByteArray("["));
 
     const QString out = board.file(QStringLiteral("table.csv"));
     const CliResult toFile = RunCli({"constants", "get", "--port", board.port(), "--out", out});
     QCOMPARE(toFile.exitCode, 0);
     QCOMPARE(toFile.out, QByteArray());
-    QCOMPARE(ReadFile(out).mid(ReadFile(out).indexOf('\n')), run.out.mid(run.out.indexOf('\n')));
+    QCOMPARE(readFile(out).mid(readFile(out).indexOf('\n')), run.out.mid(run.out.indexOf('\n')));
 }
 
 void CliConstantsTest::setSendsOnlyTheDifferences()
@@ -83,14 +83,14 @@ void CliConstantsTest::setSendsOnlyTheDifferences()
     Board board;
     const QString path = board.file(QStringLiteral("table.csv"));
     QCOMPARE(RunCli({"constants", "get", "--port", board.port(), "--out", path}).exitCode, 0);
-    QByteArray table = ReadFile(path);
+    QByteArray table = readFile(path);
     table.replace("\n3,0.0125000002\n", "\n3,0.5\n").replace("\n15,-12.25\n", "\n15,-1\n");
-    QVERIFY(WriteFile(path, table));
+    QVERIFY(writeFile(path, table));
 
     const CliResult run = RunCli({"constants", "set", "--port", board.port(), "--file", path});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QByteArray("Import: 2 changed entries sent.\n30 of 30 entries match.\n"));
-    QCOMPARE(ReadFile(board.received()),
+    QCOMPARE(readFile(board.received()),
              QByteArray("[" // the get
                         "["
                         "!\x00\x03\x00\x00\x00\x3F"
@@ -107,7 +107,7 @@ void CliConstantsTest::setRefusesABadFile()
 {
     Board board;
     const QString path = board.file(QStringLiteral("bad.csv"));
-    QVERIFY(WriteFile(path, "# table\n0,1\n2,1\n"));
+    QVERIFY(writeFile(path, "# table\n0,1\n2,1\n"));
     const CliResult run = RunCli({"constants", "set", "--port", board.port(), "--file", path});
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.errLines().size(), 1);
@@ -115,7 +115,7 @@ void CliConstantsTest::setRefusesABadFile()
                  run.err.endsWith(" Nothing was sent.\n"),
              run.err.constData());
     QTest::qWait(100);
-    QCOMPARE(ReadFile(board.received()), QByteArray());
+    QCOMPARE(readFile(board.received()), QByteArray());
 
     const CliResult missing =
         RunCli({"constants", "set", "--port", board.port(), "--file", board.file("missing.csv")});
@@ -128,13 +128,13 @@ void CliConstantsTest::setRefusesATableOfAnotherLength()
 {
     Board board;
     const QString path = board.file(QStringLiteral("short.csv"));
-    QVERIFY(WriteFile(path, "0,1\n1,2\n"));
+    QVERIFY(writeFile(path, "0,1\n1,2\n"));
     const CliResult run = RunCli({"constants", "set", "--port", board.port(), "--file", path});
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.errLines().size(), 1);
     QVERIFY2(run.err.endsWith(" Nothing was sent.\n"), run.err.constData());
     // Only the read of the board's table went out.
-    QCOMPARE(ReadFile(board.received()), QByteArray("["));
+    QCOMPARE(readFile(board.received()), QByteArray("["));
 }
 
 void CliConstantsTest::setReportsAMismatch()
@@ -147,13 +147,13 @@ void CliConstantsTest::setReportsAMismatch()
     QByteArray table = "0,1\n1,1\n2,1\n3,0.5\n";
     for (qsizetype i = 4; i < BoardTable.size(); ++i)
         table += QByteArray::number(i) + ',' + QByteArray::number(BoardTable[i], 'g', 9) + '\n';
-    QVERIFY(WriteFile(path, table));
+    QVERIFY(writeFile(path, table));
 
     const CliResult run = RunCli({"constants", "set", "--port", board.port(), "--file", path});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err,
              QByteArray("Import: 1 changed entry sent.\n29 of 30 entries match; differing: 3.\n"));
-    QCOMPARE(ReadFile(board.received()), QByteArray("[!\x00\x03\x00\x00\x00\x3F[", 9));
+    QCOMPARE(readFile(board.received()), QByteArray("[!\x00\x03\x00\x00\x00\x3F[", 9));
 }
 
 QTEST_GUILESS_MAIN(CliConstantsTest)

@@ -16,7 +16,7 @@ struct FlashBoard : Board
     QString firmware(const QByteArray& content) const
     {
         const QString path = dir.filePath(QStringLiteral("board.kfw"));
-        return WriteFile(path, content) ? path : QString();
+        return writeFile(path, content) ? path : QString();
     }
 };
 
@@ -97,7 +97,7 @@ void CliFlashTest::wholeDownload()
         expected +=
             packet.mid(2, 3).toHex().toUpper() + ' ' + packet.mid(5).toHex().toUpper() + '\n';
     }
-    QCOMPARE(ReadFile(board.flashOut()).toUpper(), expected);
+    QCOMPARE(readFile(board.flashOut()).toUpper(), expected);
 }
 
 void CliFlashTest::refusedFileSendsNothing()
@@ -114,8 +114,8 @@ void CliFlashTest::refusedFileSendsNothing()
     QCOMPARE(missing.errLines().size(), 1);
     QVERIFY(missing.err.contains((path + ".none").toUtf8()));
     QTest::qWait(100);
-    QCOMPARE(ReadFile(board.received()), QByteArray());
-    QCOMPARE(ReadFile(board.flashOut()), QByteArray());
+    QCOMPARE(readFile(board.received()), QByteArray());
+    QCOMPARE(readFile(board.flashOut()), QByteArray());
 }
 
 void CliFlashTest::boardRefusingEveryRow()
@@ -124,7 +124,7 @@ void CliFlashTest::boardRefusingEveryRow()
     const CliResult run =
         RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
     QCOMPARE(run.exitCode, 1);
-    const QByteArray received = ReadFile(board.received());
+    const QByteArray received = readFile(board.received());
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x00", 5)), 72);
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x80", 5)), 0);
     // A half-written application is never started.
@@ -181,7 +181,7 @@ void CliFlashTest::silentBootloaderEndsWithinTheReplyTimeout()
                           "skyvane-cli: the bootloader at " + board.port() +
                               " did not answer within 1.5 s"}));
     QTest::qWait(100);
-    const QByteArray received = ReadFile(board.received());
+    const QByteArray received = readFile(board.received());
     QVERIFY2(!received.contains("+R"), received.right(8).toHex().constData());
     // A row that got no answer is not sent again.
     QVERIFY(received.count("+P") <= 1);
@@ -197,7 +197,7 @@ void CliFlashTest::dryRunTellsWhatWouldBeSent()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("pic.kfw"));
-    QVERIFY(WriteFile(path, TwoSegmentFile().replace(":00000001FF",
+    QVERIFY(writeFile(path, TwoSegmentFile().replace(":00000001FF",
                                                      ":0200000401F009\r\n"
                                                      ":10000000CFFF0000FFFF0000FFFF0000FFFF000028"
                                                      "\r\n:00000001FF")));
@@ -212,7 +212,7 @@ void CliFlashTest::dryRunTellsWhatWouldBeSent()
                           .toUtf8());
     QCOMPARE(run.err, QByteArray());
 
-    QVERIFY(WriteFile(path, ":02000100AABB98\n"));
+    QVERIFY(writeFile(path, ":02000100AABB98\n"));
     const CliResult refused = RunCli({"flash", "--dry-run", path});
     QCOMPARE(refused.exitCode, 2);
     QCOMPARE(refused.out, QByteArray());
@@ -225,14 +225,14 @@ void CliFlashTest::encodeWritesTheBinCopy()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("fw.hex"));
-    QVERIFY(WriteFile(path, QByteArray("\x01\x02\x03\x04\x05", 5)));
-    QVERIFY(WriteFile(path + ".bin", QByteArray(12, 'x')));
+    QVERIFY(writeFile(path, QByteArray("\x01\x02\x03\x04\x05", 5)));
+    QVERIFY(writeFile(path + ".bin", QByteArray(12, 'x')));
     const CliResult run = RunCli({"encode", path});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, (path + ".bin\n").toUtf8());
     // 0x01 - 0x92; then 0x05040302 - 21394 = 0x0503AF70, little-endian; the older, longer
     // copy is gone.
-    QCOMPARE(ReadFile(path + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
+    QCOMPARE(readFile(path + ".bin"), QByteArray("\x6F\x70\xAF\x03\x05", 5));
 
     const CliResult missing = RunCli({"encode", path + ".none"});
     QCOMPARE(missing.exitCode, 2);

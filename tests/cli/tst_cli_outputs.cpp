@@ -156,7 +156,7 @@ private slots:
         ::close(fd);
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(mirrored.size() >= 74 * 40, QByteArray::number(mirrored.size()).constData());
-        const QList<QByteArray> rows = dataRows(ReadFile(out));
+        const QList<QByteArray> rows = dataRows(readFile(out));
         QVERIFY(rows.size() >= 40);
         for (int i = 0; i < 40; ++i) {
             QCOMPARE(mirrored.at(74 * i), 'F');
@@ -165,7 +165,7 @@ private slots:
             const float phi = floatAt(mirrored, 74 * i + 2);
             QCOMPARE(rows[i].split(',').at(2).toFloat(), phi);
         }
-        const QByteArray received = ReadFile(board.received());
+        const QByteArray received = readFile(board.received());
         QCOMPARE(received, QByteArray(received.size(), 'F'));
         QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
         const QByteArray closing =
@@ -188,7 +188,7 @@ private slots:
         const CliResult run = cli.finish();
         ::close(fd);
         QCOMPARE(run.exitCode, 0);
-        const qsizetype frames = dataRows(ReadFile(out)).size();
+        const qsizetype frames = dataRows(readFile(out)).size();
         QVERIFY2(frames >= 150, QByteArray::number(frames).constData());
         const QByteArray closing =
             lineStarting(run.errLines(), "Mirror " + link.toUtf8() + " closed: ");
@@ -213,10 +213,10 @@ private slots:
         const QString firstFile = folder + "/" + QFileInfo(first.port()).fileName() + ".csv";
         const QString secondFile = folder + "/" + QFileInfo(second.port()).fileName() + ".csv";
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 2);
-        const QByteArray a = ReadFile(firstFile);
+        const QByteArray a = readFile(firstFile);
         QVERIFY(a.contains(", port " + first.port().toUtf8() + ", "));
         QVERIFY2(dataRows(a).size() >= 40, QByteArray::number(dataRows(a).size()).constData());
-        QCOMPARE(dataRows(ReadFile(secondFile)).size(), 10);
+        QCOMPARE(dataRows(readFile(secondFile)).size(), 10);
 
         const QList<QByteArray> err = run.errLines();
         const QByteArray p1 = first.port().toUtf8() + ": ";
@@ -230,6 +230,39 @@ private slots:
         QVERIFY2(err.at(stopped + 1).startsWith("skyvane-cli: Link to " + second.port().toUtf8()),
                  run.err.constData());
         QVERIFY2(err.last().startsWith(p1 + "Recording stopped: "), run.err.constData());
+    }
+
+    // Two boards that cannot both run: a port that does not open leaves no recording of the
+    // other behind; a file that cannot be made stops the recording already started, with its
+    // line, before the ports close.
+    void twoBoardsThatCannotBothRun()
+    {
+        Board first;
+        Board second;
+        const QString folder = first.file(QStringLiteral("flight"));
+        const CliResult missing = RunCli({"record", "--port", first.port(), "--port",
+                                          "/dev/skyvane-none", "--seconds", "1", "--out", folder});
+        QCOMPARE(missing.exitCode, 3);
+        QVERIFY2(missing.err.startsWith("skyvane-cli: cannot open port /dev/skyvane-none: "),
+                 missing.err.constData());
+        QCOMPARE(missing.errLines().size(), 1);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+
+        const QString firstFile = folder + "/" + QFileInfo(first.port()).fileName() + ".csv";
+        const QString secondFile = folder + "/" + QFileInfo(second.port()).fileName() + ".csv";
+        QVERIFY(QDir().mkpath(secondFile));
+        const CliResult blocked = RunCli({"record", "--port", first.port(), "--port", second.port(),
+                                          "--seconds", "1", "--out", folder});
+        QCOMPARE(blocked.exitCode, 2);
+        const QList<QByteArray> err = blocked.errLines();
+        const QByteArray p1 = first.port().toUtf8() + ": ";
+        const QByteArray p2 = second.port().toUtf8() + ": ";
+        QCOMPARE(err.size(), 3);
+        QCOMPARE(err[0], p1 + "Recording to " + firstFile.toUtf8());
+        QVERIFY2(err[1].startsWith(p2 + "Recording stopped: cannot write " + secondFile.toUtf8()),
+                 blocked.err.constData());
+        QCOMPARE(err[2], p1 + "Recording stopped: 0 frames, 0.0 s in " + firstFile.toUtf8());
+        QVERIFY(readFile(firstFile).startsWith("# Skyvane recording"));
     }
 
     // Several boards: every datagram says which; bad addresses and mirror counts are refused.

@@ -59,7 +59,7 @@ void CliRecordTest::recordForSeconds()
         {"record", "--port", board.port(), "--rate", "50ms", "--seconds", "2.2", "--out", out});
     QCOMPARE(run.exitCode, 0);
 
-    const QByteArray file = ReadFile(out);
+    const QByteArray file = readFile(out);
     QVERIFY2(file.startsWith("# Skyvane recording started "), file.left(80).constData());
     QVERIFY(file.contains(", port " + board.port().toUtf8() + ", 115200 baud, polling 50 ms\n"));
     QVERIFY(file.endsWith('\n'));
@@ -72,7 +72,7 @@ void CliRecordTest::recordForSeconds()
             QVERIFY(rowTime(rows[i]) > rowTime(rows[i - 1]));
     }
     // The board was only asked for frames.
-    const QByteArray received = ReadFile(board.received());
+    const QByteArray received = readFile(board.received());
     QCOMPARE(received, QByteArray(received.size(), 'F'));
     QVERIFY(received.size() >= rows.size());
 
@@ -109,7 +109,7 @@ void CliRecordTest::interruptLeavesACompleteFile()
     err += cli.readAllStandardError();
     QVERIFY2(err.trimmed().split('\n').last().startsWith("Recording stopped: "), err.constData());
 
-    const QByteArray file = ReadFile(out);
+    const QByteArray file = readFile(out);
     QVERIFY(file.endsWith('\n'));
     const QList<QByteArray> rows = dataRows(file);
     QVERIFY(rows.size() >= 20);
@@ -133,7 +133,7 @@ void CliRecordTest::droppedLinkExits3()
     QVERIFY2(err.last() == link + "the device is gone. Port closed." ||
                  err.last() == link + "reading from the device failed. Port closed.",
              run.err.constData());
-    const QList<QByteArray> rows = dataRows(ReadFile(out));
+    const QList<QByteArray> rows = dataRows(readFile(out));
     QCOMPARE(rows.size(), 10);
     for (const QByteArray& row : rows)
         QVERIFY2(wholeRow(row), row.constData());
@@ -154,7 +154,7 @@ void CliRecordTest::badUsage()
     QVERIFY2(file.err.startsWith("Recording stopped: cannot write " + out.toUtf8() + ": "),
              file.err.constData());
     QTest::qWait(100);
-    QCOMPARE(ReadFile(board.received()), QByteArray());
+    QCOMPARE(readFile(board.received()), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(CliRecordTest)

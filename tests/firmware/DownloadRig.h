@@ -4,6 +4,7 @@
 #include "core/WindowTimer.h"
 #include "firmware/FirmwareUpdater.h"
 #include "support/MemoryLogger.h"
+#include "support/TimerHandover.h"
 
 #include <QFile>
 #include <QString>
@@ -20,11 +21,12 @@ template <class LinkType> struct DownloadRig
     ReceiveBuffer& rxBuffer = link.rxBuffer;
     WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
     WindowTimer timer12;
+    TimerHandover handover{timer2, timer12};
     RecordingProgress progress;
     QTemporaryDir dir;
     QString path;
-    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, timer2,
-                                                   timer12, [this] { return path; }}};
+    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, handover,
+                                                   [this] { return path; }}};
     Bootloader& boot = updater.boot;
     FlashProgrammer& programmer = updater.programmer;
     FirmwareDownload& download = updater.download;

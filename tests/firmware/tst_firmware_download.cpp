@@ -53,31 +53,9 @@ private slots:
     void failedProgrammingLeavesTheBoardInItsBootloader();
     void refusedEraseProgramsNothing();
     void clickDuringADownloadIsIgnored();
-    void timersStayStoppedWhileTheDownloadRuns();
     void missedReplyEndsTheDownload_data();
     void missedReplyEndsTheDownload();
 };
-
-// "Connection" during a download enables Timer2 (and a restart may enable Timer12): both stay
-// stopped until the download ends, then run again.
-void FirmwareDownloadTest::timersStayStoppedWhileTheDownloadRuns()
-{
-    Bench bench;
-    GoodBoard board;
-    bench.link.port.responder = std::ref(board);
-    bench.writeFirmware(HexData(0x0000, QByteArray(64, '\x42')) + HexEnd());
-    bool runningDuringDownload = true;
-    QTimer::singleShot(200, [&] {
-        bench.timer2.setEnabled(true);
-        bench.timer12.restart();
-        runningDuringDownload = bench.timer2.Enabled() || bench.timer12.Enabled();
-    });
-    bench.download.run();
-    QVERIFY(!runningDuringDownload);
-    QVERIFY(bench.timer2.Enabled());
-    QVERIFY(bench.timer12.Enabled());
-    QVERIFY(bench.log.lines.last() == QStringLiteral("Application Launched."));
-}
 
 void FirmwareDownloadTest::wholeDownload()
 {

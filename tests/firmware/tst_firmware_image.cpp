@@ -1,6 +1,5 @@
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareSummary.h"
-#include "firmware/HexToBytes.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -9,7 +8,6 @@ class FirmwareImageTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void hexToBytes();
     void dataRecordFillsWordsLittleEndian();
     void extendedAddressMovesTheBase();
     void lowestAddressNeverAbove65536();
@@ -25,12 +23,6 @@ private slots:
     void memoryOutsideProgramMemoryIsLeftOut();
     void summaryNamesRangesRowsAndWhatIsLeftOut();
 };
-
-void FirmwareImageTest::hexToBytes()
-{
-    QCOMPARE(HexToBytes("0aFF10"), QByteArray("\x0A\xFF\x10", 3));
-    QCOMPARE(HexToBytes(""), QByteArray());
-}
 
 void FirmwareImageTest::dataRecordFillsWordsLittleEndian()
 {

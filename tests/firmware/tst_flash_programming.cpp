@@ -88,9 +88,9 @@ void FlashProgrammingTest::rowPacketLayout()
     QCOMPARE(packet.mid(11), QByteArray(186, '\xFF'));
 
     // The address goes out big-endian, the high byte of the odd word is never sent.
-    std::vector<qint32> flash(FirmwareImage::LastIndex + 1, 0xFFFF);
-    flash[0x12380] = 0xBEEF;
-    flash[0x12381] = 0x12CD;
+    FlashWords flash(FirmwareImage::LastIndex + 1);
+    flash.set(0x12380, 0xBEEF);
+    flash.set(0x12381, 0x12CD);
     const QByteArray high = RowPacket(flash, 0x12380);
     QCOMPARE(high.left(8), QByteArray("+P\x01\x23\x80\xEF\xBE\xCD", 8));
     // The last row of the image reaches past it: the missing words go out erased.

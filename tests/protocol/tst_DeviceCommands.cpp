@@ -1,7 +1,6 @@
 #include "protocol/DeviceCommands.h"
 
 #include "protocol/FrameReceiver.h"
-#include "protocol/ReceiveTick.h"
 #include "support/Bytes.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
@@ -32,8 +31,6 @@ private slots:
     void requestFrame();
     void startStopTrameKeepsReceivingDuringThePause();
     void startStopTrameWithClosedPort();
-    void receiveTick();
-    void receiveTickSwallowsFailures();
 };
 
 void TestDeviceCommands::eachButtonSendsItsByte_data()
@@ -112,8 +109,9 @@ void TestDeviceCommands::startStopTrameKeepsReceivingDuringThePause()
     FrameReceiver receiver(handler);
     DeviceCommands commands(link, receiver.RxBuffer());
 
+    // A receive timer's tick while the port is open.
     QTimer ticks;
-    connect(&ticks, &QTimer::timeout, [&] { ReceiveTick(link.port, receiver); });
+    connect(&ticks, &QTimer::timeout, [&] { receiver.ReceiveFrames(link.port.Input()); });
     ticks.start(5);
 
     // During the pause a whole G frame arrives, then half an F frame.
@@ -144,47 +142,6 @@ void TestDeviceCommands::startStopTrameWithClosedPort()
     QCOMPARE(heldDuringThePause, hex("78 46 00"));
     QVERIFY(rxBuffer.isEmpty());
     QCOMPARE(log.lines, QStringList{"Send failed because the COM port is closed."});
-}
-
-void TestDeviceCommands::receiveTick()
-{
-    MemoryLogger log;
-    FakeLink link(log);
-    RecordingHandler handler;
-    FrameReceiver receiver(handler);
-    receiver.RxBuffer().append(hex("46"));
-
-    // Closed port: the input stays unread and the buffer untouched.
-    link.port.feed(hex("00 52 00"));
-    ReceiveTick(link.port, receiver);
-    QVERIFY(handler.calls.isEmpty());
-    QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
-
-    link.port.setPortOpen(true);
-    ReceiveTick(link.port, receiver);
-    QCOMPARE(handler.calls, QStringList{"F:"});
-    ReceiveTick(link.port, receiver);
-    QCOMPARE(handler.calls, (QStringList{"F:", "R:"}));
-    QVERIFY(receiver.RxBuffer().isEmpty());
-}
-
-void TestDeviceCommands::receiveTickSwallowsFailures()
-{
-    MemoryLogger log;
-    FakeLink link(log);
-    link.port.setPortOpen(true);
-    RecordingHandler handler;
-    handler.throwInDecoder = true;
-    FrameReceiver receiver(handler);
-
-    link.port.feed(hex("46 00 47 00"));
-    ReceiveTick(link.port, receiver);
-    // The failing frame has left the buffer; the next tick goes on with the next one.
-    QCOMPARE(receiver.RxBuffer().bytes(), hex("47 00"));
-    ReceiveTick(link.port, receiver);
-    QCOMPARE(handler.calls, (QStringList{"F:", "G:"}));
-    QVERIFY(receiver.RxBuffer().isEmpty());
-    QVERIFY(log.lines.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDeviceCommands)

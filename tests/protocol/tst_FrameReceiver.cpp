@@ -65,7 +65,7 @@ void TestFrameReceiver::cutsEachKind()
     receiver.ReceiveFrames(input);
     QCOMPARE(handler.calls, calls);
     QCOMPARE(receiver.RxBuffer().bytes(), rest);
-    QCOMPARE(receiver.ConstantsPayload(), constantsPayload);
+    QCOMPARE(handler.constantsPayload, constantsPayload);
 }
 
 void TestFrameReceiver::oneFramePerCall()
@@ -79,7 +79,6 @@ void TestFrameReceiver::oneFramePerCall()
     // The next frames are handled without new input, one per call.
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls, (QStringList{"text:Hello", "F:00 00 80 3f"}));
-    QCOMPARE(receiver.FramePayload(), hex("00 00 80 3F"));
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls, (QStringList{"text:Hello", "F:00 00 80 3f", "R:"}));
     QVERIFY(receiver.RxBuffer().isEmpty());
@@ -146,7 +145,7 @@ void TestFrameReceiver::emptyFrames()
 
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls, (QStringList{"F:", "constants"}));
-    QVERIFY(receiver.ConstantsPayload().isEmpty());
+    QVERIFY(handler.constantsPayload.isEmpty());
     QCOMPARE(receiver.RxBuffer().bytes(), hex("2A 23 99"));
 
     receiver.ReceiveFrames({});
@@ -294,10 +293,10 @@ void TestFrameReceiver::countOfNoTableInsideFloatData()
     QCOMPARE(receiver.RxBuffer().size(), 7);
     receiver.ReceiveFrames(hex("80 3F 5B 00 00 00 80"));
     QCOMPARE(handler.calls, (QStringList{"F:00 00 00 40", "constants"}));
-    QCOMPARE(receiver.ConstantsPayload(), hex("00 00 80 3F"));
+    QCOMPARE(handler.constantsPayload, hex("00 00 80 3F"));
     receiver.ReceiveFrames({});
     QCOMPARE(handler.calls.size(), 3);
-    QVERIFY(receiver.ConstantsPayload().isEmpty());
+    QVERIFY(handler.constantsPayload.isEmpty());
 }
 
 void TestFrameReceiver::constantsFrameAtTheBound()
@@ -307,7 +306,7 @@ void TestFrameReceiver::constantsFrameAtTheBound()
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(hex("5B 80 FF 7F 48") + QByteArray(1048568, '\0') + hex("46"));
     QCOMPARE(handler.calls, QStringList{"constants"});
-    QCOMPARE(receiver.ConstantsPayload().size(), 1048568);
+    QCOMPARE(handler.constantsPayload.size(), 1048568);
     QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
 }
 

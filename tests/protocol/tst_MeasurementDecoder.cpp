@@ -19,30 +19,35 @@ QByteArray payloadOf(int n, const QList<std::pair<int, const char*>>& floats)
     return payload;
 }
 
-// Records what the decoders drive, in order.
-class RecordingView : public MeasurementView
+// Records what the decoder hands on, in the order the window shows it: the frame-seen steps,
+// then the measurement's horizon, route dial, magnetometer dial, sensor box and calibration
+// box (a C frame: the box first), and text-frame messages.
+class RecordingView
 {
 public:
-    void frameSeen() override { calls.append(QStringLiteral("frameSeen")); }
-    void DrawAttitude3D(float phi, float theta) override
+    explicit RecordingView(MeasurementDecoder& decoder)
     {
-        calls.append(QStringLiteral("attitude %1 %2").arg(phi).arg(theta));
+        decoder.setFrameSeen([this] { calls.append(QStringLiteral("frameSeen")); });
+        decoder.setMessageListener([this](const QString& text) { calls.append("Text5:" + text); });
+        decoder.stream().subscribe([this](const Measurement& m) { show(m); });
     }
-    void DrawRoute(float& psi) override
-    {
-        calls.append(QStringLiteral("route %1").arg(psi));
-        if (zeroPsi)
-            psi = 0.0f;
-    }
-    void DrawMagDial(double u, double v) override
-    {
-        calls.append(QStringLiteral("magdial %1 %2").arg(u).arg(v));
-    }
-    void setSensorText(const QString& text) override { calls.append("Text3:" + text); }
-    void ShowDeviceMessage(const QString& text) override { calls.append("Text5:" + text); }
 
     QStringList calls;
-    bool zeroPsi = false;
+
+private:
+    void show(const Measurement& m)
+    {
+        if (m.kind == 'C' && m.calibrationText)
+            calls.append("Text5:" + *m.calibrationText);
+        calls.append(QStringLiteral("attitude %1 %2").arg(m.phi).arg(m.theta));
+        calls.append(QStringLiteral("route %1").arg(m.psi));
+        if (m.drawsDial)
+            calls.append(QStringLiteral("magdial %1 %2").arg(m.dialU).arg(m.dialV));
+        if (m.sensorText)
+            calls.append("Text3:" + *m.sensorText);
+        if (m.kind != 'C' && m.calibrationText)
+            calls.append("Text5:" + *m.calibrationText);
+    }
 };
 
 } // namespace
@@ -60,7 +65,6 @@ private slots:
     void frameR();
     void frameCLeavesAnglesAndText3();
     void startUpCall();
-    void routeMayResetPsi();
     void shortPayloadReadsZeros();
     void commaSeparator();
     void textFrameMessage();
@@ -78,8 +82,8 @@ void TestMeasurementDecoder::frameFThroughTheReceiver_data()
 void TestMeasurementDecoder::frameFThroughTheReceiver()
 {
     QFETCH(QByteArray, frame);
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     FrameDispatch handler(decoder);
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(frame);
@@ -94,8 +98,8 @@ void TestMeasurementDecoder::frameFThroughTheReceiver()
 
 void TestMeasurementDecoder::frameFAllSteps()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     // Phi 1, Theta 0.5, Psi -2, float 4 (unused) 99, Hx 0.125, Hy 0.375, Hz -2.5, code 2.
     decoder.DecodeFrameF(payloadOf(18, {{1, "00 00 80 3F"},
                                         {2, "00 00 00 3F"},
@@ -116,8 +120,8 @@ void TestMeasurementDecoder::frameFAllSteps()
 
 void TestMeasurementDecoder::frameFPromptCodes()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
 
     decoder.DecodeFrameF(payloadOf(18, {{17, "00 00 80 3F"}}));
     QCOMPARE(view.calls.last(), QStringLiteral("Text5:On the left (Phi=-90°)"));
@@ -139,8 +143,8 @@ void TestMeasurementDecoder::frameFPromptCodes()
 
 void TestMeasurementDecoder::notFiniteAngleStillSeen()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     decoder.DecodeFrameF(payloadOf(18, {{1, "00 00 80 3F"}}));
     decoder.DecodeFrameF(payloadOf(18, {{1, "00 00 C0 7F"}, {2, "29 6B 6E 4E"}}));
     QCOMPARE(decoder.Phi, 0.0f);
@@ -151,8 +155,8 @@ void TestMeasurementDecoder::notFiniteAngleStillSeen()
 
 void TestMeasurementDecoder::frameG()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     // Angles 0.5, -1, 2; values 0.0625, 0.0004, -1, 1234.5.
     decoder.DecodeFrameG(payloadOf(7, {{1, "00 00 00 3F"},
                                        {2, "00 00 80 BF"},
@@ -170,8 +174,8 @@ void TestMeasurementDecoder::frameG()
 
 void TestMeasurementDecoder::frameR()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     // Angles -0.5, 0.25, 3; Hx 12.5, Hy -0.03, Hz 0.
     decoder.DecodeFrameR(payloadOf(6, {{1, "00 00 00 BF"},
                                        {2, "00 00 80 3E"},
@@ -185,8 +189,8 @@ void TestMeasurementDecoder::frameR()
 
 void TestMeasurementDecoder::frameCLeavesAnglesAndText3()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     decoder.DecodeFrameR(
         payloadOf(6, {{1, "00 00 80 3F"}, {2, "00 00 00 3F"}, {3, "00 00 00 40"}}));
     view.calls.clear();
@@ -202,27 +206,17 @@ void TestMeasurementDecoder::frameCLeavesAnglesAndText3()
 
 void TestMeasurementDecoder::startUpCall()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     decoder.DecodeFrameF(QByteArray(128, '\0'));
     QCOMPARE(view.calls, (QStringList{"frameSeen", "attitude 0 0", "route 0", "magdial 0 0",
                                       "Text3:Hx : 0\r\nHy : 0\r\nHz : 0", "Text5:"}));
 }
 
-void TestMeasurementDecoder::routeMayResetPsi()
-{
-    RecordingView view;
-    view.zeroPsi = true;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
-    decoder.DecodeFrameF(payloadOf(18, {{3, "00 00 40 40"}}));
-    QCOMPARE(view.calls.at(2), QStringLiteral("route 3"));
-    QCOMPARE(decoder.Psi, 0.0f);
-}
-
 void TestMeasurementDecoder::shortPayloadReadsZeros()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     // Only Phi, Theta, Psi present: the fields past the end read as 0.
     decoder.DecodeFrameF(hex("00 00 80 3F 00 00 00 3F 00 00 00 40"));
     QCOMPARE(decoder.Psi, 2.0f);
@@ -235,8 +229,8 @@ void TestMeasurementDecoder::shortPayloadReadsZeros()
 
 void TestMeasurementDecoder::commaSeparator()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char(','));
+    MeasurementDecoder decoder(QLatin1Char(','));
+    RecordingView view(decoder);
     decoder.DecodeFrameR(
         payloadOf(6, {{4, "00 00 00 3E"}, {5, "00 00 C8 C1"}, {6, "8F C2 F5 BC"}}));
     QCOMPARE(view.calls.last(), QStringLiteral("Text3:Hx : 0,12\r\nHy : -25\r\nHz : -0,03"));
@@ -247,8 +241,8 @@ void TestMeasurementDecoder::commaSeparator()
 
 void TestMeasurementDecoder::textFrameMessage()
 {
-    RecordingView view;
-    MeasurementDecoder decoder(view, QLatin1Char('.'));
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    RecordingView view(decoder);
     FrameDispatch handler(decoder);
     FrameReceiver receiver(handler);
     receiver.ReceiveFrames(hex("2A 48 65 6C 6C 6F 23"));

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/MessageLog.h"
+#include "app/Prompts.h"
 #include "app/SkyvaneApp.h"
 
 #include <QDir>
@@ -10,7 +11,7 @@
 
 // A program started in a temporary program folder, its window closing without ending the
 // test, and its message boxes collected instead of shown.
-struct AppRig
+struct AppRig : Prompts
 {
     explicit AppRig(const QByteArray& settings = QByteArray(), bool writeSettings = false,
                     SerialControl* port = nullptr)
@@ -24,21 +25,25 @@ struct AppRig
         o.programFolder = folder.path();
         o.endProgram = [this] { ended = true; };
         o.port = port;
-        o.askPassword = [this] { return password; };
-        o.showMessage = [this](const QString& m) { messages << m; };
-        o.chooseSaveFile = [this](const QString&, const QString&) { return saveAs; };
-        o.chooseOpenFile = [this](const QString&, const QString&) { return openPath; };
-        o.askText = [this](const QString&, const QString&, const QString& last) {
-            offered << last;
-            return answer;
-        };
-        o.confirmImport = [this](const QList<ConstantDifference>& differences) {
-            shownDifferences = differences;
-            return confirmImport;
-        };
+        o.prompts = this;
         app = std::make_unique<SkyvaneApp>(o);
     }
-    ~AppRig() { app.reset(); }
+    ~AppRig() override { app.reset(); }
+
+    QString askPassword() override { return password; }
+    void showMessage(const QString& m) override { messages << m; }
+    QString chooseSaveFile(const QString&, const QString&) override { return saveAs; }
+    QString chooseOpenFile(const QString&, const QString&) override { return openPath; }
+    QString askText(const QString&, const QString&, const QString& offeredText) override
+    {
+        offered << offeredText;
+        return answer;
+    }
+    bool confirmImport(const QList<ConstantDifference>& differences) override
+    {
+        shownDifferences = differences;
+        return confirmDifferences;
+    }
 
     QByteArray settingsFile() const
     {
@@ -56,7 +61,7 @@ struct AppRig
     // What the menu bar's file dialogs answer, and the Import Constants confirmation.
     QString saveAs;
     QString openPath;
-    bool confirmImport = true;
+    bool confirmDifferences = true;
     // What the one-line boxes answer, and what they offered.
     QString answer;
     QStringList offered;

@@ -19,12 +19,15 @@ public:
     void DecodeFrameG(const QByteArray& p) override { record("G", p); }
     void DecodeFrameR(const QByteArray& p) override { record("R", p); }
     void DecodeFrameC(const QByteArray& p) override { record("C", p); }
-    void FillConstantsList(const QByteArray&) override
+    void FillConstantsList(const QByteArray& payload) override
     {
         calls.append(QStringLiteral("constants"));
+        constantsPayload = payload;
     }
 
     QStringList calls;
+    // The payload of the last constants frame.
+    QByteArray constantsPayload;
     // When set, every decoder call throws after recording (a failing drawing).
     bool throwInDecoder = false;
 
