@@ -94,8 +94,8 @@ bool isTiny(const std::string& number)
         return true;
     if (i < number.size()) {
         ++i;
-        const bool negative = number[i] == '-';
-        if (number[i] == '-' || number[i] == '+')
+        const bool negative = i < number.size() && number[i] == '-';
+        if (i < number.size() && (number[i] == '-' || number[i] == '+'))
             ++i;
         // Saturates far beyond any float's exponent, however many digits were typed.
         long long exponent = 0;

@@ -2,9 +2,10 @@
 
 #include "protocol/Floats.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 #include <system_error>
 
 namespace ConstantsTableFile {
@@ -164,7 +165,7 @@ bool sameValue(float a, float b)
 {
     if (std::isnan(a) && std::isnan(b))
         return true;
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
 }
 
 Compared diff(const QList<float>& board, const QList<float>& file)

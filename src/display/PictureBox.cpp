@@ -334,7 +334,7 @@ const PictureBox::LaidOutText& PictureBox::laidOut(const QString& text)
     laid.text.setTextFormat(Qt::PlainText);
     laid.text.prepare(QTransform(), m_font);
     laid.advance = m_metrics->horizontalAdvance(text);
-    return *m_laidOut.insert(text, std::move(laid));
+    return *m_laidOut.emplace(text, std::move(laid));
 }
 
 const QImage& PictureBox::image() const

@@ -9,7 +9,7 @@ FirmwareFiles::FirmwareFiles(Logger& log, Chooser chooser, SettingWriter writeSe
 
 QString FirmwareFiles::chooseFirmware()
 {
-    const QString path = m_chooser(QStringLiteral("*.kfw"));
+    QString path = m_chooser(QStringLiteral("*.kfw"));
     if (!path.isEmpty())
         m_writeSetting(QStringLiteral("Firmware"), path);
     return path;

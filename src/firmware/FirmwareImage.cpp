@@ -148,7 +148,7 @@ struct Loader
         }
         if (type != DataRecord)
             return {};
-        const qint64 byteAddress = base + byte(1) * 256 + byte(2);
+        const qint64 byteAddress = base + qint64(byte(1)) * 256 + byte(2);
         // Its words would fall between word addresses.
         if (byteAddress % 2 != 0)
             return QStringLiteral("data record at an odd byte address");
@@ -173,10 +173,13 @@ struct Loader
         return {};
     }
 
+    FirmwareLoad taken() { return std::move(result); }
+
     void finish()
     {
         result.dataRanges = Joined(std::move(dataRuns));
-        for (const WordRange& run : Joined(std::move(leftOutRuns))) {
+        const std::vector<WordRange> leftOutJoined = Joined(std::move(leftOutRuns));
+        for (const WordRange& run : leftOutJoined) {
             // One stretch for each kind of memory it crosses.
             for (qint64 first = run.first; first <= run.last;) {
                 const qint64 last = std::min(run.last, EndOfMemoryAt(first));
@@ -214,19 +217,19 @@ FirmwareLoad LoadFirmware(const QByteArray& fileContent)
         if (!fault.isEmpty()) {
             result.errorLine = lineNumber;
             result.reason = fault;
-            return std::move(result);
+            return loader.taken();
         }
     }
     loader.finish();
     if (loader.highestWord < 0) {
         result.reason = result.leftOut.empty() ? QStringLiteral("no data records")
                                                : QStringLiteral("no data for program memory");
-        return std::move(result);
+        return loader.taken();
     }
     result.image.EndIndex =
         std::min<double>(double(loader.highestWord) + 256, FirmwareImage::LastIndex);
     result.ok = true;
-    return std::move(result);
+    return loader.taken();
 }
 
 FirmwareLoad LoadFirmwareFile(const QString& path)

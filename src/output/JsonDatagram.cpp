@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 
 namespace JsonDatagram {
 
@@ -89,15 +88,16 @@ QByteArray datagram(const Measurement& m, qint64 unixMicroseconds, const QString
     for (qsizetype i = 0; i < m.values.size(); ++i) {
         const QByteArray& key = keyOf(m.kind, int(i) + 1);
         const float v = m.values[i];
+        const char* text = "null";
         qsizetype length = 4;
-        if (std::isfinite(v))
+        if (std::isfinite(v)) {
             length = std::to_chars(number, number + sizeof number, v).ptr - number;
-        else
-            std::memcpy(number, "null", 4);
+            text = number;
+        }
         if (out.size() + key.size() + length > room)
             break;
         out += key;
-        out.append(number, length);
+        out.append(text, length);
     }
     out += '}';
     return out;

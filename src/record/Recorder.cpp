@@ -3,7 +3,7 @@
 namespace {
 
 // Rows pile up to this size between timer flushes only at very high frame rates.
-constexpr qsizetype FlushBytes = 64 * 1024;
+constexpr qsizetype FlushBytes = qsizetype(64) * 1024;
 
 } // namespace
 

@@ -53,6 +53,11 @@ public:
         m_watcher.setInterval(10);
         QObject::connect(&m_watcher, &QTimer::timeout, [this] { poll(); });
         m_watcher.start();
+        // "Disconnected" is timed when the box changes, not when the watcher next looks.
+        QObject::connect(form().Text4, &QLineEdit::textChanged, [this](const QString& text) {
+            if (m_dropAt >= 0 && m_shownAt < 0 && text == "Disconnected")
+                m_shownAt = m_clock.elapsed();
+        });
     }
 
     Form1& form() { return m_rig.form(); }
@@ -79,8 +84,11 @@ public:
     void killBoardAt(const Moment& moment)
     {
         arm(moment, [this] {
-            noteDrop(form().Text4->text());
+            // The link goes down when the board has ended, which kill() waits for: a loaded
+            // machine, or a sanitized board checking for leaks, can take seconds over it.
+            const QString status = form().Text4->text();
             m_board.kill();
+            noteDrop(status);
         });
     }
     void disconnectAt(const Moment& moment)
@@ -133,8 +141,10 @@ private:
         bool done = false;
     };
 
-    static constexpr qint64 StuckAfterPressMs = 3000;
-    static constexpr qint64 StuckWithoutPressMs = 30000;
+    // A wait that "Disconnection" did not end runs to its reply deadline (10 s); anything
+    // shorter than that is only a slow machine.
+    static constexpr qint64 StuckAfterPressMs = 8000;
+    static constexpr qint64 StuckWithoutPressMs = 90000;
 
     void arm(const Moment& moment, std::function<void()> run)
     {

@@ -33,12 +33,14 @@ bool BoardProcess::start(const QStringList& arguments, int options, const QStrin
     if (!(options & ShowErrors))
         m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.start(program, arguments);
-    if (!m_process.waitForStarted(5000)) {
+    // Generous bounds: each wait ends as soon as the board is there, and a sanitized board on
+    // a loaded machine takes seconds to start.
+    if (!m_process.waitForStarted(30000)) {
         m_error = QStringLiteral("%1 did not start: %2").arg(program, m_process.errorString());
         return false;
     }
     // The first line of the board's output is the path of its pseudo-terminal.
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(30000);
     while (!m_process.canReadLine() && !deadline.hasExpired() &&
            m_process.state() == QProcess::Running) {
         if (!m_process.waitForReadyRead(int(deadline.remainingTime())))
