@@ -110,10 +110,10 @@ int runRecord(Terminal& terminal, const QStringList& args)
         if (!recorders[i]->isRecording())
             return QString();
         const qint64 frames = recorders[i]->frames();
-        const QString text = QStringLiteral("%1 frames, %2 frames/s, %3 bytes")
-                                 .arg(frames)
-                                 .arg(frames - lastFrames[i])
-                                 .arg(QFileInfo(files[qsizetype(i)]).size());
+        QString text = QStringLiteral("%1 frames, %2 frames/s, %3 bytes")
+                           .arg(frames)
+                           .arg(frames - lastFrames[i])
+                           .arg(QFileInfo(files[qsizetype(i)]).size());
         lastFrames[i] = frames;
         return text;
     };

@@ -69,10 +69,10 @@ int runStream(Terminal& terminal, const QStringList& args)
     command.report = [&](CliBoard& board, std::size_t i) {
         const qint64 frames = board.frames();
         const qint64 sent = forwarders[i]->sent();
-        const QString text = QStringLiteral("%1 frames, %2 frames/s, %3 datagrams/s")
-                                 .arg(frames)
-                                 .arg(frames - lastFrames[i])
-                                 .arg(sent - lastSent[i]);
+        QString text = QStringLiteral("%1 frames, %2 frames/s, %3 datagrams/s")
+                           .arg(frames)
+                           .arg(frames - lastFrames[i])
+                           .arg(sent - lastSent[i]);
         lastFrames[i] = frames;
         lastSent[i] = sent;
         return text;
