@@ -68,6 +68,13 @@ struct Rig
         std::fclose(trace);
     }
 
+    // A one-row firmware file in the folder, chosen for the next download.
+    bool writeFirmware(const QTemporaryDir& dir)
+    {
+        firmware = dir.filePath("fw.kfw");
+        return writeFile(firmware, HexData(0x0000, QByteArray(64, '\x42')) + HexEnd());
+    }
+
     QByteArray traced() const
     {
         std::fflush(trace);
@@ -241,8 +248,7 @@ private slots:
     {
         Rig r;
         QTemporaryDir dir;
-        r.firmware = dir.filePath("fw.kfw");
-        QVERIFY(writeFile(r.firmware, HexData(0x0000, QByteArray(64, '\x42')) + HexEnd()));
+        QVERIFY(r.writeFirmware(dir));
         QVERIFY(r.open());
         QList<BoardSession::Mode> modes;
         connect(r.session.get(), &BoardSession::modeChanged,
@@ -284,8 +290,7 @@ private slots:
     {
         Rig r;
         QTemporaryDir dir;
-        r.firmware = dir.filePath("fw.kfw");
-        QVERIFY(writeFile(r.firmware, HexData(0x0000, QByteArray(64, '\x42')) + HexEnd()));
+        QVERIFY(r.writeFirmware(dir));
         QByteArray tapped;
         connect(r.session.get(), &BoardSession::received,
                 [&](const QByteArray& bytes) { tapped += bytes; });
