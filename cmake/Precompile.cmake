@@ -3,13 +3,15 @@
 # target of that kind. A kind is the set of Qt modules (Core, Gui, Widgets) whose definitions
 # (QT_CORE_LIB, ...) a target sees, with its own compile options: the compiler only takes a
 # precompiled header made with the same options and the same definitions of the macros it reads
-# (none of the headers reads QT_TESTLIB_LIB, QT_SERIALPORT_LIB or QT_OPENGL_LIB). Each kind's
-# header is made by a small target of its own, so that no program waits for another one.
+# (none of the headers reads QT_SERIALPORT_LIB or QT_OPENGL_LIB; Qt Test reads QT_NETWORK_LIB). Each kind's header is made by
+# a small target of its own, so that no program waits for another one.
 #
 # Only Qt's and the standard library's headers go in, and a library that sees Qt Core only gets
 # Qt Core's headers only: a missing include of one of our own headers still fails to compile.
-# Qt Test's headers stay out, as Qt Test defines each test folder's own paths (a precompiled
-# header would be made again for every folder).
+# Tests and benchmarks get all of Qt Test and, with it, all of Qt Core: most of them include
+# <QtTest>, which reads every Qt Core header, and that was most of a test's compile time. They
+# see Qt Test through skyvane_qt_test, which leaves out the per-folder definitions that would
+# make a precompiled header good for one folder only.
 option(SKYVANE_PCH "Precompile the Qt and standard headers, once per kind of target" OFF)
 
 set(_skyvane_pch_QT_CORE_LIB
@@ -22,6 +24,8 @@ set(_skyvane_pch_QT_GUI_LIB <QColor> <QFont> <QImage> <QPainter>)
 set(_skyvane_pch_QT_WIDGETS_LIB
     <QAction> <QApplication> <QCheckBox> <QComboBox> <QLabel> <QLineEdit> <QListWidget>
     <QMessageBox> <QPlainTextEdit> <QPushButton> <QVBoxLayout> <QWidget>)
+set(_skyvane_pch_QT_NETWORK_LIB <QHostAddress> <QUdpSocket>)
+set(_skyvane_pch_QT_TESTLIB_LIB <QtTest>)
 
 # The Qt module definitions with headers above that reach a target through what it links, transitively, and the Qt
 # targets that bring them, as "<definition>=<target>" sorted by definition.
@@ -39,7 +43,7 @@ function(_skyvane_qt_modules target out)
         get_target_property(_defs ${_lib} INTERFACE_COMPILE_DEFINITIONS)
         foreach(_def IN LISTS _defs)
             if(_def MATCHES "^QT_[A-Z0-9]+_LIB$" AND DEFINED _skyvane_pch_${_def}
-                    AND _lib MATCHES "^Qt6::")
+                    AND _lib MATCHES "^(Qt6::|skyvane_qt_test$)")
                 list(APPEND _modules "${_def}=${_lib}")
             endif()
         endforeach()

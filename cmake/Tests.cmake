@@ -1,29 +1,73 @@
-# skyvane_test(NAME <name> SOURCES <files...> LIBS <libs...> [DISPLAY] [TIMEOUT <s>])
+# skyvane_test(NAME <name> SOURCES <files...> LIBS <libs...> [DISPLAY] [OWN] [TIMEOUT <s>]
+#              [DEPENDS <targets...>])
+# The tests of a folder are built into one program, tests_<folder> (one link and one moc step
+# instead of one per test); its first argument names the test, and CTest runs every test on its
+# own under its own name, so a failure names the test, its class and its function. OWN builds a
+# test as a program of its own: one with its own main, or with sources the others must not see.
+# DEPENDS names programs the test runs (board-sim, skyvane-cli), built before it.
 # Tests run with the offscreen platform unless they need a real display (OpenGL, window
 # activation); those get the xcb platform and the DISPLAY that scripts/test provides.
-function(skyvane_test)
-    cmake_parse_arguments(T "DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+
+# A test program: its tests' sources are added by skyvane_test.
+function(_skyvane_test_program program)
+    add_executable(${program})
+    # Tests are not compiled together: their files have helpers and fixtures of the same names.
+    set_target_properties(${program} PROPERTIES UNITY_BUILD OFF
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_link_libraries(${program} PRIVATE skyvane_testsupport skyvane_qt_test)
     # Every test, not only the display ones: with a DISPLAY set, the offscreen platform makes
     # its OpenGL contexts through GLX too, and loads and unloads the same Mesa driver.
-    # A test of one source file is no unity build, also with the sanitizer's file added: its
-    # file stays the compiler's main one (a test class with a member of a file-local type would
-    # otherwise count as a header's).
-    set(_own ${T_SOURCES})
-    list(FILTER _own INCLUDE REGEX "\\.cpp$")
-    list(LENGTH _own _own_count)
     if(SKYVANE_SANITIZE)
-        set(_keep ${CMAKE_SOURCE_DIR}/tests/support/sanitize/KeepGlDriver.cpp)
-        set_source_files_properties(${_keep} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
-        list(APPEND T_SOURCES ${_keep})
+        target_sources(${program} PRIVATE
+            ${CMAKE_SOURCE_DIR}/tests/support/sanitize/KeepGlDriver.cpp)
     endif()
-    add_executable(${T_NAME} ${T_SOURCES})
-    if(_own_count LESS 2)
-        set_target_properties(${T_NAME} PROPERTIES UNITY_BUILD OFF)
+    skyvane_warnings(${program})
+endfunction()
+
+# The folder program's main, once the folder has named all of its tests.
+function(_skyvane_test_main program)
+    get_target_property(_names ${program} SKYVANE_TEST_NAMES)
+    set(SKYVANE_TEST_PROGRAM ${program})
+    set(SKYVANE_TEST_DECLARATIONS "")
+    set(SKYVANE_TEST_TABLE "")
+    foreach(_name IN LISTS _names)
+        string(MAKE_C_IDENTIFIER "skyvane_test_${_name}" _entry)
+        string(APPEND SKYVANE_TEST_DECLARATIONS "int ${_entry}(int argc, char* argv[]);\n")
+        string(APPEND SKYVANE_TEST_TABLE "    {\"${_name}\", &${_entry}},\n")
+    endforeach()
+    set(_main ${CMAKE_CURRENT_BINARY_DIR}/${program}_main.cpp)
+    configure_file(${CMAKE_SOURCE_DIR}/tests/support/TestsMain.cpp.in ${_main} @ONLY)
+    target_sources(${program} PRIVATE ${_main})
+endfunction()
+
+function(skyvane_test)
+    cmake_parse_arguments(T "DISPLAY;OWN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    if(T_OWN)
+        set(_program ${T_NAME})
+        _skyvane_test_program(${_program})
+        set(_command ${_program})
+    else()
+        get_filename_component(_folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+        string(MAKE_C_IDENTIFIER "tests_${_folder}" _program)
+        if(NOT TARGET ${_program})
+            _skyvane_test_program(${_program})
+            # A deferred call reads its variables when it runs: the name goes in as text.
+            cmake_language(EVAL CODE "cmake_language(DEFER CALL _skyvane_test_main ${_program})")
+        endif()
+        set_property(TARGET ${_program} APPEND PROPERTY SKYVANE_TEST_NAMES ${T_NAME})
+        string(MAKE_C_IDENTIFIER "skyvane_test_${T_NAME}" _entry)
+        set(_own ${T_SOURCES})
+        list(FILTER _own INCLUDE REGEX "\\.cpp$")
+        set_property(SOURCE ${_own} APPEND PROPERTY COMPILE_DEFINITIONS
+            SKYVANE_TEST_ENTRY=${_entry})
+        set(_command ${_program} ${T_NAME})
     endif()
-    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} skyvane_testsupport Qt6::Test)
-    skyvane_warnings(${T_NAME})
-    set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    target_sources(${_program} PRIVATE ${T_SOURCES})
+    target_link_libraries(${_program} PRIVATE ${T_LIBS})
+    if(T_DEPENDS)
+        add_dependencies(${_program} ${T_DEPENDS})
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${_command})
     if(T_DISPLAY)
         set(_platform "QT_QPA_PLATFORM=xcb")
         set_tests_properties(${T_NAME} PROPERTIES LABELS display)
@@ -33,6 +77,8 @@ function(skyvane_test)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
-    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    # Before CTest has timed a run, the tests given the longest time start first, so that the
+    # longest does not start last.
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} COST ${T_TIMEOUT}
         ENVIRONMENT "${_platform};SKYVANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
 endfunction()

@@ -389,5 +389,7 @@ void TestConstantsPanel::closedPortSend()
     QCOMPARE(f.Text7->text(), QStringLiteral("2,5"));
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestConstantsPanel)
 #include "tst_ConstantsPanel.moc"

@@ -81,5 +81,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestAdvancedLock)
 #include "tst_advanced_lock.moc"

@@ -96,5 +96,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestArrivalAndPacing)
 #include "tst_arrival_and_pacing.moc"

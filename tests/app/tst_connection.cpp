@@ -415,5 +415,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestConnection)
 #include "tst_connection.moc"

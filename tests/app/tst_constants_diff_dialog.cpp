@@ -95,5 +95,7 @@ void TestConstantsDiffDialog::enterFromTheTableSends()
     QCOMPARE(other.exec(), int(QDialog::Rejected));
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestConstantsDiffDialog)
 #include "tst_constants_diff_dialog.moc"

@@ -314,5 +314,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestMenuExtras)
 #include "tst_menu_extras.moc"

@@ -63,5 +63,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestMessageLog)
 #include "tst_message_log.moc"

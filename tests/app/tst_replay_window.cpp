@@ -84,5 +84,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestReplayWindow)
 #include "tst_replay_window.moc"

@@ -100,5 +100,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestRestAndRoll)
 #include "tst_rest_and_roll.moc"

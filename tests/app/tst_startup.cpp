@@ -209,5 +209,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestStartUp)
 #include "tst_startup.moc"

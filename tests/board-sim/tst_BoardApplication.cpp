@@ -332,5 +332,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestBoardApplication)
 #include "tst_BoardApplication.moc"

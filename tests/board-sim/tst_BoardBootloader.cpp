@@ -210,5 +210,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestBoardBootloader)
 #include "tst_BoardBootloader.moc"

@@ -112,5 +112,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestBoardDecoding)
 #include "tst_BoardDecoding.moc"

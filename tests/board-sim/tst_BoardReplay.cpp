@@ -77,5 +77,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestBoardReplay)
 #include "tst_BoardReplay.moc"

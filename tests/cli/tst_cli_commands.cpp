@@ -168,5 +168,7 @@ void CliCommandsTest::sendToAMissingPort()
     QVERIFY2(dropped.err.contains(board.port().toUtf8()), dropped.err.constData());
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(CliCommandsTest)
 #include "tst_cli_commands.moc"

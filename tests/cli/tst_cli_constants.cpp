@@ -156,5 +156,7 @@ void CliConstantsTest::setReportsAMismatch()
     QCOMPARE(readFile(board.received()), QByteArray("[!\x00\x03\x00\x00\x00\x3F[", 9));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(CliConstantsTest)
 #include "tst_cli_constants.moc"

@@ -239,5 +239,7 @@ void CliFlashTest::encodeWritesTheBinCopy()
     QCOMPARE(missing.err, ("skyvane-cli: HEX file " + path + ".none cannot be read\n").toUtf8());
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(CliFlashTest)
 #include "tst_cli_flash.moc"

@@ -302,5 +302,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(CliOutputsTest)
 #include "tst_cli_outputs.moc"

@@ -68,5 +68,7 @@ void CliProgressTest::percentLinesElsewhere()
     QCOMPARE(captured.text(), QByteArray("Programming: 2%\nProgramming: 99%\ndone\n"));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(CliProgressTest)
 #include "tst_cli_progress.moc"

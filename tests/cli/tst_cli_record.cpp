@@ -157,5 +157,7 @@ void CliRecordTest::badUsage()
     QCOMPARE(readFile(board.received()), QByteArray());
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(CliRecordTest)
 #include "tst_cli_record.moc"

@@ -219,5 +219,7 @@ void TestConstantTexts::updateCommand()
     QCOMPARE(ConstantUpdateCommand(index, value), bytes);
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestConstantTexts)
 #include "tst_ConstantTexts.moc"

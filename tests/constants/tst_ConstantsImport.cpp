@@ -183,5 +183,7 @@ void TestConstantsImport::matchTexts()
                             "11, 12, 13, 14, 15, 16, 17, 18, 19 and 10 more."));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestConstantsImport)
 #include "tst_ConstantsImport.moc"

@@ -283,5 +283,7 @@ void TestConstantsTableFile::tableOfPayload()
     QVERIFY(tableOf(QByteArray()).isEmpty());
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestConstantsTableFile)
 #include "tst_ConstantsTableFile.moc"

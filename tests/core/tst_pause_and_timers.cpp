@@ -91,5 +91,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestPauseAndTimers)
 #include "tst_pause_and_timers.moc"

@@ -183,5 +183,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestSettingsFile)
 #include "tst_settings_file.moc"

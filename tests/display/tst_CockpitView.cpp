@@ -348,5 +348,7 @@ void CockpitViewTest::drawingSpeed()
     QVERIFY(perDraw < 100);
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(CockpitViewTest)
 #include "tst_CockpitView.moc"

@@ -475,5 +475,7 @@ void DialsTest::shiftsOfTheDials()
              0.0);
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(DialsTest)
 #include "tst_Dials.moc"

@@ -246,5 +246,7 @@ void PictureBoxTest::resizeKeepsTheDrawing()
     QCOMPARE(at(box, 45, 35), Black);
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(PictureBoxTest)
 #include "tst_PictureBox.moc"

@@ -154,5 +154,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestConstantsBoard)
 #include "tst_constants_board.moc"

@@ -112,5 +112,7 @@ void TestDownloadWhilePolling::fiveDownloadsInARow()
     }
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestDownloadWhilePolling)
 #include "tst_download_while_polling.moc"

@@ -423,5 +423,7 @@ void TestFaultMatrix::finish(FaultSession& s, const Cell& cell)
     QVERIFY(closedShown);
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestFaultMatrix)
 #include "tst_fault_matrix.moc"

@@ -309,5 +309,7 @@ void BootloaderTest::versionCheckDoesNotOpenThePort()
     QCOMPARE(bench.link.port.openCount, 0);
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(BootloaderTest)
 #include "tst_bootloader.moc"

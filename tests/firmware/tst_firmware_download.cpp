@@ -248,5 +248,7 @@ void FirmwareDownloadTest::missedReplyEndsTheDownload()
     QVERIFY(!bench.boot.ReplyMissed);
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(FirmwareDownloadTest)
 #include "tst_firmware_download.moc"

@@ -167,5 +167,7 @@ void FirmwareEndToEndTest::malformedFileReachesNothing()
     QCOMPARE(readFile(bench.flashOut()), QByteArray());
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(FirmwareEndToEndTest)
 #include "tst_firmware_e2e.moc"

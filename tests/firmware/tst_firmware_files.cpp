@@ -120,5 +120,7 @@ void FirmwareFilesTest::cancelledDialogChangesNothing()
     QVERIFY(log.lines.isEmpty());
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(FirmwareFilesTest)
 #include "tst_firmware_files.moc"

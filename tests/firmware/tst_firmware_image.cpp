@@ -318,5 +318,7 @@ void FirmwareImageTest::summaryNamesRangesRowsAndWhatIsLeftOut()
                           "programmed."}));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(FirmwareImageTest)
 #include "tst_firmware_image.moc"

@@ -205,5 +205,7 @@ void FirmwareToolchainsTest::picToolchainLayout()
                               "programmed."}));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(FirmwareToolchainsTest)
 #include "tst_firmware_toolchains.moc"

@@ -266,5 +266,7 @@ void FlashProgrammingTest::secondsText()
              QStringLiteral("12,3"));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(FlashProgrammingTest)
 #include "tst_flash_programming.moc"

@@ -150,5 +150,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestPortSettings)
 #include "tst_port_settings.moc"

@@ -155,5 +155,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestRawMirror)
 #include "tst_RawMirror.moc"

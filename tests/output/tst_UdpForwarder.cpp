@@ -226,5 +226,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestUdpForwarder)
 #include "tst_UdpForwarder.moc"

@@ -271,5 +271,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestPlotHistory)
 #include "tst_PlotHistory.moc"

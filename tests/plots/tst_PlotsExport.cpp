@@ -189,5 +189,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestPlotsExport)
 #include "tst_PlotsExport.moc"

@@ -290,5 +290,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestPlotsWindow)
 #include "tst_PlotsWindow.moc"

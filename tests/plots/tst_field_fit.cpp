@@ -232,5 +232,7 @@ void TestFieldFit::horizontalFieldOfFrames()
     QCOMPARE(horizontalField(frame('R', 6, 3, -1e9f, 1.0f)), QPointF(-1e9, 1.0));
 }
 
+#include "support/TestMain.h"
+
 QTEST_APPLESS_MAIN(TestFieldFit)
 #include "tst_field_fit.moc"

@@ -188,5 +188,7 @@ void TestFieldWindow::picture()
         QVERIFY(window.grab().save(path));
 }
 
+#include "support/TestMain.h"
+
 QTEST_MAIN(TestFieldWindow)
 #include "tst_field_window.moc"

@@ -144,5 +144,7 @@ void TestDeviceCommands::startStopTrameWithClosedPort()
     QCOMPARE(log.lines, QStringList{"Send failed because the COM port is closed."});
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestDeviceCommands)
 #include "tst_DeviceCommands.moc"

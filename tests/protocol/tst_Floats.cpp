@@ -106,5 +106,7 @@ void TestFloats::readFloatAt()
     QVERIFY2(value == expected, qPrintable(QString::number(double(value), 'g', 12)));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestFloats)
 #include "tst_Floats.moc"

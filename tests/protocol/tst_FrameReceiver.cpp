@@ -310,5 +310,7 @@ void TestFrameReceiver::constantsFrameAtTheBound()
     QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestFrameReceiver)
 #include "tst_FrameReceiver.moc"

@@ -250,5 +250,7 @@ void TestMeasurementDecoder::textFrameMessage()
     QCOMPARE(view.calls, (QStringList{"Text5:Hello", QStringLiteral("Text5:\u00E9t\u00E9")}));
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestMeasurementDecoder)
 #include "tst_MeasurementDecoder.moc"

@@ -136,5 +136,7 @@ void TestTexts::codesWithoutPrompt()
     QVERIFY(!CalibrationPrompt(code).has_value());
 }
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestTexts)
 #include "tst_Texts.moc"

@@ -269,5 +269,7 @@ private:
     QStringList m_messages;
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestRecorder)
 #include "tst_Recorder.moc"

@@ -190,5 +190,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestRecordingFiles)
 #include "tst_RecordingFiles.moc"

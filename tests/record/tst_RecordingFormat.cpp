@@ -178,5 +178,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestRecordingFormat)
 #include "tst_RecordingFormat.moc"

@@ -153,5 +153,7 @@ private:
     int m_count = 0;
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestReplayer)
 #include "tst_Replayer.moc"

@@ -329,5 +329,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestBoardSession)
 #include "tst_board_session.moc"

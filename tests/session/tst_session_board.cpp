@@ -149,5 +149,7 @@ private slots:
     }
 };
 
+#include "support/TestMain.h"
+
 QTEST_GUILESS_MAIN(TestSessionBoard)
 #include "tst_session_board.moc"
