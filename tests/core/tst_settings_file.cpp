@@ -127,6 +127,27 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Settings.ini"});
     }
 
+    // The folder vanishing under a write (a removed stick) is told once, not taken for success.
+    void failedRenameIsReportedOnce()
+    {
+        QTemporaryDir dir;
+        const QString program = dir.filePath("program");
+        MemoryLogger log;
+        SettingsFile s(program, QString(), &log);
+        s.WriteSetting("ComPort", "COM3");
+        QVERIFY(log.lines.isEmpty());
+        s.setBeforeRename([&] { QDir(program).removeRecursively(); });
+        s.WriteSetting("ComPort", "COM4");
+        QCOMPARE(log.lines.size(), 1);
+        const QString start = "Settings file " +
+                              QDir::toNativeSeparators(QDir(program).filePath("Settings.ini")) +
+                              " cannot be written: ";
+        QVERIFY2(log.lines[0].startsWith(start) && log.lines[0].size() > start.size(),
+                 qPrintable(log.lines[0]));
+        s.WriteSetting("Rate", "50ms");
+        QCOMPARE(log.lines.size(), 1);
+    }
+
     void unwritableFolderLogsOnceAndKeepsDefaults()
     {
         // A folder below a regular file cannot be made or written, not even by root.

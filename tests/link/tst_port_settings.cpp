@@ -84,6 +84,74 @@ private slots:
         QVERIFY(!ParseLineSettings("9600,n,9,1").ok);
         QVERIFY(!ParseLineSettings("9600,n,8").ok);
         QVERIFY(!ParseLineSettings("-5,n,8,1").ok);
+
+        s = ParseLineSettings(" 4800 , O , 5 , 1.5 ");
+        QVERIFY(s.ok);
+        QCOMPARE(s.baud, 4800);
+        QCOMPARE(s.parity, QSerialPort::OddParity);
+        QCOMPARE(s.dataBits, QSerialPort::Data5);
+        QCOMPARE(s.stopBits, QSerialPort::OneAndHalfStop);
+        QCOMPARE(ParseLineSettings("300,m,6,1").parity, QSerialPort::MarkParity);
+        QCOMPARE(ParseLineSettings("300,s,6,1").parity, QSerialPort::SpaceParity);
+        QCOMPARE(ParseLineSettings("300,s,6,1").dataBits, QSerialPort::Data6);
+        QCOMPARE(ParseLineSettings("9600,n,4,1").error, QString("Invalid data bits \"4\"."));
+        QCOMPARE(ParseLineSettings("9600,n,8,3").error, QString("Invalid stop bits \"3\"."));
+        QCOMPARE(ParseLineSettings("9600,x,8,1").error, QString("Invalid parity \"x\"."));
+        QCOMPARE(ParseLineSettings("2147483648,n,8,1").error,
+                 QString("Invalid port speed \"2147483648\"."));
+        QCOMPARE(ParseLineSettings("9600").error, QString("Invalid port settings \"9600\"."));
+    }
+
+    void reopeningClosesFirstAndFailuresAreKept()
+    {
+        MemoryLogger log;
+        FakeLink link(log);
+        link.rxBuffer.append("stale");
+        QVERIFY(link.OpenPort("COM3", "115200"));
+        QCOMPARE(link.port.Settings(), QString("115200,n,8,1"));
+        QVERIFY(link.rxBuffer.isEmpty());
+        QSignalSpy closed(&link.port, &SerialControl::closed);
+        QVERIFY(link.OpenPort("COM7", "9600"));
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(link.port.openCount, 2);
+        QCOMPARE(link.port.CommPort(), 7);
+        QCOMPARE(link.port.Settings(), QString("9600,n,8,1"));
+        QCOMPARE(log.lines, QStringList({"Port COM3 opened.", "Port COM7 opened."}));
+
+        log.lines.clear();
+        QVERIFY(!link.OpenPort("COMx", "9600"));
+        QCOMPARE(link.lastError().kind, PortError::Other);
+        QCOMPARE(log.lines,
+                 QStringList{"Type mismatch: the port name \"COMx\" has no port number."});
+        QCOMPARE(link.portName(), QString("COMx"));
+        QVERIFY(!link.port.PortOpen());
+
+        link.port.refuseOpen = true;
+        QVERIFY(!link.OpenPort("COM40", "9600"));
+        QCOMPARE(link.lastError().kind, PortError::InvalidPortNumber);
+        QCOMPARE(log.lines.last(), QString("Invalid port number"));
+        link.port.refuseOpen = false;
+        QVERIFY(link.OpenPort("/dev/pts/9", "9600"));
+        QCOMPARE(link.port.DevicePath(), QString("/dev/pts/9"));
+        QCOMPARE(link.lastError().description, QString());
+
+        link.rxBuffer.append("left");
+        link.ClosePort();
+        QVERIFY(!link.port.PortOpen());
+        QVERIFY(link.rxBuffer.isEmpty());
+        QCOMPARE(log.lines.last(), QString("COM Port closed."));
+    }
+
+    void aLostLinkIsLoggedAndSignalled()
+    {
+        MemoryLogger log;
+        FakeLink link(log);
+        QSignalSpy lost(&link, &PortLink::lost);
+        QVERIFY(link.OpenPort("COM34", "115200"));
+        emit link.port.linkLost("/dev/ttyUSB1", "the device is gone");
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(log.lines.last(),
+                 QString("Link to COM34 (/dev/ttyUSB1) lost: the device is gone. Port closed."));
     }
 
     void openFailuresAreToldApart()

@@ -153,6 +153,22 @@ private slots:
         second.close();
         QVERIFY(QFileInfo(stale).isSymLink());
     }
+
+    // A link that cannot be made refuses the mirror and leaves nothing behind.
+    void aLinkInAMissingFolderIsRefused()
+    {
+        const QString missing = m_dir.filePath("no-such-folder/ttyMirror");
+        RawMirror mirror(report());
+        QVERIFY(!mirror.open(missing));
+        QVERIFY(!mirror.isOpen());
+        QCOMPARE(mirror.devicePath(), QString());
+        QCOMPARE(m_log, QStringList{"Mirror refused: cannot make the link " + missing +
+                                    ": No such file or directory"});
+        mirror.write("lost");
+        QCOMPARE(mirror.mirrored(), 0);
+        mirror.close();
+        QCOMPARE(m_log.size(), 1);
+    }
 };
 
 #include "support/TestMain.h"

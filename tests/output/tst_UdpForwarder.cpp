@@ -205,6 +205,15 @@ private slots:
         QCOMPARE(log.last(), QStringLiteral("Forwarding refused: \"nowhere\" is not HOST:PORT "
                                             "(a port from 1 to 65535)."));
         QVERIFY(!forwarder.isRunning());
+
+        // A name no resolver knows (".invalid" is kept for that).
+        QVERIFY(!forwarder.start(QStringLiteral("no-such-host.invalid:9870")));
+        QVERIFY2(log.last().startsWith(
+                     "Forwarding refused: cannot find the host no-such-host.invalid: "),
+                 qPrintable(log.last()));
+        QVERIFY(!forwarder.isRunning());
+        stream.publish(frame('F', floatsF()));
+        QCOMPARE(forwarder.failed(), 50);
     }
 
     // "port" on every datagram of a board among several; the clock the forwarder is given.

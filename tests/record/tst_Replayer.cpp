@@ -139,6 +139,32 @@ private slots:
         QCOMPARE(m_played.size(), 100);
     }
 
+    // Speed and seeks while playing move the next frame's due time: a frame 20 s away comes
+    // within the wait below only when the pending timer is set again.
+    void speedAndSeekWhilePlayingReschedule()
+    {
+        m_replayer->load(recordingAt({0, 20000}));
+        m_replayer->play();
+        QCOMPARE(m_played.size(), 1);
+        const qint64 before = m_replayer->position();
+        m_replayer->setSpeed(2000);
+        QVERIFY(m_replayer->isPlaying());
+        QVERIFY2(m_replayer->position() - before < 1000000, "the position jumped");
+        QTRY_COMPARE_WITH_TIMEOUT(m_played.size(), 2, 5000);
+        QCOMPARE(m_played[1].payload, QByteArray("\x00\x40\x9C\x46", 4));
+
+        m_played.clear();
+        m_replayer->setSpeed(1);
+        m_replayer->load(recordingAt({0, 30000, 60000}));
+        m_replayer->play();
+        m_replayer->seek(59990000);
+        QVERIFY(m_replayer->position() >= 59990000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_played.size(), 2, 5000);
+        // 60000, not the skipped 30000.
+        QCOMPARE(m_played[1].payload, QByteArray("\x00\x60\x6A\x47", 4));
+        QVERIFY(!m_replayer->isPlaying());
+    }
+
     void emptyRecordingDoesNotPlay()
     {
         m_replayer->load(Recording{});
