@@ -1,10 +1,11 @@
 # Precompiled headers: most of a build's time goes into reading the same Qt and standard headers
 # again for every source file, so they are compiled once per kind of target and reused by every
-# target of that kind. A kind is the set of Qt modules (Core, Gui, Widgets) whose definitions
-# (QT_CORE_LIB, ...) a target sees, with its own compile options: the compiler only takes a
-# precompiled header made with the same options and the same definitions of the macros it reads
-# (none of the headers reads QT_SERIALPORT_LIB or QT_OPENGL_LIB; Qt Test reads QT_NETWORK_LIB). Each kind's header is made by
-# a small target of its own, so that no program waits for another one.
+# target of that kind. A kind is the set of Qt modules (Core, Gui, Widgets, Network, Test) whose
+# definitions (QT_CORE_LIB, ...) a target sees, with its own compile options: the compiler only
+# takes a precompiled header made with the same options and the same definitions of the macros it
+# reads (none of the headers reads QT_SERIALPORT_LIB or QT_OPENGL_LIB; Qt Test reads
+# QT_NETWORK_LIB).
+# Each kind's header is made by a small target of its own, so that no program waits for another.
 #
 # Only Qt's and the standard library's headers go in, and a library that sees Qt Core only gets
 # Qt Core's headers only: a missing include of one of our own headers still fails to compile.
