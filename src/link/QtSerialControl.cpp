@@ -103,8 +103,10 @@ bool QtSerialControl::Output(const QByteArray& bytes)
         if (taken > 0)
             rest = bytes.mid(taken);
     }
+    // No flush() here: with the device's buffer full it meets EAGAIN, which QSerialPort
+    // reports as a resource error, the same as a vanished device. Its write notifier sends
+    // the rest once the device takes more.
     const bool written = m_port.write(rest) == rest.size();
-    m_port.flush();
     if (written && m_port.error() != QSerialPort::WriteError)
         return true;
     setWriteError(m_port.errorString());
