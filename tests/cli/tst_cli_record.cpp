@@ -1,11 +1,17 @@
 #include "CliRun.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +49,51 @@ CliResult runCliIn(const QString& folder, const QStringList& args)
     return FinishCli(process, 60000);
 }
 
+// A pseudo-terminal whose slave a recording is linked to, read here on the master side. Its
+// descriptors close on exec: the program must not hold the master open itself.
+struct OutputTerminal
+{
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    int slave = -1;
+    QString path;
+
+    OutputTerminal()
+    {
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return;
+        path = QString::fromLocal8Bit(::ptsname(master));
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        // Raw, so the lines arrive as written; kept open, so no hang-up comes in between.
+        slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios tio{};
+        tcgetattr(slave, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(slave, TCSANOW, &tio);
+    }
+    ~OutputTerminal()
+    {
+        closeMaster();
+        if (slave >= 0)
+            ::close(slave);
+    }
+    QByteArray readAvailable()
+    {
+        QByteArray out;
+        char buffer[4096];
+        ssize_t n = 0;
+        while (master >= 0 && (n = ::read(master, buffer, sizeof buffer)) > 0)
+            out.append(buffer, n);
+        return out;
+    }
+    // From now on every write to the slave fails.
+    void closeMaster()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+};
+
 } // namespace
 
 class CliRecordTest : public QObject
@@ -57,7 +108,7 @@ private slots:
     void badUsage();
     void namesOfTheFilesByDefault();
     void noRateAsksForNothing();
-    void fileThatCannotGrowEndsItsRecording();
+    void fileThatCannotBeWrittenEndsItsRecording();
 };
 
 void CliRecordTest::initTestCase()
@@ -246,55 +297,72 @@ void CliRecordTest::noRateAsksForNothing()
     QCOMPARE(readFile(board.received()), QByteArray());
 }
 
-void CliRecordTest::fileThatCannotGrowEndsItsRecording()
+void CliRecordTest::fileThatCannotBeWrittenEndsItsRecording()
 {
-    // Files of at most 16384 bytes, as on a disk that fills up; a write beyond fails (EFBIG)
-    // instead of ending the process. The second board's G rows are shorter: its file fills
-    // later, and the first one's stopped recording reports nothing meanwhile.
-    const QString prlimit = QStandardPaths::findExecutable(QStringLiteral("prlimit"));
-    if (prlimit.isEmpty())
-        QSKIP("prlimit (util-linux) is not installed");
+    // Each board's file is a link to a pseudo-terminal that the test reads: once the test
+    // closes its side, every write there fails, as on a device that went away.
     Board first;
-    Board second({"--frame", "G"});
+    Board second;
+    OutputTerminal firstOut;
+    OutputTerminal secondOut;
+    QVERIFY(firstOut.slave >= 0 && secondOut.slave >= 0);
     const QString folder = first.file(QStringLiteral("flight"));
+    QVERIFY(QDir().mkpath(folder));
     const QString firstFile = folder + "/" + QFileInfo(first.port()).fileName() + ".csv";
     const QString secondFile = folder + "/" + QFileInfo(second.port()).fileName() + ".csv";
-    QProcess shell;
-    shell.start(QStringLiteral("/bin/sh"),
-                {"-c", "trap '' XFSZ; exec \"$@\"", "sh", prlimit, "--fsize=16384", "--",
-                 CliProgram(), "record", "--port", first.port(), "--port", second.port(), "--rate",
-                 "20ms", "--seconds", "60", "--out", folder});
-    const CliResult run = FinishCli(shell, 60000);
-    QCOMPARE(run.exitCode, 1);
+    QVERIFY(QFile::link(firstOut.path, firstFile));
+    QVERIFY(QFile::link(secondOut.path, secondFile));
 
-    const QList<QByteArray> err = run.errLines();
-    const auto indexStarting = [&err](const QByteArray& start) {
-        for (qsizetype i = 0; i < err.size(); ++i)
-            if (err[i].startsWith(start))
-                return i;
-        return qsizetype(-1);
-    };
+    QProcess cli;
+    cli.start(CliProgram(), {"record", "--port", first.port(), "--port", second.port(), "--rate",
+                             "20ms", "--seconds", "60", "--out", folder});
+    QVERIFY(cli.waitForStarted());
+    cli.setReadChannel(QProcess::StandardError);
     const QByteArray p1 = first.port().toUtf8() + ": ";
     const QByteArray p2 = second.port().toUtf8() + ": ";
-    const qsizetype firstFailed =
-        indexStarting(p1 + "Recording stopped: cannot write " + firstFile.toUtf8() + ": ");
-    const qsizetype secondFailed =
-        indexStarting(p2 + "Recording stopped: cannot write " + secondFile.toUtf8() + ": ");
-    QVERIFY2(firstFailed > 1 && secondFailed > firstFailed, run.err.constData());
-    // The command ends when the last file fails.
-    QCOMPARE(secondFailed, err.size() - 1);
-    for (qsizetype i = firstFailed + 1; i < err.size(); ++i)
-        QVERIFY2(!err[i].startsWith(p1), run.err.constData());
+    QByteArray err;
+    QByteArray written;
+    // Reads on until the condition holds (false after 10 s); the second file is always read.
+    const auto readUntil = [&](const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 10000) {
+            cli.waitForReadyRead(50);
+            err += cli.readAllStandardError();
+            written += firstOut.readAvailable();
+            secondOut.readAvailable();
+        }
+        return done();
+    };
+    QVERIFY2(readUntil([&] { return dataRows(written).size() >= 10; }), written.constData());
+    firstOut.closeMaster();
+    const QByteArray firstFailed =
+        "\n" + p1 + "Recording stopped: cannot write " + firstFile.toUtf8() + ": ";
+    // The second board reports on alone.
+    QVERIFY2(readUntil([&] {
+                 const qsizetype failed = err.indexOf(firstFailed);
+                 return failed >= 0 && err.indexOf("\n" + p2, failed + 1) >= 0 &&
+                        err.mid(failed).contains(" frames/s, ");
+             }),
+             err.constData());
+    secondOut.closeMaster();
+    const CliResult run = FinishCli(cli, 10000);
+    // With no file left the command ends, and a write failure is a failure.
+    QCOMPARE(run.exitCode, 1);
+    err += run.err;
 
-    for (const QString& path : {firstFile, secondFile}) {
-        QVERIFY(QFileInfo(path).size() <= 16384);
-        QVERIFY(readFile(path).startsWith("# Skyvane recording started "));
-    }
-    // Whole rows up to the one cut at the limit.
-    const QList<QByteArray> rows = dataRows(readFile(firstFile));
-    QVERIFY2(rows.size() >= 20, QByteArray::number(rows.size()).constData());
-    for (qsizetype i = 0; i + 1 < rows.size(); ++i)
-        QVERIFY2(wholeRow(rows[i]), rows[i].constData());
+    const QList<QByteArray> lines = err.trimmed().split('\n');
+    QVERIFY2(lines.last().startsWith(p2 + "Recording stopped: cannot write " + secondFile.toUtf8() +
+                                     ": "),
+             err.constData());
+    const qsizetype failedAt = err.indexOf(firstFailed);
+    QVERIFY2(!err.mid(failedAt + firstFailed.size()).contains("\n" + p1), err.constData());
+    QVERIFY(!err.contains("frames, 0.0 s") && !err.contains(" s in "));
+
+    QVERIFY2(written.startsWith("# Skyvane recording started "), written.left(80).constData());
+    const QList<QByteArray> rows = dataRows(written);
+    for (const QByteArray& row : rows)
+        QVERIFY2(wholeRow(row), row.constData());
 }
 
 #include "support/TestMain.h"
