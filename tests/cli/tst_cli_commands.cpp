@@ -154,17 +154,19 @@ void CliCommandsTest::helpOfEveryCommand()
 
 void CliCommandsTest::constantsHelpNamesBothActions()
 {
-    const CliResult run = RunCli({"constants", "--help"});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.err, QByteArray());
-    const qsizetype set =
-        run.out.indexOf("\nUsage: skyvane-cli constants set --port P --file FILE\n");
-    QVERIFY2(run.out.startsWith("Usage: skyvane-cli constants get --port P [--out FILE]\n") &&
-                 set > 0,
-             run.out.constData());
-    // Each action's help names its own file option.
-    QVERIFY(run.out.left(set).contains("--out <FILE>"));
-    QVERIFY(run.out.mid(set).contains("--file <FILE>"));
+    for (const QString& help : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+        const CliResult run = RunCli({"constants", help});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        const qsizetype set =
+            run.out.indexOf("\nUsage: skyvane-cli constants set --port P --file FILE\n");
+        QVERIFY2(run.out.startsWith("Usage: skyvane-cli constants get --port P [--out FILE]\n") &&
+                     set > 0,
+                 run.out.constData());
+        // Each action's help names its own file option.
+        QVERIFY(run.out.left(set).contains("--out <FILE>"));
+        QVERIFY(run.out.mid(set).contains("--file <FILE>"));
+    }
 }
 
 void CliCommandsTest::portsListsComNamesAndDevices()

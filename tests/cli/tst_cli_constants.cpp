@@ -56,6 +56,7 @@ private slots:
     void setReportsAMismatch();
     void tableFileThatCannotBeWritten();
     void boardThatNeverSendsItsTable();
+    void boardLostWhileItsTableIsAwaited();
     void portThatDoesNotOpen();
     void setOfTheBoardsOwnTable();
     void setWhoseReReadFails_data();
@@ -207,6 +208,24 @@ void CliConstantsTest::boardThatNeverSendsItsTable()
     QCOMPARE(set.err, noTable);
     // Without the board's table nothing can be compared, so nothing is sent.
     QCOMPARE(readFile(board.received()), QByteArray("[["));
+}
+
+void CliConstantsTest::boardLostWhileItsTableIsAwaited()
+{
+    Board board({"--no-constants-reply"});
+    QProcess cli;
+    cli.start(CliProgram(), {"constants", "get", "--port", board.port()});
+    QVERIFY(cli.waitForStarted());
+    // The board has the request, and goes away while the tool waits for the reply.
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(board.received()), QByteArray("["), 5000);
+    board.process->kill();
+    const CliResult run = FinishCli(cli, 10000);
+    QCOMPARE(run.exitCode, 3);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.errLines().size(), 1);
+    const QByteArray port = board.port().toUtf8();
+    QVERIFY2(run.err.startsWith("skyvane-cli: Link to " + port + " (" + port + ") lost: "),
+             run.err.constData());
 }
 
 void CliConstantsTest::portThatDoesNotOpen()

@@ -247,6 +247,14 @@ private slots:
                  missing.err.constData());
         QCOMPARE(missing.errLines().size(), 1);
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+        // The first port failing: its one line, no file, nothing sent to the second board.
+        const CliResult firstMissing = RunCli({"record", "--port", "/dev/skyvane-none", "--port",
+                                               second.port(), "--seconds", "1", "--out", folder});
+        QCOMPARE(firstMissing.exitCode, 3);
+        QCOMPARE(firstMissing.err, missing.err);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+        QTest::qWait(100);
+        QCOMPARE(readFile(second.received()), QByteArray());
 
         const QString firstFile = folder + "/" + QFileInfo(first.port()).fileName() + ".csv";
         const QString secondFile = folder + "/" + QFileInfo(second.port()).fileName() + ".csv";
