@@ -73,14 +73,12 @@ bool CliBoard::run(int timeoutMs)
     QEventLoop loop;
     QTimer timeout;
     bool timedOut = false;
-    if (timeoutMs >= 0) {
-        timeout.setSingleShot(true);
-        connect(&timeout, &QTimer::timeout, &loop, [&] {
-            timedOut = true;
-            loop.quit();
-        });
-        timeout.start(timeoutMs);
-    }
+    timeout.setSingleShot(true);
+    connect(&timeout, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    timeout.start(timeoutMs);
     QEventLoop* outer = m_loop;
     m_loop = &loop;
     loop.exec();

@@ -56,9 +56,9 @@ public:
     // Writes the error line of a lost link (the log's line of the loss) and returns exit code 3.
     int reportLost();
 
-    // Runs the event loop until stop(), a lost link, or timeoutMs (none when negative).
-    // Returns false when it ended by the time-out.
-    bool run(int timeoutMs = -1);
+    // Runs the event loop until stop(), a lost link, or timeoutMs. Returns false when it ended
+    // by the time-out.
+    bool run(int timeoutMs);
     void stop();
 
     // One line on standard error, after "PORT: " with several boards.

@@ -21,8 +21,8 @@ int runEncode(Terminal& terminal, const QStringList& args)
         terminal.error(QStringLiteral("HEX file %1 cannot be read").arg(path));
         return ExitBadUsage;
     case BinWrite::OutputUnwritable:
-        terminal.error(QStringLiteral("bin file %1 cannot be written").arg(BinPathFor(path)));
-        return ExitBadUsage;
+        break;
     }
+    terminal.error(QStringLiteral("bin file %1 cannot be written").arg(BinPathFor(path)));
     return ExitBadUsage;
 }

@@ -13,6 +13,7 @@ private slots:
     void usage();
     void helpOfEveryCommand_data();
     void helpOfEveryCommand();
+    void constantsHelpNamesBothActions();
     void portsListsComNamesAndDevices();
     void sendOneByteCommands_data();
     void sendOneByteCommands();
@@ -49,6 +50,43 @@ void CliCommandsTest::usage_data()
     QTest::newRow("constants without action")
         << QStringList{"constants", "--port", "COM1"} << 2
         << QByteArray("skyvane-cli: constants needs \"get\" or \"set\" (see --help)\n");
+    QTest::newRow("constants set without file")
+        << QStringList{"constants", "set", "--port", "COM1"} << 2
+        << QByteArray("skyvane-cli: --file is missing (see --help)\n");
+    QTest::newRow("argument too many")
+        << QStringList{"ports", "COM1"} << 2
+        << QByteArray("skyvane-cli: unexpected argument \"COM1\" (see --help)\n");
+    QTest::newRow("argument missing")
+        << QStringList{"encode"} << 2
+        << QByteArray("skyvane-cli: an argument is missing (see --help)\n");
+    QTest::newRow("zero speed") << QStringList{"send", "--port", "COM1", "--speed", "0", "read"}
+                                << 2
+                                << QByteArray("skyvane-cli: --speed needs a number of bits per "
+                                              "second, not \"0\"\n");
+    QTest::newRow("flash without port")
+        << QStringList{"flash", "fw.hex"} << 2
+        << QByteArray("skyvane-cli: --port is missing (see --help)\n");
+    QTest::newRow("reply timeout not a number")
+        << QStringList{"flash", "--port", "COM1", "--reply-timeout", "soon", "fw.hex"} << 2
+        << QByteArray("skyvane-cli: --reply-timeout needs a positive number of seconds, not "
+                      "\"soon\"\n");
+    QTest::newRow("reply timeout beyond a timer")
+        << QStringList{"flash", "--port", "COM1", "--reply-timeout", "3e6", "fw.hex"} << 2
+        << QByteArray("skyvane-cli: --reply-timeout needs a positive number of seconds, not "
+                      "\"3e6\"\n");
+    QTest::newRow("seconds not a number")
+        << QStringList{"record", "--port", "COM1", "--seconds", "long"} << 2
+        << QByteArray("skyvane-cli: --seconds needs a positive number, not \"long\"\n");
+    QTest::newRow("seconds beyond a timer")
+        << QStringList{"stream", "--port", "COM1", "--seconds", "3e6"} << 2
+        << QByteArray("skyvane-cli: --seconds needs a positive number, not \"3e6\"\n");
+    QTest::newRow("port named twice")
+        << QStringList{"stream", "--port", "COM1", "--port", "COM2", "--port", "COM1"} << 2
+        << QByteArray("skyvane-cli: a port is named twice\n");
+    QTest::newRow("rate beyond a byte pair")
+        << QStringList{"stream", "--port", "COM1", "--rate", "65536ms"} << 2
+        << QByteArray("skyvane-cli: --rate needs milliseconds from 0 to 65535 (\"33ms\"), not "
+                      "\"65536ms\"\n");
 }
 
 void CliCommandsTest::usage()
@@ -100,6 +138,8 @@ void CliCommandsTest::helpOfEveryCommand_data()
         << QByteArray("Usage: skyvane-cli constants set --port P --file FILE\n");
     QTest::newRow("program") << QStringList{"--help"}
                              << QByteArray("Usage: skyvane-cli COMMAND [options]\n");
+    QTest::newRow("program -h") << QStringList{"-h"}
+                                << QByteArray("Usage: skyvane-cli COMMAND [options]\n");
 }
 
 void CliCommandsTest::helpOfEveryCommand()
@@ -110,6 +150,23 @@ void CliCommandsTest::helpOfEveryCommand()
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(usageLine), run.out.constData());
     QCOMPARE(run.err, QByteArray());
+}
+
+void CliCommandsTest::constantsHelpNamesBothActions()
+{
+    for (const QString& help : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+        const CliResult run = RunCli({"constants", help});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        const qsizetype set =
+            run.out.indexOf("\nUsage: skyvane-cli constants set --port P --file FILE\n");
+        QVERIFY2(run.out.startsWith("Usage: skyvane-cli constants get --port P [--out FILE]\n") &&
+                     set > 0,
+                 run.out.constData());
+        // Each action's help names its own file option.
+        QVERIFY(run.out.left(set).contains("--out <FILE>"));
+        QVERIFY(run.out.mid(set).contains("--file <FILE>"));
+    }
 }
 
 void CliCommandsTest::portsListsComNamesAndDevices()

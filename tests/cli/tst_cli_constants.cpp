@@ -29,6 +29,19 @@ QByteArray tableReply(const QList<float>& table)
     return reply;
 }
 
+// A table file of the board's table with entry 3 at 0.5.
+QByteArray tableWith3AtHalf()
+{
+    QByteArray text;
+    for (qsizetype i = 0; i < BoardTable.size(); ++i)
+        text += QByteArray::number(i) + ',' +
+                (i == 3 ? QByteArray("0.5") : QByteArray::number(BoardTable[i], 'g', 9)) + '\n';
+    return text;
+}
+
+const QByteArray MissingPortLine = "skyvane-cli: cannot open port /dev/skyvane-none: Invalid port "
+                                   "number: /dev/skyvane-none does not exist.\n";
+
 } // namespace
 
 class CliConstantsTest : public QObject
@@ -41,6 +54,14 @@ private slots:
     void setRefusesABadFile();
     void setRefusesATableOfAnotherLength();
     void setReportsAMismatch();
+    void tableFileThatCannotBeWritten();
+    void boardThatNeverSendsItsTable();
+    void boardLostWhileItsTableIsAwaited();
+    void portThatDoesNotOpen();
+    void setOfTheBoardsOwnTable();
+    void setWhoseReReadFails_data();
+    void setWhoseReReadFails();
+    void setWhoseBoardIsLost();
 };
 
 void CliConstantsTest::initTestCase()
@@ -75,6 +96,7 @@ void CliConstantsTest::getWritesTheTable()
     const CliResult toFile = RunCli({"constants", "get", "--port", board.port(), "--out", out});
     QCOMPARE(toFile.exitCode, 0);
     QCOMPARE(toFile.out, QByteArray());
+    QCOMPARE(toFile.err, ("30 constants written to " + out + ".\n").toUtf8());
     QCOMPARE(readFile(out).mid(readFile(out).indexOf('\n')), run.out.mid(run.out.indexOf('\n')));
 }
 
@@ -154,6 +176,130 @@ void CliConstantsTest::setReportsAMismatch()
     QCOMPARE(run.err,
              QByteArray("Import: 1 changed entry sent.\n29 of 30 entries match; differing: 3.\n"));
     QCOMPARE(readFile(board.received()), QByteArray("[!\x00\x03\x00\x00\x00\x3F[", 9));
+}
+
+void CliConstantsTest::tableFileThatCannotBeWritten()
+{
+    Board board;
+    const QString out = board.file(QStringLiteral("no/such/table.csv"));
+    const CliResult run = RunCli({"constants", "get", "--port", board.port(), "--out", out});
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.errLines().size(), 1);
+    QVERIFY2(run.err.startsWith("skyvane-cli: cannot write " + out.toUtf8() + ": "),
+             run.err.constData());
+    QVERIFY(!QFile::exists(out));
+}
+
+void CliConstantsTest::boardThatNeverSendsItsTable()
+{
+    Board board({"--no-constants-reply"});
+    const QByteArray noTable = "skyvane-cli: the board at " + board.port().toUtf8() +
+                               " sent no constants table within 3 s\n";
+    const CliResult get = RunCli({"constants", "get", "--port", board.port()});
+    QCOMPARE(get.exitCode, 1);
+    QCOMPARE(get.out, QByteArray());
+    QCOMPARE(get.err, noTable);
+
+    const QString path = board.file(QStringLiteral("table.csv"));
+    QVERIFY(writeFile(path, tableWith3AtHalf()));
+    const CliResult set = RunCli({"constants", "set", "--port", board.port(), "--file", path});
+    QCOMPARE(set.exitCode, 1);
+    QCOMPARE(set.err, noTable);
+    // Without the board's table nothing can be compared, so nothing is sent.
+    QCOMPARE(readFile(board.received()), QByteArray("[["));
+}
+
+void CliConstantsTest::boardLostWhileItsTableIsAwaited()
+{
+    Board board({"--no-constants-reply"});
+    QProcess cli;
+    cli.start(CliProgram(), {"constants", "get", "--port", board.port()});
+    QVERIFY(cli.waitForStarted());
+    // The board has the request, and goes away while the tool waits for the reply.
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(board.received()), QByteArray("["), 5000);
+    board.process->kill();
+    const CliResult run = FinishCli(cli, 10000);
+    QCOMPARE(run.exitCode, 3);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.errLines().size(), 1);
+    const QByteArray port = board.port().toUtf8();
+    QVERIFY2(run.err.startsWith("skyvane-cli: Link to " + port + " (" + port + ") lost: "),
+             run.err.constData());
+}
+
+void CliConstantsTest::portThatDoesNotOpen()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("table.csv"));
+    QVERIFY(writeFile(path, tableWith3AtHalf()));
+    const CliResult get = RunCli({"constants", "get", "--port", "/dev/skyvane-none"});
+    QCOMPARE(get.exitCode, 3);
+    QCOMPARE(get.err, MissingPortLine);
+    const CliResult set =
+        RunCli({"constants", "set", "--port", "/dev/skyvane-none", "--file", path});
+    QCOMPARE(set.exitCode, 3);
+    QCOMPARE(set.err, MissingPortLine);
+}
+
+void CliConstantsTest::setOfTheBoardsOwnTable()
+{
+    Board board;
+    const QString path = board.file(QStringLiteral("table.csv"));
+    QCOMPARE(RunCli({"constants", "get", "--port", board.port(), "--out", path}).exitCode, 0);
+    const CliResult run = RunCli({"constants", "set", "--port", board.port(), "--file", path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err,
+             QByteArray("The file matches the board's table (30 entries); nothing was sent.\n"));
+    // One read for the get, one for the set, no update.
+    QCOMPARE(readFile(board.received()), QByteArray("[["));
+}
+
+void CliConstantsTest::setWhoseReReadFails_data()
+{
+    QTest::addColumn<QStringList>("boardArgs");
+    QTest::addColumn<QByteArray>("err");
+    // Each board answers the first "[" with its table; what follows is the fault.
+    QTest::newRow("no second table")
+        << QStringList{"--fault-after", "1", "--silent"}
+        << QByteArray("Import: 1 changed entry sent.\n"
+                      "The board sent no table back; the 30 entries could not be checked.\n"
+                      "skyvane-cli: the board at PORT sent no constants table within 3 s\n");
+    QTest::newRow("a shorter second table")
+        << QStringList{"--fault-after", "1", "--app-reply",
+                       QString::fromLatin1(tableReply({1.0f, 1.0f}).toHex())}
+        << QByteArray("Import: 1 changed entry sent.\n"
+                      "2 of 30 entries match; differing: 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, "
+                      "13, 14, 15, 16, 17, 18, 19, 20, 21 and 8 more.\n");
+}
+
+void CliConstantsTest::setWhoseReReadFails()
+{
+    QFETCH(QStringList, boardArgs);
+    QFETCH(QByteArray, err);
+    Board board(boardArgs);
+    const QString path = board.file(QStringLiteral("table.csv"));
+    QVERIFY(writeFile(path, tableWith3AtHalf()));
+    const CliResult run = RunCli({"constants", "set", "--port", board.port(), "--file", path});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, err.replace("PORT", board.port().toUtf8()));
+    QCOMPARE(readFile(board.received()), QByteArray("[!\x00\x03\x00\x00\x00\x3F[", 9));
+}
+
+void CliConstantsTest::setWhoseBoardIsLost()
+{
+    // The link closes after the first table.
+    Board board({"--drop-after", "1"});
+    const QString path = board.file(QStringLiteral("table.csv"));
+    QVERIFY(writeFile(path, tableWith3AtHalf()));
+    const CliResult run = RunCli({"constants", "set", "--port", board.port(), "--file", path});
+    QCOMPARE(run.exitCode, 3);
+    const QByteArray port = board.port().toUtf8();
+    QVERIFY2(
+        run.errLines().last().startsWith("skyvane-cli: Link to " + port + " (" + port + ") lost: "),
+        run.err.constData());
+    QCOMPARE(run.err.count("skyvane-cli: "), 1);
+    QVERIFY2(!run.err.contains(" entries match"), run.err.constData());
 }
 
 #include "support/TestMain.h"

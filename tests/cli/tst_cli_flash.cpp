@@ -3,10 +3,14 @@
 #include "firmware/RowPackets.h"
 #include "support/HexLines.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -45,6 +49,9 @@ private slots:
     void linkDroppedWhileProgramming();
     void silentBootloaderEndsWithinTheReplyTimeout_data();
     void silentBootloaderEndsWithinTheReplyTimeout();
+    void applicationThatDoesNotStart();
+    void interruptEndsTheDownload();
+    void portThatDoesNotOpen();
     void dryRunTellsWhatWouldBeSent();
     void encodeWritesTheBinCopy();
 };
@@ -193,6 +200,65 @@ void CliFlashTest::silentBootloaderEndsWithinTheReplyTimeout()
                         "\"0\"\n"));
 }
 
+void CliFlashTest::applicationThatDoesNotStart()
+{
+    // Every row is taken, but "+R" is answered "+F" instead of "+R".
+    FlashBoard board({"--boot-reply", "R=2B46"});
+    const CliResult run =
+        RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
+    QCOMPARE(run.exitCode, 1);
+    const QStringList lines = unstamped(run.err);
+    const qsizetype running = lines.indexOf(QStringLiteral("Running Application..."));
+    QVERIFY2(running > 0 &&
+                 lines[running - 2].startsWith(QStringLiteral("Flash Memory Programmed")),
+             qPrintable(lines.join('|')));
+    QVERIFY(!lines.contains(QStringLiteral("Application Launched.")));
+    QCOMPARE(lines.last(),
+             "skyvane-cli: the board at " + board.port() + " did not start the application");
+    QVERIFY(readFile(board.received()).endsWith("+R"));
+}
+
+void CliFlashTest::interruptEndsTheDownload()
+{
+    // The bootloader never answers a row; Ctrl+C ends the wait long before the reply timeout.
+    FlashBoard board({"--boot-reply", "P="});
+    QProcess cli;
+    cli.start(CliProgram(), {"flash", "--port", board.port(), "--reply-timeout", "600",
+                             board.firmware(TwoSegmentFile())});
+    QVERIFY(cli.waitForStarted());
+    cli.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("Programming Flash Memory...") && cli.waitForReadyRead(10000))
+        err += cli.readAllStandardError();
+    QVERIFY2(err.contains("Programming Flash Memory..."), err.constData());
+    ::kill(pid_t(cli.processId()), SIGINT);
+    const CliResult run = FinishCli(cli, 20000);
+    QCOMPARE(run.exitCode, 1);
+    const QStringList lines = unstamped(err + run.err);
+    QVERIFY2(lines.size() > 3, qPrintable(lines.join('|')));
+    QCOMPARE(lines.mid(lines.size() - 3),
+             (QStringList{"Programmation failed.",
+                          "Application not started; the download can be repeated.",
+                          "skyvane-cli: download to " + board.port() + " interrupted"}));
+    const QByteArray received = readFile(board.received());
+    QCOMPARE(received.count("+P"), 1);
+    QVERIFY(!received.contains("+R"));
+}
+
+void CliFlashTest::portThatDoesNotOpen()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.hex"));
+    QVERIFY(writeFile(path, TwoSegmentFile()));
+    const CliResult run = RunCli({"flash", "--port", "/dev/skyvane-none", path});
+    QCOMPARE(run.exitCode, 3);
+    // The echoed log's line, then the error line.
+    QCOMPARE(unstamped(run.err),
+             (QStringList{"Invalid port number: /dev/skyvane-none does not exist.",
+                          "skyvane-cli: cannot open port /dev/skyvane-none: Invalid port number: "
+                          "/dev/skyvane-none does not exist."}));
+}
+
 void CliFlashTest::dryRunTellsWhatWouldBeSent()
 {
     QTemporaryDir dir;
@@ -237,6 +303,17 @@ void CliFlashTest::encodeWritesTheBinCopy()
     const CliResult missing = RunCli({"encode", path + ".none"});
     QCOMPARE(missing.exitCode, 2);
     QCOMPARE(missing.err, ("skyvane-cli: HEX file " + path + ".none cannot be read\n").toUtf8());
+
+    // A folder where the copy goes: the file is read, the copy cannot be written.
+    const QString blocked = dir.filePath(QStringLiteral("blocked.hex"));
+    QVERIFY(writeFile(blocked, QByteArray("\x01\x02\x03\x04\x05", 5)));
+    QVERIFY(QDir().mkpath(blocked + ".bin"));
+    const CliResult unwritable = RunCli({"encode", blocked});
+    QCOMPARE(unwritable.exitCode, 2);
+    QCOMPARE(unwritable.out, QByteArray());
+    QCOMPARE(unwritable.err,
+             ("skyvane-cli: bin file " + blocked + ".bin cannot be written\n").toUtf8());
+    QVERIFY(QFileInfo(blocked + ".bin").isDir());
 }
 
 #include "support/TestMain.h"

@@ -247,6 +247,14 @@ private slots:
                  missing.err.constData());
         QCOMPARE(missing.errLines().size(), 1);
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+        // The first port failing: its one line, no file, nothing sent to the second board.
+        const CliResult firstMissing = RunCli({"record", "--port", "/dev/skyvane-none", "--port",
+                                               second.port(), "--seconds", "1", "--out", folder});
+        QCOMPARE(firstMissing.exitCode, 3);
+        QCOMPARE(firstMissing.err, missing.err);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+        QTest::qWait(100);
+        QCOMPARE(readFile(second.received()), QByteArray());
 
         const QString firstFile = folder + "/" + QFileInfo(first.port()).fileName() + ".csv";
         const QString secondFile = folder + "/" + QFileInfo(second.port()).fileName() + ".csv";
@@ -299,6 +307,52 @@ private slots:
         QCOMPARE(mirrors.exitCode, 2);
         QCOMPARE(mirrors.err, QByteArray("skyvane-cli: --mirror is needed once per --port (2 "
                                          "ports, 1 mirrors)\n"));
+    }
+
+    // A destination whose name does not resolve, and a mirror link where a plain file is:
+    // refused after the port opened, before anything is asked of the board or recorded.
+    void outputsThatCannotStart()
+    {
+        Board board;
+        const CliResult udp =
+            RunCli({"stream", "--port", board.port(), "--udp", "no-such-host.invalid:9870"});
+        QCOMPARE(udp.exitCode, 2);
+        QCOMPARE(udp.errLines().size(), 1);
+        QVERIFY2(udp.err.startsWith("Forwarding refused: cannot find the host "
+                                    "no-such-host.invalid: "),
+                 udp.err.constData());
+
+        const QString plain = board.file(QStringLiteral("plain"));
+        QVERIFY(writeFile(plain, "keep"));
+        const QString out = board.file(QStringLiteral("rec.csv"));
+        const CliResult mirror =
+            RunCli({"record", "--port", board.port(), "--out", out, "--mirror", plain});
+        QCOMPARE(mirror.exitCode, 2);
+        QCOMPARE(mirror.err,
+                 ("Mirror refused: " + plain + " exists and is not a symbolic link\n").toUtf8());
+        QCOMPARE(readFile(plain), QByteArray("keep"));
+        QVERIFY(!QFileInfo::exists(out));
+        QTest::qWait(100);
+        QCOMPARE(readFile(board.received()), QByteArray());
+    }
+
+    // A lost board closes its mirror (the link goes) before its recording ends and its line.
+    void mirrorOfALostBoard()
+    {
+        Board board({"--drop-after", "10"});
+        const QString link = board.file(QStringLiteral("mirror"));
+        const QString out = board.file(QStringLiteral("rec.csv"));
+        const CliResult run = RunCli(
+            {"record", "--port", board.port(), "--seconds", "10", "--out", out, "--mirror", link});
+        QCOMPARE(run.exitCode, 3);
+        const QList<QByteArray> err = run.errLines();
+        QVERIFY2(err.size() >= 4, run.err.constData());
+        QCOMPARE(err[err.size() - 3],
+                 "Mirror " + link.toUtf8() + " closed: 740 bytes mirrored, 0 dropped.");
+        QVERIFY(err[err.size() - 2].startsWith("Recording stopped: 10 frames, "));
+        QVERIFY(err.last().startsWith("skyvane-cli: Link to " + board.port().toUtf8()));
+        QVERIFY(!QFileInfo(link).isSymLink() && !QFileInfo::exists(link));
+        QCOMPARE(dataRows(readFile(out)).size(), 10);
     }
 };
 

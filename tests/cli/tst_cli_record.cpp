@@ -1,9 +1,17 @@
 #include "CliRun.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +40,60 @@ double rowTime(const QByteArray& row)
     return row.left(row.indexOf(',')).toDouble();
 }
 
+// skyvane-cli run in a working folder of the test's own.
+CliResult runCliIn(const QString& folder, const QStringList& args)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(CliProgram(), args);
+    return FinishCli(process, 60000);
+}
+
+// A pseudo-terminal whose slave a recording is linked to, read here on the master side. Its
+// descriptors close on exec: the program must not hold the master open itself.
+struct OutputTerminal
+{
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    int slave = -1;
+    QString path;
+
+    OutputTerminal()
+    {
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return;
+        path = QString::fromLocal8Bit(::ptsname(master));
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        // Raw, so the lines arrive as written; kept open, so no hang-up comes in between.
+        slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios tio{};
+        tcgetattr(slave, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(slave, TCSANOW, &tio);
+    }
+    ~OutputTerminal()
+    {
+        closeMaster();
+        if (slave >= 0)
+            ::close(slave);
+    }
+    QByteArray readAvailable()
+    {
+        QByteArray out;
+        char buffer[4096];
+        ssize_t n = 0;
+        while (master >= 0 && (n = ::read(master, buffer, sizeof buffer)) > 0)
+            out.append(buffer, n);
+        return out;
+    }
+    // From now on every write to the slave fails.
+    void closeMaster()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+};
+
 } // namespace
 
 class CliRecordTest : public QObject
@@ -40,9 +102,13 @@ class CliRecordTest : public QObject
 private slots:
     void initTestCase();
     void recordForSeconds();
+    void interruptLeavesACompleteFile_data();
     void interruptLeavesACompleteFile();
     void droppedLinkExits3();
     void badUsage();
+    void namesOfTheFilesByDefault();
+    void noRateAsksForNothing();
+    void fileThatCannotBeWrittenEndsItsRecording();
 };
 
 void CliRecordTest::initTestCase()
@@ -89,8 +155,16 @@ void CliRecordTest::recordForSeconds()
         QVERIFY2(status.match(QString::fromLatin1(line)).hasMatch(), line.constData());
 }
 
+void CliRecordTest::interruptLeavesACompleteFile_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("Ctrl+C") << int(SIGINT);
+    QTest::newRow("terminated") << int(SIGTERM);
+}
+
 void CliRecordTest::interruptLeavesACompleteFile()
 {
+    QFETCH(int, signalNumber);
     Board board;
     const QString out = board.file(QStringLiteral("rec.csv"));
     QProcess cli;
@@ -102,7 +176,7 @@ void CliRecordTest::interruptLeavesACompleteFile()
     while (!err.contains(" frames/s, ") && cli.waitForReadyRead(5000))
         err += cli.readAllStandardError();
     QVERIFY2(err.contains(" frames/s, "), err.constData());
-    ::kill(pid_t(cli.processId()), SIGINT);
+    ::kill(pid_t(cli.processId()), signalNumber);
     QVERIFY(cli.waitForFinished(5000));
     QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
     QCOMPARE(cli.exitCode(), 0);
@@ -153,8 +227,142 @@ void CliRecordTest::badUsage()
     QCOMPARE(file.exitCode, 2);
     QVERIFY2(file.err.startsWith("Recording stopped: cannot write " + out.toUtf8() + ": "),
              file.err.constData());
+
+    // Two device paths with one file name, and a folder under a plain file: refused before
+    // any port is opened.
+    const QString folder = board.file(QStringLiteral("flight"));
+    const CliResult twins = RunCli({"record", "--port", "/dev/skyvane-a/ttyUSB0", "--port",
+                                    "/dev/skyvane-b/ttyUSB0", "--out", folder});
+    QCOMPARE(twins.exitCode, 2);
+    QCOMPARE(
+        twins.err,
+        ("skyvane-cli: two ports would write the same file " + folder + "/ttyUSB0.csv\n").toUtf8());
+    QVERIFY(writeFile(board.file(QStringLiteral("plain")), "x"));
+    const QString under = board.file(QStringLiteral("plain/flight"));
+    const CliResult noFolder =
+        RunCli({"record", "--port", board.port(), "--port", "/dev/skyvane-none", "--out", under});
+    QCOMPARE(noFolder.exitCode, 2);
+    QCOMPARE(noFolder.err, ("skyvane-cli: cannot make the folder " + under + "\n").toUtf8());
     QTest::qWait(100);
     QCOMPARE(readFile(board.received()), QByteArray());
+}
+
+void CliRecordTest::namesOfTheFilesByDefault()
+{
+    Board first;
+    Board second;
+    QTemporaryDir work;
+    static const QRegularExpression stamp(QStringLiteral("^skyvane-\\d{8}-\\d{6}$"));
+
+    const CliResult one = runCliIn(
+        work.path(), {"record", "--port", first.port(), "--rate", "50ms", "--seconds", "0.5"});
+    QCOMPARE(one.exitCode, 0);
+    const QStringList files = QDir(work.path()).entryList(QDir::Files);
+    QCOMPARE(files.size(), 1);
+    const QString name = files.first();
+    QVERIFY2(name.endsWith(QStringLiteral(".csv")) && stamp.match(name.chopped(4)).hasMatch(),
+             qPrintable(name));
+    QCOMPARE(one.errLines().first(), "Recording to " + name.toUtf8());
+    QVERIFY(dataRows(readFile(work.filePath(name))).size() >= 1);
+
+    QVERIFY(QFile::remove(work.filePath(name)));
+    const CliResult two = runCliIn(work.path(), {"record", "--port", first.port(), "--port",
+                                                 second.port(), "--seconds", "0.5"});
+    QCOMPARE(two.exitCode, 0);
+    const QStringList folders = QDir(work.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(folders.size(), 1);
+    QVERIFY2(stamp.match(folders.first()).hasMatch(), qPrintable(folders.first()));
+    QStringList expected = {QFileInfo(first.port()).fileName() + ".csv",
+                            QFileInfo(second.port()).fileName() + ".csv"};
+    expected.sort();
+    QCOMPARE(QDir(work.filePath(folders.first())).entryList(QDir::Files, QDir::Name), expected);
+}
+
+void CliRecordTest::noRateAsksForNothing()
+{
+    Board board;
+    const QString out = board.file(QStringLiteral("rec.csv"));
+    const CliResult run = RunCli(
+        {"record", "--port", board.port(), "--rate", "0ms", "--seconds", "1.3", "--out", out});
+    QCOMPARE(run.exitCode, 0);
+    const QByteArray file = readFile(out);
+    QVERIFY2(file.contains(", polling 0 ms\n"), file.constData());
+    QCOMPARE(dataRows(file).size(), 0);
+    QCOMPARE(
+        run.errLines(),
+        (QList<QByteArray>{"Recording to " + out.toUtf8(),
+                           "0 frames, 0 frames/s, " + QByteArray::number(file.size()) + " bytes",
+                           "Recording stopped: 0 frames, 0.0 s in " + out.toUtf8()}));
+    QTest::qWait(100);
+    QCOMPARE(readFile(board.received()), QByteArray());
+}
+
+void CliRecordTest::fileThatCannotBeWrittenEndsItsRecording()
+{
+    // Each board's file is a link to a pseudo-terminal that the test reads: once the test
+    // closes its side, every write there fails, as on a device that went away.
+    Board first;
+    Board second;
+    OutputTerminal firstOut;
+    OutputTerminal secondOut;
+    QVERIFY(firstOut.slave >= 0 && secondOut.slave >= 0);
+    const QString folder = first.file(QStringLiteral("flight"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString firstFile = folder + "/" + QFileInfo(first.port()).fileName() + ".csv";
+    const QString secondFile = folder + "/" + QFileInfo(second.port()).fileName() + ".csv";
+    QVERIFY(QFile::link(firstOut.path, firstFile));
+    QVERIFY(QFile::link(secondOut.path, secondFile));
+
+    QProcess cli;
+    cli.start(CliProgram(), {"record", "--port", first.port(), "--port", second.port(), "--rate",
+                             "20ms", "--seconds", "60", "--out", folder});
+    QVERIFY(cli.waitForStarted());
+    cli.setReadChannel(QProcess::StandardError);
+    const QByteArray p1 = first.port().toUtf8() + ": ";
+    const QByteArray p2 = second.port().toUtf8() + ": ";
+    QByteArray err;
+    QByteArray written;
+    // Reads on until the condition holds (false after 10 s); the second file is always read.
+    const auto readUntil = [&](const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 10000) {
+            cli.waitForReadyRead(50);
+            err += cli.readAllStandardError();
+            written += firstOut.readAvailable();
+            secondOut.readAvailable();
+        }
+        return done();
+    };
+    QVERIFY2(readUntil([&] { return dataRows(written).size() >= 10; }), written.constData());
+    firstOut.closeMaster();
+    const QByteArray firstFailed =
+        "\n" + p1 + "Recording stopped: cannot write " + firstFile.toUtf8() + ": ";
+    // The second board reports on alone.
+    QVERIFY2(readUntil([&] {
+                 const qsizetype failed = err.indexOf(firstFailed);
+                 return failed >= 0 && err.indexOf("\n" + p2, failed + 1) >= 0 &&
+                        err.mid(failed).contains(" frames/s, ");
+             }),
+             err.constData());
+    secondOut.closeMaster();
+    const CliResult run = FinishCli(cli, 10000);
+    // With no file left the command ends, and a write failure is a failure.
+    QCOMPARE(run.exitCode, 1);
+    err += run.err;
+
+    const QList<QByteArray> lines = err.trimmed().split('\n');
+    QVERIFY2(lines.last().startsWith(p2 + "Recording stopped: cannot write " + secondFile.toUtf8() +
+                                     ": "),
+             err.constData());
+    const qsizetype failedAt = err.indexOf(firstFailed);
+    QVERIFY2(!err.mid(failedAt + firstFailed.size()).contains("\n" + p1), err.constData());
+    QVERIFY(!err.contains("frames, 0.0 s") && !err.contains(" s in "));
+
+    QVERIFY2(written.startsWith("# Skyvane recording started "), written.left(80).constData());
+    const QList<QByteArray> rows = dataRows(written);
+    for (const QByteArray& row : rows)
+        QVERIFY2(wholeRow(row), row.constData());
 }
 
 #include "support/TestMain.h"
