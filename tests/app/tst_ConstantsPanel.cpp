@@ -73,6 +73,7 @@ private slots:
     void typeAndEnterSends();
     void unchangedEntryGoesBackAsRead();
     void enterAnywhereSends();
+    void enterElsewhereIsLeftAlone();
     void enterSendsOnlyWhileTheFrameIsShown();
     void sendIndices_data();
     void sendIndices();
@@ -247,6 +248,31 @@ void TestConstantsPanel::enterAnywhereSends()
     QCOMPARE(f.link.port.written, hex("21 00 0C 00 00 00 3E 5B"));
 }
 
+void TestConstantsPanel::enterElsewhereIsLeftAlone()
+{
+    Fixture f;
+    QPushButton other(QStringLiteral("Other"), &f.window);
+    other.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    f.L->addItem(QStringLiteral("K[12]\t0,125"));
+    // Before a value was taken, "Send" is not the default button: Enter sends nothing.
+    QTest::keyClick(f.L, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, QByteArray());
+
+    f.clickLine(0);
+    QVERIFY(f.Command7->isDefault());
+    // Other keys, and Enter on another button that has the focus, are theirs.
+    QTest::keyClick(f.L, Qt::Key_A);
+    other.setFocus();
+    QTest::keyClick(&other, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, QByteArray());
+    // Enter on "Send" itself sends once.
+    f.Command7->setFocus();
+    QTest::keyClick(f.Command7, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 0C 00 00 00 3E 5B"));
+}
+
 void TestConstantsPanel::enterSendsOnlyWhileTheFrameIsShown()
 {
     FakeSerialControl port;
@@ -340,6 +366,10 @@ void TestConstantsPanel::refusedInputs_data()
     QTest::newRow("tag 65536") << QVariant("65536") << "1"
                                << "1"
                                << "Send refused: \"65536\" is not a constant index (0 to 65535).";
+    QTest::newRow("tag of six digits") << QVariant("000012") << "1"
+                                       << "1"
+                                       << "Send refused: \"000012\" is not a constant index (0 "
+                                          "to 65535).";
     QTest::newRow("tag -1") << QVariant("-1") << "1"
                             << "1"
                             << "Send refused: \"-1\" is not a constant index (0 to 65535).";

@@ -67,9 +67,10 @@ bool suggestsInDocuments(const QString& path, const QString& prefix, const QStri
     return name.match(path).hasMatch();
 }
 
+// A table of constants as the board sends it: "[", the count as a float, the values.
 QByteArray constantsFrame(const std::vector<float>& values)
 {
-    return hex("5B 00 00 00") + char(4 * values.size()) + floatsBytes(values);
+    return QByteArray("[") + floatBytes(float(values.size())) + floatsBytes(values);
 }
 
 void showAdvancedFrame(Rig& r)
@@ -195,6 +196,9 @@ private slots:
         {
             SkyvaneApp app(notAFolder);
             app.form().Check7->setChecked(true);
+            // The plots keep their own export dialog.
+            app.menu().plots->trigger();
+            QVERIFY(app.plots() && app.plots()->isVisible());
             const QStringList lines = app.log().lines();
             QCOMPARE(lines.size(), 1);
             QVERIFY2(lines[0].endsWith(" : Settings cannot be written in " + notAFolder +
