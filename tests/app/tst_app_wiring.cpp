@@ -160,7 +160,7 @@ private slots:
         ModalAnswer<QFileDialog> choose([&](QFileDialog* d) {
             filters = d->nameFilters();
             d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(package);
-            d->accept();
+            static_cast<QDialog*>(d)->accept();
         });
         r.form().Command5->click();
         QCOMPARE(choose.title(), QString("Firmware package"));
@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(r.form().Text1->text(), package);
         QVERIFY(r.settingsFile().contains("\"Firmware\",\"" + package.toUtf8() + "\"\r\n"));
 
-        ModalAnswer<QFileDialog> cancel([](QFileDialog* d) { d->reject(); });
+        ModalAnswer<QFileDialog> cancel([](QFileDialog* d) { static_cast<QDialog*>(d)->reject(); });
         r.form().Command5->click();
         QVERIFY(cancel.answered());
         QCOMPARE(r.form().Text1->text(), package);

@@ -20,7 +20,7 @@ void typeName(QFileDialog* dialog, const QString& path)
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     QVERIFY(name);
     name->setText(path);
-    dialog->accept();
+    static_cast<QDialog*>(dialog)->accept();
 }
 
 } // namespace
@@ -56,7 +56,8 @@ private slots:
         QCOMPARE(filters, QStringList{"CSV files (*.csv)"});
         QCOMPARE(parent, &window);
 
-        ModalAnswer<QFileDialog> cancelSave([](QFileDialog* d) { d->reject(); });
+        ModalAnswer<QFileDialog> cancelSave(
+            [](QFileDialog* d) { static_cast<QDialog*>(d)->reject(); });
         QCOMPARE(prompts.chooseSaveFile(QStringLiteral("Export Constants"), target), QString());
         QVERIFY(cancelSave.answered());
 
@@ -73,7 +74,8 @@ private slots:
         QCOMPARE(open.title(), QString("Replay"));
         QCOMPARE(filters, (QStringList{"CSV files (*.csv)", "All files (*)"}));
 
-        ModalAnswer<QFileDialog> cancelOpen([](QFileDialog* d) { d->reject(); });
+        ModalAnswer<QFileDialog> cancelOpen(
+            [](QFileDialog* d) { static_cast<QDialog*>(d)->reject(); });
         QCOMPARE(prompts.chooseOpenFile(QStringLiteral("Import Constants"),
                                         QStringLiteral("CSV files (*.csv)")),
                  QString());
