@@ -42,6 +42,11 @@ private slots:
         QCOMPARE(views.magDial().drawings(), 0);
         QCOMPARE(views.sensorTextChanges(), 0);
         QCOMPARE(drawings, 1);
+        // A C frame without a value leaves the box as it is.
+        Measurement empty;
+        empty.kind = 'C';
+        stream.publish(empty);
+        QCOMPARE(form.Text5->toPlainText(), QString("Turn the board\nslowly"));
 
         // An F frame with a step prompt and its magnetic text, drawn once the refresh is over.
         Measurement f;
