@@ -88,8 +88,6 @@ void ConnectionPanel::watchListChoices(QComboBox* combo)
 void ConnectionPanel::noteListEvent(QObject* watched, QEvent* event)
 {
     for (QComboBox* combo : {m_c.Combo1, m_c.Combo2}) {
-        if (!combo)
-            continue;
         if (watched == combo->view() || watched == combo->view()->viewport()) {
             // A release over an entry, or Enter, in the open list chooses that entry.
             const QEvent::Type t = event->type();

@@ -49,8 +49,8 @@ void WindowViews::show(const Measurement& m)
         setSensorText(*m.sensorText);
     if (m.kind != 'C' && m.calibrationText)
         ShowDeviceMessage(*m.calibrationText);
-    if (m_attitudeWaits || m_routeWaits || m_dialWaits || m_textWaits)
-        m_pacer.request();
+    // Every frame moves the horizon and the route dial, so there is always something to draw.
+    m_pacer.request();
 }
 
 void WindowViews::setReplaying(bool replaying)

@@ -73,6 +73,9 @@ private slots:
     void typeAndEnterSends();
     void unchangedEntryGoesBackAsRead();
     void enterAnywhereSends();
+    void enterElsewhereIsLeftAlone();
+    void sendHiddenTakesEnterInTheBoxOnly();
+    void linesAndTextsNotFromThePayloadAreRead();
     void enterSendsOnlyWhileTheFrameIsShown();
     void sendIndices_data();
     void sendIndices();
@@ -247,6 +250,69 @@ void TestConstantsPanel::enterAnywhereSends()
     QCOMPARE(f.link.port.written, hex("21 00 0C 00 00 00 3E 5B"));
 }
 
+void TestConstantsPanel::enterElsewhereIsLeftAlone()
+{
+    Fixture f;
+    QPushButton other(QStringLiteral("Other"), &f.window);
+    other.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    f.L->addItem(QStringLiteral("K[12]\t0,125"));
+    // Before a value was taken, "Send" is not the default button: Enter sends nothing.
+    QTest::keyClick(f.L, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, QByteArray());
+
+    f.clickLine(0);
+    QVERIFY(f.Command7->isDefault());
+    // Other keys, and Enter on another button that has the focus, are theirs.
+    QTest::keyClick(f.L, Qt::Key_A);
+    other.setFocus();
+    QTest::keyClick(&other, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, QByteArray());
+    // Enter on "Send" itself sends once.
+    f.Command7->setFocus();
+    QTest::keyClick(f.Command7, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 0C 00 00 00 3E 5B"));
+}
+
+void TestConstantsPanel::sendHiddenTakesEnterInTheBoxOnly()
+{
+    Fixture f;
+    f.L->addItem(QStringLiteral("K[12]\t0,125"));
+    f.clickLine(0);
+    f.Command7->hide();
+    QTest::keyClick(f.L, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, QByteArray());
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 0C 00 00 00 3E 5B"));
+}
+
+// Only a line as the payload gave it sends the entry's bytes as read; a line changed since,
+// or a text put into the box by the program, is read as a number.
+void TestConstantsPanel::linesAndTextsNotFromThePayloadAreRead()
+{
+    Fixture f;
+    // 1 and 12345678 (shown as 1,234568E+07, which reads back as 12345680).
+    f.payload = hex("00 00 80 3F 4E 61 3C 4B");
+    f.panel.FillConstantsList(f.payload);
+    f.L->item(0)->setText(QStringLiteral("K[0]\t3"));
+    f.clickLine(0);
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    f.panel.FillConstantsList(f.payload);
+    f.L->item(1)->setText(QStringLiteral("K[5]\t1,234568E+07"));
+    f.clickLine(1);
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    f.panel.FillConstantsList(f.payload);
+    f.clickLine(1);
+    f.Text7->setText(QStringLiteral("2.5"));
+    QTest::keyClick(f.Text7, Qt::Key_Return);
+    QCOMPARE(f.link.port.written, hex("21 00 00 00 00 40 40 5B"
+                                      "21 00 05 50 61 3C 4B 5B"
+                                      "21 00 01 00 00 20 40 5B"));
+    QCOMPARE(f.Text7->text(), QStringLiteral("2,5"));
+    QVERIFY(f.log.lines.isEmpty());
+}
+
 void TestConstantsPanel::enterSendsOnlyWhileTheFrameIsShown()
 {
     FakeSerialControl port;
@@ -340,6 +406,10 @@ void TestConstantsPanel::refusedInputs_data()
     QTest::newRow("tag 65536") << QVariant("65536") << "1"
                                << "1"
                                << "Send refused: \"65536\" is not a constant index (0 to 65535).";
+    QTest::newRow("tag of six digits") << QVariant("000012") << "1"
+                                       << "1"
+                                       << "Send refused: \"000012\" is not a constant index (0 "
+                                          "to 65535).";
     QTest::newRow("tag -1") << QVariant("-1") << "1"
                             << "1"
                             << "Send refused: \"-1\" is not a constant index (0 to 65535).";

@@ -23,6 +23,8 @@ private slots:
     {
         QPlainTextEdit box;
         MessageLog log(&box, [] { return QDateTime(QDate(2020, 10, 7), QTime(9, 5, 3)); });
+        // An empty log has no line, not one empty line.
+        QCOMPARE(log.lines(), QStringList());
         log.AddLog("Application started.");
         QCOMPARE(log.text(), QString("2020.10.07 - 09.05.03 : Application started."));
         log.AddLog("");

@@ -76,6 +76,29 @@ private slots:
         QVERIFY(!replayer.isPlaying());
     }
 
+    // A speed the list does not offer becomes 1x; a recording without frames cannot play.
+    void unlistedSpeedAndEmptyRecording()
+    {
+        Replayer replayer;
+        replayer.setSpeed(2.0);
+        ReplayWindow window(replayer);
+        auto* speed = window.findChild<QComboBox*>("speedCombo");
+        QCOMPARE(speed->currentText(), "1x");
+        QCOMPARE(replayer.speed(), 1.0);
+        auto* play = window.findChild<QPushButton*>("playButton");
+        QVERIFY(!play->isEnabled());
+        QCOMPARE(window.findChild<QLabel*>("timeLabel")->text(), "0:00.0 / 0:00.0");
+
+        // A listed speed is kept.
+        Replayer fast;
+        fast.setSpeed(16.0);
+        ReplayWindow other(fast);
+        QCOMPARE(other.findChild<QComboBox*>("speedCombo")->currentText(), "16x");
+        QCOMPARE(fast.speed(), 16.0);
+        fast.load(someRecording());
+        QVERIFY(other.findChild<QPushButton*>("playButton")->isEnabled());
+    }
+
     void timeTexts()
     {
         QCOMPARE(ReplayWindow::timeText(0), "0:00.0");
