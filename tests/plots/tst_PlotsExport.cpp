@@ -10,6 +10,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QImage>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -170,6 +171,37 @@ private slots:
         answer.clear();
         action->trigger();
         QCOMPARE(m_reports.size(), 2);
+    }
+
+    // The name's ending is read in any case; a span without frames writes the heading alone.
+    void csvOfAnEmptySpanAndAnUppercaseName()
+    {
+        const QString path = m_dir.filePath("EMPTY.CSV");
+        QCOMPARE(m_window->exportTo(path), QString());
+        const QByteArray text = readFile(path);
+        QVERIFY2(text.startsWith("# Skyvane plots export, 10 s ending "), text.left(80).data());
+        QVERIFY2(text.contains(", 0 frames\n# G columns: "), text.left(120).data());
+        QVERIFY(text.endsWith("\ntime,kind,phi,theta,psi,f4,f5,f6,f7,f8,f9,f10,f11,f12,f13,hx,hy,"
+                              "hz,code,f18\n"));
+        publishFifteenSeconds();
+        QCOMPARE(m_window->exportTo(m_dir.filePath("Charts.PNG")), QString());
+        QVERIFY(!QImage(m_dir.filePath("Charts.PNG")).isNull());
+    }
+
+    // Without a report, what failed shows in the window's readout line; a picture that cannot
+    // be written leaves no file behind.
+    void aFailedExportWithoutAReportShowsInTheWindow()
+    {
+        PlotsWindow window(m_stream);
+        window.setChooseFile([](const QString&) { return QStringLiteral("/nonexistent/p.png"); });
+        window.findChild<QAction*>(QStringLiteral("actionExportPlots"))->trigger();
+        const QString shown = window.findChild<QLabel*>(QStringLiteral("readout"))->text();
+        QVERIFY2(shown.startsWith("Plots export failed: cannot write /nonexistent/p.png: "),
+                 qPrintable(shown));
+        QVERIFY(shown.size() >
+                QStringLiteral("Plots export failed: cannot write /nonexistent/p.png: ").size());
+        QVERIFY(!QFile::exists(QStringLiteral("/nonexistent/p.png")));
+        QVERIFY(m_reports.isEmpty());
     }
 
     // 357, 358, 359, then 0.5, 1.5 degrees: two runs, none crossing the chart.
