@@ -294,6 +294,18 @@ void PictureBoxTest::wildCoordinatesAreClippedOrIgnored()
     box.setCurrentX(nan);
     box.Print("nan");
     box.PaintPicture(box, 1e14, 0);
+    // Any one coordinate that is not a number is enough.
+    box.Line(0, nan, 300, 300, QColor(Qt::red));
+    box.Line(0, 0, 300, -inf, QColor(Qt::red));
+    box.LineBox(nan, 0, 300, 300, QColor(Qt::red), true);
+    box.LineBox(0, 0, 300, inf, QColor(Qt::red), false);
+    box.Circle(nan, 300, 150, QColor(Qt::red));
+    box.Circle(300, inf, 150, QColor(Qt::red));
+    box.Circle(300, 300, 150, QColor(Qt::red), nan);
+    box.PaintPicture(box, nan, 0);
+    box.PaintPicture(box, 0, -inf);
+    // A flat ellipse too tall to draw, however narrow.
+    box.Circle(300, 300, 1e8, QColor(Qt::red), 1e6);
     QCOMPARE(countColour(box.image(), box.image().rect(), Black), 50 * 50);
 }
 

@@ -272,8 +272,14 @@ private slots:
         // Ends that are not numbers, the wrong way round, or too far apart to measure give
         // the empty range.
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        for (const auto& [low, high] : QList<std::pair<double, double>>{
-                 {nan, 1.0}, {1.0, nan}, {3.0, 2.0}, {-1e308, 1e308}, {0.0, 1.7e308}}) {
+        for (const auto& [low, high] :
+             QList<std::pair<double, double>>{{nan, 1.0},
+                                              {1.0, nan},
+                                              {3.0, 2.0},
+                                              {-std::numeric_limits<double>::infinity(), 5.0},
+                                              {5.0, std::numeric_limits<double>::infinity()},
+                                              {-1e308, 1e308},
+                                              {0.0, 1.7e308}}) {
             const AxisRange r = niceRange(low, high);
             QVERIFY2(r.low == -1.0 && r.high == 1.0 && r.step == 0.5,
                      qPrintable(QString("%1 to %2").arg(low).arg(high)));
@@ -326,6 +332,41 @@ private slots:
         // A span that ends before the first frame: nothing in it.
         QVERIFY(h.visible(0, -5.0, 2.0, 100).isEmpty());
         QVERIFY(std::isnan(h.valueNear(1, 0.5)));
+    }
+
+    // A pause longer than the kept time leaves no gap marker ahead of the new frames.
+    void aPauseLongerThanTheKeptTimeLeavesNothingBehind()
+    {
+        PlotHistory h(1);
+        feed(h, 0.0, 1.0, 0.1, [](double) { return 1.0; });
+        feed(h, 200.0, 201.0, 0.1, [](double) { return 2.0; });
+        QCOMPARE(h.pointCount(0), 11);
+        const auto runs = h.visible(0, 201.0, 120.0, 100000);
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs[0].size(), 11);
+        QCOMPARE(runs[0].first().x(), -1.0);
+        QCOMPARE(runs[0].first().y(), 2.0);
+        QVERIFY(std::isnan(h.valueNear(0, 150.0)));
+    }
+
+    // Frames without a break for more than the stored ticks reach (about 59 hours): the
+    // recent points keep their times and values, and frames go on being added.
+    void twoDaysWithoutABreakKeepTimesExact()
+    {
+        PlotHistory h(1);
+        feed(h, 0.0, 216000.0, 1.0, [](double t) { return std::fmod(t, 1000.0); });
+        const auto runs = h.visible(0, 216000.0, 10.0, 100000);
+        QCOMPARE(runs.size(), 1);
+        // The ten seconds and the point before them.
+        QCOMPARE(runs[0].size(), 12);
+        for (qsizetype k = 0; k < runs[0].size(); ++k) {
+            QCOMPARE(runs[0][k].x(), double(k) - 11.0);
+            QCOMPARE(runs[0][k].y(), std::fmod(215989.0 + double(k), 1000.0));
+        }
+        QVERIFY(h.pointCount(0) <= 122);
+        QCOMPARE(h.valueNear(0, 215950.0), 950.0f);
+        feed(h, 216001.0, 216002.0, 1.0, [](double) { return 5.0; });
+        QCOMPARE(h.visible(0, 216002.0, 2.0, 100).first().last(), QPointF(0.0, 5.0));
     }
 
     // Slow frames for a long time move the ring's start round; a burst then grows it: every

@@ -9,11 +9,14 @@
 #include <QAction>
 #include <QChart>
 #include <QChartView>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -186,6 +189,53 @@ private slots:
         publishFifteenSeconds();
         QCOMPARE(m_window->exportTo(m_dir.filePath("Charts.PNG")), QString());
         QVERIFY(!QImage(m_dir.filePath("Charts.PNG")).isNull());
+    }
+
+    // Without a chooser of its own the window asks with its file dialog: the suggested name,
+    // PNG or CSV; cancelled, nothing is reported; a name chosen there is written.
+    void theFileDialogOffersPngAndCsv()
+    {
+        PlotsWindow window(m_stream);
+        window.setReport([this](const QString& text) { m_reports << text; });
+        window.setClock([this] { return m_clock; });
+        publishFifteenSeconds();
+        QTemporaryDir folder;
+        QString title;
+        QStringList filters;
+        QString suggested;
+        QString answer;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            title = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            suggested = dialog->selectedFiles().value(0);
+            if (answer.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(answer);
+                static_cast<QDialog*>(dialog)->accept();
+            }
+        });
+        poll.start();
+        window.exportShown();
+        QCOMPARE(title, QStringLiteral("Export Plots"));
+        QCOMPARE(filters, (QStringList{"PNG image (*.png)", "CSV recording (*.csv)"}));
+        const QString name = QFileInfo(suggested).fileName();
+        QVERIFY2(name.startsWith("skyvane-plots-") && name.endsWith(".png") && name.size() == 33,
+                 qPrintable(suggested));
+        QVERIFY(m_reports.isEmpty());
+
+        answer = folder.filePath("asked.csv");
+        window.exportShown();
+        poll.stop();
+        QVERIFY(m_reports.isEmpty());
+        const auto read = RecordingReader::read(answer);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(read.recording.frames.size(), 80);
     }
 
     // Without a report, what failed shows in the window's readout line; a picture that cannot

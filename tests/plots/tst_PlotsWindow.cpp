@@ -317,6 +317,11 @@ private slots:
                  qPrintable(readout->text()));
         QVERIFY2(readout->text().contains(QStringLiteral("   Hx -   ")),
                  qPrintable(readout->text()));
+        pointAt(angles, 0.1, 10.0);
+        QCOMPARE(readout->text(),
+                 QStringLiteral("Point at a chart to read the values at that time."));
+        pointAt(angles, -1.0, 10.0);
+        QVERIFY(readout->text().contains(QStringLiteral("Roll 10.00°")));
         pointAt(angles, -11.0, 10.0);
         QCOMPARE(readout->text(),
                  QStringLiteral("Point at a chart to read the values at that time."));
@@ -348,6 +353,13 @@ private slots:
     {
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        // Before any frame: drawn once shown, then left alone.
+        QTRY_VERIFY(m_window->redrawCount() > 0);
+        QTest::qWait(50);
+        const qint64 empty = m_window->redrawCount();
+        m_clock += 1.0;
+        QTest::qWait(600);
+        QCOMPARE(m_window->redrawCount(), empty);
         publishFor(1.0, 0.033, 10);
         waitForRedraw();
         QTest::qWait(50);
@@ -373,6 +385,32 @@ private slots:
         m_clock += 2.0;
         QTest::qWait(700);
         QCOMPARE(m_window->redrawCount(), paused);
+    }
+
+    // Without a clock given, frames are stamped on a monotonic clock of real time: a curve
+    // drawn later has moved left by the time that passed.
+    void withoutAGivenClockRealTimeMovesTheCurves()
+    {
+        PlotsWindow window(m_stream);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        m_stream.publish(frameF(10));
+        QTest::qWait(20);
+        m_stream.publish(frameF(10));
+        const qint64 before = window.redrawCount();
+        QTRY_VERIFY(window.redrawCount() > before);
+        const auto first = drawnRuns(window, QStringLiteral("Roll"));
+        QCOMPARE(first.size(), 1);
+        QElapsedTimer waited;
+        waited.start();
+        QTest::qWait(600);
+        const qint64 idle = window.redrawCount();
+        QTRY_VERIFY(window.redrawCount() > idle);
+        const auto later = drawnRuns(window, QStringLiteral("Roll"));
+        QCOMPARE(later.size(), 1);
+        const double moved = first[0].last().x() - later[0].last().x();
+        QVERIFY2(moved >= 0.55 && moved <= waited.elapsed() / 1000.0 + 0.05,
+                 qPrintable(QString::number(moved)));
     }
 
     // Each span has its own tick spacing on the time axes: 1 s, 5 s, 20 s.

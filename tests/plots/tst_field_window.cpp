@@ -263,6 +263,18 @@ void TestFieldWindow::theAxesShowOnlyWhereTheZeroIs()
     const QImage far = plot->grab().toImage();
     QCOMPARE(axisColumns(far), 0);
     QCOMPARE(axisColumns(far.transformed(QTransform().rotate(90))), 0);
+    // Nor on the other side.
+    window.clear();
+    publishCircle(stream, QPointF(-5000, 8000), 100, 360);
+    QVERIFY(refreshed.wait(1000));
+    const QImage other = plot->grab().toImage();
+    QCOMPARE(axisColumns(other), 0);
+    QCOMPARE(axisColumns(other.transformed(QTransform().rotate(90))), 0);
+    // Around the zero both axes show.
+    window.clear();
+    publishCircle(stream, QPointF(0, 0), 100, 360);
+    QVERIFY(refreshed.wait(1000));
+    QCOMPARE(axisColumns(plot->grab().toImage().transformed(QTransform().rotate(90))), 1);
 }
 
 // About four significant digits whatever the units: none for a radius of a million, six at
