@@ -387,6 +387,28 @@ private slots:
         QCOMPARE(m_window->redrawCount(), paused);
     }
 
+    // Hidden, the window draws nothing but keeps every frame: shown again, it draws them.
+    void hiddenItKeepsRecordingAndDrawsWhenShownAgain()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        publishFor(1.0, 0.033, 10);
+        waitForRedraw();
+        m_window->hide();
+        const qint64 hidden = m_window->redrawCount();
+        publishFor(2.0, 0.033, 30);
+        m_clock += 0.5;
+        QTest::qWait(600);
+        QCOMPARE(m_window->redrawCount(), hidden);
+
+        m_window->show();
+        waitForRedraw();
+        const auto roll = drawnRuns(*m_window, QStringLiteral("Roll"));
+        QCOMPARE(roll.size(), 1);
+        QVERIFY(qAbs(roll[0].last().x() + 0.5) < 0.08);
+        QVERIFY(qAbs(highestDrawn(*m_window, QStringLiteral("Roll")) - 30.0) < 1e-3);
+    }
+
     // Without a clock given, frames are stamped on a monotonic clock of real time: a curve
     // drawn later has moved left by the time that passed.
     void withoutAGivenClockRealTimeMovesTheCurves()
