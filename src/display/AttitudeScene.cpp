@@ -77,10 +77,9 @@ void RenderAttitude(float phi, float theta, double boxHeight, double boxWidth)
             glVertex3f(0.6f, y, -0.01f);
             glVertex3f(-0.6f, y, -0.01f);
         }
-        if (i % 5 == 0) {
-            glVertex3f(0.3f, y, -0.01f);
-            glVertex3f(-0.3f, y, -0.01f);
-        }
+        // Every rung has the shortest line.
+        glVertex3f(0.3f, y, -0.01f);
+        glVertex3f(-0.3f, y, -0.01f);
     }
     glEnd();
 

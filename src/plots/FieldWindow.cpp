@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -88,7 +89,12 @@ FieldWindow::FieldWindow(MeasurementStream& stream, QWidget* parent)
     connect(&m_redraw, &QTimer::timeout, this, &FieldWindow::refresh);
     connect(m_clear, &QPushButton::clicked, this, &FieldWindow::clear);
 
-    m_subscription = m_stream.subscribe([this](const Measurement& m) { take(m); });
+    // The guard: a window deleted while the stream is publishing is not called again.
+    m_subscription =
+        m_stream.subscribe([guard = QPointer<FieldWindow>(this)](const Measurement& m) {
+            if (guard)
+                guard->take(m);
+        });
     refresh();
 }
 

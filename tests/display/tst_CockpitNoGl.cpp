@@ -14,6 +14,7 @@ class CockpitNoGlTest : public QObject
 private slots:
     void everySetUpReportsOnceAndDrawsStayHarmless();
     void defaultReportIsOneBoxThatNeverWaits();
+    void withoutAReportAFailureIsSilent();
 };
 
 void CockpitNoGlTest::everySetUpReportsOnceAndDrawsStayHarmless()
@@ -90,6 +91,21 @@ void CockpitNoGlTest::defaultReportIsOneBoxThatNeverWaits()
     QTRY_VERIFY(view.findChildren<QMessageBox*>().isEmpty());
     view.InitOpenGL();
     QCOMPARE(shownBoxes().size(), 1);
+}
+
+// With the report taken away, a failed set-up tells no one and opens no box.
+void CockpitNoGlTest::withoutAReportAFailureIsSilent()
+{
+    CockpitView view;
+    view.resize(200, 100);
+    view.show();
+    view.setFailureReport({});
+    view.InitOpenGL();
+    view.DrawAttitude3D(0.5f, 0.5f);
+    QCoreApplication::processEvents();
+    QVERIFY(!view.hasContext());
+    QVERIFY(view.findChildren<QMessageBox*>().isEmpty());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 int main(int argc, char** argv)

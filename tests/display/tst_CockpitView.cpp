@@ -88,6 +88,10 @@ private slots:
     void smallMovesWaitUntilTheyShow();
     void exposeShowsTheNewestAngles();
     void drawingSpeed();
+    void aHiddenViewDrawsTheNewestAnglesWhenShownAgain();
+    void aResizedViewIsDrawnAgainAtItsNewSize();
+    void twoViewsDrawEachInItsOwnContext();
+    void aNewFormatRequestGetsANewContext();
 
 private:
     CockpitView& showView(int width, int height);
@@ -346,6 +350,105 @@ void CockpitViewTest::drawingSpeed()
     qInfo("DrawAttitude3D at 497 x 321: %.3f ms per draw over %d draws", perDraw, Draws);
     // Far above what 30 pictures a second need; only catches a draw that blocks.
     QVERIFY(perDraw < 100);
+}
+
+// Hidden, the view skips its pictures; shown again, it draws the newest angles it was given.
+void CockpitViewTest::aHiddenViewDrawsTheNewestAnglesWhenShownAgain()
+{
+    CockpitView& view = showView(321, 321);
+    view.DrawAttitude3D(0.0f, 0.0f);
+    QCOMPARE(view.pictures(), 1);
+    view.hide();
+    QTRY_VERIFY(!view.surfaceWindow()->isExposed());
+    view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
+    QCOMPARE(view.pictures(), 1);
+    EXPECT_NEAR_RGB(view.lastFrame(), -1, 2.5, sky(2.5));
+    // A set-up while hidden keeps the context and draws nothing.
+    view.InitOpenGL();
+    QVERIFY(view.hasContext());
+    QCOMPARE(view.pictures(), 1);
+
+    view.show();
+    QTRY_VERIFY(view.pictures() >= 2);
+    EXPECT_NEAR_RGB(view.lastFrame(), -1, 2.5, sky(1));
+    EXPECT_NEAR_RGB(view.lastFrame(), 1, 2.5, ground(1));
+    QVERIFY(m_reports.isEmpty());
+}
+
+// A new size is drawn again with the angles shown; the next set-up (as every Timer3 tick
+// makes one) gives the picture the whole new size.
+void CockpitViewTest::aResizedViewIsDrawnAgainAtItsNewSize()
+{
+    CockpitView& view = showView(300, 200);
+    view.DrawAttitude3D(0.0f, 0.1745f);
+    QCOMPARE(view.lastFrame().size(), QSize(300, 200));
+    const long long before = view.pictures();
+    view.resize(400, 300);
+    QTRY_COMPARE(view.lastFrame().size(), QSize(400, 300));
+    QVERIFY(view.pictures() > before);
+    view.InitOpenGL();
+    QVERIFY(m_reports.isEmpty());
+    const QImage frame = view.lastFrame();
+    QCOMPARE(frame.size(), QSize(400, 300));
+    const double horizon = -8 * 0.1745;
+    EXPECT_NEAR_RGB(frame, -6.5, horizon + 0.2, sky(0.2));
+    EXPECT_NEAR_RGB(frame, -6.5, horizon - 0.2, ground(0.2));
+    EXPECT_NEAR_RGB(frame, 3.5, 0, Yellow);
+}
+
+// Two views, each with its own context: a draw in one makes its own context current, and
+// neither draws into the other.
+void CockpitViewTest::twoViewsDrawEachInItsOwnContext()
+{
+    CockpitView& first = showView(321, 321);
+    CockpitView second;
+    QStringList secondReports;
+    second.setFailureReport([&secondReports](const QString& m) { secondReports.append(m); });
+    second.setFrameCapture(true);
+    second.resize(321, 321);
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(second.surfaceWindow()));
+    second.InitOpenGL();
+    QVERIFY(secondReports.isEmpty());
+    QVERIFY(second.hasContext());
+
+    for (int round = 0; round < 2; ++round) {
+        first.DrawAttitude3D(static_cast<float>(Pi / 2), 0.01f * round);
+        second.DrawAttitude3D(static_cast<float>(-Pi / 2), 0.01f * round);
+        EXPECT_NEAR_RGB(first.lastFrame(), -1, 2.5, sky(1));
+        EXPECT_NEAR_RGB(first.lastFrame(), 1, 2.5, ground(1));
+        EXPECT_NEAR_RGB(second.lastFrame(), -1, 2.5, ground(1));
+        EXPECT_NEAR_RGB(second.lastFrame(), 1, 2.5, sky(1));
+    }
+    QCOMPARE(first.pictures(), 2);
+    QCOMPARE(second.pictures(), 2);
+    // A set-up of one keeps each its own context.
+    first.InitOpenGL();
+    second.DrawAttitude3D(0.0f, 0.0f);
+    EXPECT_NEAR_RGB(second.lastFrame(), -3, 2.5, sky(2.5));
+    EXPECT_NEAR_RGB(first.lastFrame(), -1, 2.5, sky(1));
+}
+
+// A set-up after a new (usable) request makes a new context for it and lets the old one go.
+void CockpitViewTest::aNewFormatRequestGetsANewContext()
+{
+    CockpitView& view = showView(300, 200);
+    view.DrawAttitude3D(0.0f, 0.0f);
+    const QPointer<QOpenGLContext> before = QOpenGLContext::currentContext();
+    QVERIFY(before);
+    QSurfaceFormat deeper = view.formatRequest();
+    deeper.setDepthBufferSize(24);
+    view.setFormatRequest(deeper);
+    QCOMPARE(view.formatRequest().depthBufferSize(), 24);
+    view.InitOpenGL();
+    QVERIFY(m_reports.isEmpty());
+    QVERIFY(view.hasContext());
+    QVERIFY(!before);
+    QVERIFY(QOpenGLContext::currentContext());
+    QVERIFY(QOpenGLContext::currentContext()->format().depthBufferSize() >= 24);
+    view.DrawAttitude3D(0.0f, -0.1745f);
+    EXPECT_NEAR_RGB(view.lastFrame(), -4, 1.396 + 0.2, sky(0.2));
+    EXPECT_NEAR_RGB(view.lastFrame(), -4, 1.396 - 0.2, ground(0.2));
 }
 
 #include "support/TestMain.h"

@@ -129,6 +129,9 @@ private slots:
     void routeDialDrawsAgainWhenTheBoxChanges();
     void magDialDrawsOnlyWhatShows();
     void shiftsOfTheDials();
+    void routeDialFollowsANewColourOrMask();
+    void shiftsOfValuesThatAreNotNumbers();
+    void shiftOfTheHorizon();
 };
 
 void DialsTest::routeNorthUpShowsLabelsTicksAndCross()
@@ -473,6 +476,98 @@ void DialsTest::shiftsOfTheDials()
     QCOMPARE(NeedleShift(std::numeric_limits<double>::quiet_NaN(), 0, 0,
                          std::numeric_limits<double>::infinity(), 1934, 1934),
              0.0);
+}
+
+// The prepared background is made again when the dial's colour or its mask changes: the
+// next picture is the one DrawRoute draws with them.
+void DialsTest::routeDialFollowsANewColourOrMask()
+{
+    PictureBox route;
+    PictureBox mask;
+    makeRoute(route, mask);
+    PictureBox fresh;
+    PictureBox freshMask;
+    makeRoute(fresh, freshMask);
+    RouteDial dial(route, mask);
+    float psi = 0.5f;
+    QVERIFY(dial.draw(psi));
+
+    route.setForeColor(Qt::yellow);
+    fresh.setForeColor(Qt::yellow);
+    psi = 1.0f;
+    QVERIFY(dial.draw(psi));
+    float same = 1.0f;
+    DrawRoute(fresh, freshMask, same);
+    QCOMPARE(route.image(), fresh.image());
+    // The ellipses take the colour the box had; the card is white whatever it was.
+    QVERIFY(around(route.image(), 248 + 99, 96, Yellow) > 0);
+    QCOMPARE(route.ForeColor(), QColor(Qt::white));
+
+    // The mask drawn over at the same size: its new picture is the dial's ground.
+    mask.setBackColor(QColor(0x20, 0x20, 0x20));
+    freshMask.setBackColor(QColor(0x20, 0x20, 0x20));
+    psi = 1.5f;
+    QVERIFY(dial.draw(psi));
+    same = 1.5f;
+    DrawRoute(fresh, freshMask, same);
+    QCOMPARE(route.image(), fresh.image());
+    QCOMPARE(rgb(route.image(), 5, 5), 0x202020u);
+
+    // A mask as wide but less high than the dial: drawn in full, as DrawRoute leaves it.
+    mask.resize(497, 100);
+    freshMask.resize(497, 100);
+    psi = 2.0f;
+    QVERIFY(dial.draw(psi));
+    same = 2.0f;
+    DrawRoute(fresh, freshMask, same);
+    QCOMPARE(route.image(), fresh.image());
+    psi = 2.5f;
+    QVERIFY(dial.draw(psi));
+    same = 2.5f;
+    DrawRoute(fresh, freshMask, same);
+    QCOMPARE(route.image(), fresh.image());
+}
+
+// A value that is not a finite number: no move while it stays the same, an infinite one when
+// it comes or goes (so the picture is drawn).
+void DialsTest::shiftsOfValuesThatAreNotNumbers()
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QCOMPARE(RouteShift(inf, inf, 7454, 2894), 0.0);
+    QCOMPARE(RouteShift(0.5, inf, 7454, 2894), inf);
+    QCOMPARE(RouteShift(-inf, 0.5, 7454, 2894), inf);
+    QCOMPARE(RouteShift(nan, 0.5, 7454, 2894), inf);
+    QCOMPARE(NeedleShift(0, 0, nan, 0, 1934, 1934), inf);
+    QCOMPARE(NeedleShift(0, nan, 0, 0, 1934, 1934), inf);
+
+    const QSizeF view(497, 321);
+    const float finf = std::numeric_limits<float>::infinity();
+    const float fnan = std::numeric_limits<float>::quiet_NaN();
+    QCOMPARE(HorizonShift(finf, 0.1f, finf, 0.1f, view), 0.0);
+    QCOMPARE(HorizonShift(0.2f, finf, 0.2f, finf, view), 0.0);
+    QCOMPARE(HorizonShift(0.2f, 0.1f, finf, 0.1f, view), inf);
+    QCOMPARE(HorizonShift(0.2f, 0.1f, 0.2f, -finf, view), inf);
+    QCOMPARE(HorizonShift(finf, 0.1f, 0.2f, 0.1f, view), inf);
+    QCOMPARE(HorizonShift(0.2f, finf, 0.2f, 0.1f, view), inf);
+    QCOMPARE(HorizonShift(finf, 0.1f, finf, 0.2f, view), inf);
+    // NaN equals nothing, not even itself: every picture with it is drawn.
+    QCOMPARE(HorizonShift(fnan, 0.1f, fnan, 0.1f, view), inf);
+}
+
+// The horizon moves as one piece: a pitch slides it by 8 units a radian (a unit is a tenth of
+// the view's height), a roll turns it about the centre, moving the corners the most.
+void DialsTest::shiftOfTheHorizon()
+{
+    const QSizeF view(497, 321);
+    QCOMPARE(HorizonShift(0.3f, 0.1f, 0.3f, 0.1f, view), 0.0);
+    QVERIFY(std::fabs(HorizonShift(0, 0, 0, 0.001f, view) - 8 * 0.001 * 32.1) < 1e-4);
+    QVERIFY(std::fabs(HorizonShift(1.0f, 0.2f, 1.0f, 0.201f, view) - 8 * 0.001 * 32.1) < 1e-3);
+    // A roll of 0.001 at level flight: the corner 295.8 pixels out moves 0.296 pixels.
+    const double corner = std::hypot(497 / 2.0, 321 / 2.0);
+    QVERIFY(std::fabs(HorizonShift(0, 0, 0.001f, 0, view) - corner * 0.001) < 1e-4);
+    // A half turn takes each corner to the opposite one.
+    QVERIFY(std::fabs(HorizonShift(0, 0, float(Pi), 0, view) - 2 * corner) < 1e-3);
 }
 
 #include "support/TestMain.h"

@@ -39,6 +39,59 @@ void prepare(PictureBox& box, int w, int h)
     box.Cls();
 }
 
+// The pixels of one row that are in the colour, as a string of '#' and '.'.
+QString rowPattern(const QImage& image, int y, QRgb colour)
+{
+    QString row;
+    for (int x = 0; x < image.width(); ++x) {
+        row += (image.pixel(x, y) & 0xFFFFFF) == colour ? QLatin1Char('#') : QLatin1Char('.');
+    }
+    return row;
+}
+
+// The rows the drawing's ink reaches, from the first to the last.
+int inkHeight(const QImage& image, QRgb colour)
+{
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        if (countColour(image, QRect(0, y, image.width(), 1), colour) > 0) {
+            if (top < 0) {
+                top = y;
+            }
+            bottom = y;
+        }
+    }
+    return top < 0 ? 0 : bottom - top + 1;
+}
+
+// Counts its paints.
+class CountingBox : public PictureBox
+{
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        ++paints;
+        PictureBox::paintEvent(event);
+    }
+};
+
+// One of each drawing call, for comparing a batch with single calls.
+void drawEverything(PictureBox& box, const PictureBox& source)
+{
+    box.Line(0, 0, 1500, 750, QColor(Qt::red));
+    box.LineBox(150, 150, 600, 450, QColor(Qt::blue), true);
+    box.LineBox(750, 150, 1200, 600, QColor(Qt::yellow), false);
+    box.Circle(900, 450, 300);
+    box.PaintPicture(source, 1200, 60);
+    box.setCurrentX(30);
+    box.setCurrentY(400);
+    box.Print("Batch 12");
+}
+
 } // namespace
 
 class PictureBoxTest : public QObject
@@ -55,6 +108,15 @@ private slots:
     void drawWidthThickensLinesAndZeroLengthDrawsNothing();
     void wildCoordinatesAreClippedOrIgnored();
     void resizeKeepsTheDrawing();
+    void drawStylesBreakOnlyThinLines();
+    void lineWidthAndStyleAreKeptInRange();
+    void fontRequestsOutsideTheRangeAndRepeats();
+    void aNewFontPrintsTheTextsAgain();
+    void manyDifferentTextsAllPrint();
+    void drawingsWhollyOutsideLeaveThePicture();
+    void aBatchDrawsTheSamePixels();
+    void aBatchRepaintsOnceAndOnlyWhenSomethingChanged();
+    void repaintsShowTheDrawing();
 };
 
 void PictureBoxTest::scaleIsInTwipsAndLinesLandOnTheirPixels()
@@ -232,6 +294,18 @@ void PictureBoxTest::wildCoordinatesAreClippedOrIgnored()
     box.setCurrentX(nan);
     box.Print("nan");
     box.PaintPicture(box, 1e14, 0);
+    // Any one coordinate that is not a number is enough.
+    box.Line(0, nan, 300, 300, QColor(Qt::red));
+    box.Line(0, 0, 300, -inf, QColor(Qt::red));
+    box.LineBox(nan, 0, 300, 300, QColor(Qt::red), true);
+    box.LineBox(0, 0, 300, inf, QColor(Qt::red), false);
+    box.Circle(nan, 300, 150, QColor(Qt::red));
+    box.Circle(300, inf, 150, QColor(Qt::red));
+    box.Circle(300, 300, 150, QColor(Qt::red), nan);
+    box.PaintPicture(box, nan, 0);
+    box.PaintPicture(box, 0, -inf);
+    // A flat ellipse too tall to draw, however narrow.
+    box.Circle(300, 300, 1e8, QColor(Qt::red), 1e6);
     QCOMPARE(countColour(box.image(), box.image().rect(), Black), 50 * 50);
 }
 
@@ -244,6 +318,246 @@ void PictureBoxTest::resizeKeepsTheDrawing()
     QCOMPARE(box.image().size(), QSize(60, 40));
     QCOMPARE(at(box, 15, 10), Red);
     QCOMPARE(at(box, 45, 35), Black);
+}
+
+// Dash, dot, dash-dot and dash-dot-dot break a line one pixel wide, each in its own way;
+// transparent draws nothing; inside solid and any line wider than a pixel stay solid.
+void PictureBoxTest::drawStylesBreakOnlyThinLines()
+{
+    PictureBox box;
+    QStringList patterns;
+    for (int style = 0; style <= 6; ++style) {
+        prepare(box, 120, 10);
+        box.setDrawStyle(style);
+        box.Line(0, 75, 1800, 75);
+        patterns.append(rowPattern(box.image(), 5, White));
+    }
+    const QString solid(120, QLatin1Char('#'));
+    QCOMPARE(patterns[0], solid);
+    QCOMPARE(patterns[6], solid);
+    QCOMPARE(patterns[5], QString(120, QLatin1Char('.')));
+    for (int style = 1; style <= 4; ++style) {
+        const int ink = int(patterns[style].count(QLatin1Char('#')));
+        QVERIFY2(ink > 20 && ink < 110, qPrintable(patterns[style]));
+        for (int other = 0; other < style; ++other) {
+            QVERIFY2(patterns[style] != patterns[other],
+                     qPrintable(QString("styles %1 and %2").arg(style).arg(other)));
+        }
+    }
+    // Three pixels wide, a dashed line is solid.
+    prepare(box, 120, 10);
+    box.setDrawStyle(1);
+    box.setDrawWidth(3);
+    box.Line(0, 75, 1800, 75);
+    for (int y = 4; y <= 6; ++y) {
+        QCOMPARE(rowPattern(box.image(), y, White), solid);
+    }
+    // Transparent draws no circle either.
+    prepare(box, 60, 60);
+    box.setDrawStyle(5);
+    box.Circle(450, 450, 300);
+    QCOMPARE(countColour(box.image(), box.image().rect(), White), 0);
+    QCOMPARE(box.CurrentX(), 450.0);
+}
+
+void PictureBoxTest::lineWidthAndStyleAreKeptInRange()
+{
+    PictureBox box;
+    box.setDrawWidth(0);
+    QCOMPARE(box.DrawWidth(), 1);
+    box.setDrawWidth(-4);
+    QCOMPARE(box.DrawWidth(), 1);
+    box.setDrawWidth(5);
+    QCOMPARE(box.DrawWidth(), 5);
+    box.setDrawStyle(9);
+    QCOMPARE(box.DrawStyle(), 6);
+    box.setDrawStyle(-1);
+    QCOMPARE(box.DrawStyle(), 0);
+    box.setDrawStyle(3);
+    QCOMPARE(box.DrawStyle(), 3);
+}
+
+// A size that is not a number is ignored; sizes are held between 1 and 2048 points; asking
+// again for the face or size there is changes nothing.
+void PictureBoxTest::fontRequestsOutsideTheRangeAndRepeats()
+{
+    PictureBox box;
+    box.setFontSize(8);
+    box.setFontSize(std::numeric_limits<double>::quiet_NaN());
+    QCOMPARE(box.FontSize(), 8.25);
+    box.setFontSize(std::numeric_limits<double>::infinity());
+    QCOMPARE(box.FontSize(), 8.25);
+    box.setFontSize(0.1);
+    QCOMPARE(box.FontSize(), 0.75);
+    QCOMPARE(box.textFont().pixelSize(), 1);
+    box.setFontSize(5000);
+    QCOMPARE(box.FontSize(), 2048.25);
+    QCOMPARE(box.textFont().pixelSize(), 2731);
+    box.setFontSize(8.2);
+    QCOMPARE(box.textFont().pixelSize(), 11);
+    box.setFontSize(8.1);
+    QCOMPARE(box.FontSize(), 8.25);
+    box.setFontName("MS Sans Serif");
+    QCOMPARE(box.FontName(), QString("MS Sans Serif"));
+    QCOMPARE(box.textFont().family(), QString("MS Sans Serif"));
+    QCOMPARE(box.textFont().pixelSize(), 11);
+    QVERIFY(box.textFont().styleStrategy() & QFont::NoAntialias);
+}
+
+// A text printed before in another font is laid out again in the new one.
+void PictureBoxTest::aNewFontPrintsTheTextsAgain()
+{
+    PictureBox box;
+    prepare(box, 200, 120);
+    box.setFontSize(8);
+    box.Print("HH");
+    const int small = inkHeight(box.image(), White);
+    const double smallLine = box.CurrentY();
+    box.Cls();
+    box.setFontSize(24);
+    box.Print("HH");
+    const int large = inkHeight(box.image(), White);
+    QVERIFY2(large > 2 * small, qPrintable(QString("%1 then %2 rows").arg(small).arg(large)));
+    QVERIFY(box.CurrentY() > 2 * smallLine);
+
+    box.Cls();
+    box.setFontSize(8);
+    box.setFontName("DejaVu Serif");
+    box.Print("HH");
+    QCOMPARE(box.textFont().family(), QString("DejaVu Serif"));
+    QVERIFY(inkHeight(box.image(), White) < large);
+}
+
+// A box printing ever new texts (a counter) still prints each one as it should.
+void PictureBoxTest::manyDifferentTextsAllPrint()
+{
+    PictureBox box;
+    prepare(box, 80, 20);
+    PictureBox fresh;
+    prepare(fresh, 80, 20);
+    for (int k = 0; k < 600; ++k) {
+        box.Cls();
+        box.Print(QString::number(k));
+        if (k % 100 == 99 || k == 256 || k == 257) {
+            fresh.Cls();
+            fresh.Print(QString::number(k));
+            QCOMPARE(box.image(), fresh.image());
+            QVERIFY(countColour(box.image(), box.image().rect(), White) > 10);
+        }
+    }
+    box.Cls();
+    box.Print("0");
+    fresh.Cls();
+    fresh.Print("0");
+    QCOMPARE(box.image(), fresh.image());
+}
+
+// Lines, boxes, circles and pictures that lie wholly outside draw nothing; the text position
+// still moves as for a drawing.
+void PictureBoxTest::drawingsWhollyOutsideLeaveThePicture()
+{
+    PictureBox box;
+    prepare(box, 50, 50);
+    const QImage blank = box.image();
+    box.Line(-300, 0, -300, 750);
+    QCOMPARE(box.CurrentX(), -300.0);
+    box.Line(0, 900, 750, 900);
+    box.Line(900, 0, 1500, -600);
+    box.Line(-150, 300, -750, 900);
+    box.LineBox(900, 900, 1200, 1200, QColor(Qt::red), true);
+    QCOMPARE(box.CurrentX(), 1200.0);
+    QCOMPARE(box.CurrentY(), 1200.0);
+    box.LineBox(-900, -900, -600, -600, QColor(Qt::red), false);
+    box.Circle(-600, 300, 150);
+    box.Circle(300, 1500, 150);
+    box.PaintPicture(box, 0, 1e14);
+    box.setCurrentX(300);
+    box.setCurrentY(-600);
+    box.Print("above");
+    QCOMPARE(box.CurrentY(), -600 + QFontMetricsF(box.textFont()).height() * 15);
+    QCOMPARE(box.image(), blank);
+
+    // Just inside, each of them shows.
+    box.Line(0, 735, 750, 735);
+    QCOMPARE(at(box, 10, 49), White);
+    box.Circle(-135, 300, 150);
+    QVERIFY(countColour(box.image(), QRect(0, 10, 2, 20), White) > 0);
+}
+
+void PictureBoxTest::aBatchDrawsTheSamePixels()
+{
+    PictureBox source;
+    source.resize(20, 10);
+    source.setBackColor(Qt::green);
+    PictureBox single;
+    prepare(single, 100, 50);
+    single.Line(0, 600, 1500, 600, QColor(Qt::red));
+    PictureBox batched;
+    prepare(batched, 100, 50);
+    batched.Line(0, 600, 1500, 600, QColor(Qt::red));
+
+    single.Cls();
+    drawEverything(single, source);
+    batched.beginBatch();
+    // A second begin joins the batch under way.
+    batched.beginBatch();
+    batched.Cls();
+    QCOMPARE(batched.CurrentX(), 0.0);
+    drawEverything(batched, source);
+    batched.endBatch();
+    batched.endBatch();
+    QCOMPARE(batched.image(), single.image());
+    QCOMPARE(countColour(batched.image(), batched.image().rect(), 0x00FF00), 20 * 10);
+    // After the batch, single calls draw again.
+    batched.Line(0, 15, 1500, 15, QColor(Qt::red));
+    QCOMPARE(at(batched, 50, 1), Red);
+}
+
+void PictureBoxTest::aBatchRepaintsOnceAndOnlyWhenSomethingChanged()
+{
+    CountingBox box;
+    prepare(box, 100, 50);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QTRY_VERIFY(box.paints > 0);
+    QTest::qWait(50);
+
+    int before = box.paints;
+    box.beginBatch();
+    for (int k = 0; k < 10; ++k) {
+        box.Line(0, k * 60, 1500, k * 60);
+    }
+    QTest::qWait(50);
+    QCOMPARE(box.paints, before);
+    box.endBatch();
+    QTRY_VERIFY(box.paints > before);
+    QTest::qWait(50);
+    QCOMPARE(box.paints, before + 1);
+
+    // A batch that drew nothing asks for no repaint.
+    before = box.paints;
+    box.beginBatch();
+    box.Line(-300, 0, -300, 750);
+    box.Circle(-600, 300, 150);
+    box.endBatch();
+    QTest::qWait(100);
+    QCOMPARE(box.paints, before);
+
+    // Outside a batch a drawing repaints.
+    box.Line(0, 300, 1500, 300);
+    QTRY_VERIFY(box.paints > before);
+}
+
+// What the widget shows is the drawing.
+void PictureBoxTest::repaintsShowTheDrawing()
+{
+    PictureBox box;
+    prepare(box, 60, 40);
+    box.Line(0, 300, 900, 300, QColor(Qt::red));
+    box.Circle(450, 300, 150, QColor(Qt::blue));
+    const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), QSize(60, 40));
+    QCOMPARE(shown, box.image());
 }
 
 #include "support/TestMain.h"

@@ -268,6 +268,126 @@ private slots:
 
         const AxisRange huge = niceRange(-1e9, 1e9);
         QVERIFY(std::isfinite(huge.low) && std::isfinite(huge.high) && huge.high >= 1e9);
+
+        // Ends that are not numbers, the wrong way round, or too far apart to measure give
+        // the empty range.
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        for (const auto& [low, high] :
+             QList<std::pair<double, double>>{{nan, 1.0},
+                                              {1.0, nan},
+                                              {3.0, 2.0},
+                                              {-std::numeric_limits<double>::infinity(), 5.0},
+                                              {5.0, std::numeric_limits<double>::infinity()},
+                                              {-1e308, 1e308},
+                                              {0.0, 1.7e308}}) {
+            const AxisRange r = niceRange(low, high);
+            QVERIFY2(r.low == -1.0 && r.high == 1.0 && r.step == 0.5,
+                     qPrintable(QString("%1 to %2").arg(low).arg(high)));
+        }
+        const AxisRange negative = niceRange(-0.42, -0.4);
+        QVERIFY(negative.low <= -0.42 && negative.high >= -0.4 && negative.high < 0);
+        QCOMPARE(negative.step, 0.005);
+    }
+
+    // Frames too short for a channel leave it empty; angles out of range are left out.
+    void shortFramesLeaveTheirMissingChannelsEmpty()
+    {
+        ChannelValues v = channelValues(frame('R', 4));
+        QCOMPARE(v[3], 40.0f);
+        QVERIFY(std::isnan(v[4]) && std::isnan(v[5]));
+        v = channelValues(frame('G', 5));
+        QCOMPARE(v[17], 40.0f);
+        QCOMPARE(v[18], 50.0f);
+        QVERIFY(std::isnan(v[19]) && std::isnan(v[20]));
+        v = channelValues(frame('F', 16));
+        QCOMPARE(v[5], 160.0f);
+        QCOMPARE(v[15], 130.0f);
+        QVERIFY(std::isnan(v[16]));
+        Measurement wild = frame('G', 7);
+        wild.phi = std::numeric_limits<float>::infinity();
+        wild.theta = std::numeric_limits<float>::quiet_NaN();
+        wild.psi = 1e8f;
+        v = channelValues(wild);
+        QVERIFY(std::isnan(v[0]) && std::isnan(v[1]) && std::isnan(v[2]));
+        QCOMPARE(v[20], 70.0f);
+        v = channelValues(frame('X', 18));
+        for (float x : v)
+            QVERIFY(std::isnan(x));
+    }
+
+    // Nothing to show: an empty channel, a span of no length, no buckets.
+    void emptyAsksGiveNoRuns()
+    {
+        PlotHistory h(2);
+        QVERIFY(h.isEmpty());
+        QVERIFY(h.visible(0, 0.0, 10.0, 100).isEmpty());
+        feed(h, 0.0, 1.0, 0.1, [](double) { return 1.0; });
+        QVERIFY(!h.isEmpty());
+        QCOMPARE(h.newest(), 1.0);
+        QVERIFY(h.visible(1, 1.0, 10.0, 100).isEmpty());
+        QVERIFY(h.visible(0, 1.0, 0.0, 100).isEmpty());
+        QVERIFY(h.visible(0, 1.0, -5.0, 100).isEmpty());
+        QVERIFY(h.visible(0, 1.0, 10.0, 0).isEmpty());
+        QCOMPARE(h.visible(0, 1.0, 10.0, 1).size(), 1);
+        // A span that ends before the first frame: nothing in it.
+        QVERIFY(h.visible(0, -5.0, 2.0, 100).isEmpty());
+        QVERIFY(std::isnan(h.valueNear(1, 0.5)));
+    }
+
+    // A pause longer than the kept time leaves no gap marker ahead of the new frames.
+    void aPauseLongerThanTheKeptTimeLeavesNothingBehind()
+    {
+        PlotHistory h(1);
+        feed(h, 0.0, 1.0, 0.1, [](double) { return 1.0; });
+        feed(h, 200.0, 201.0, 0.1, [](double) { return 2.0; });
+        QCOMPARE(h.pointCount(0), 11);
+        const auto runs = h.visible(0, 201.0, 120.0, 100000);
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs[0].size(), 11);
+        QCOMPARE(runs[0].first().x(), -1.0);
+        QCOMPARE(runs[0].first().y(), 2.0);
+        QVERIFY(std::isnan(h.valueNear(0, 150.0)));
+    }
+
+    // Frames without a break for more than the stored ticks reach (about 59 hours): the
+    // recent points keep their times and values, and frames go on being added.
+    void twoDaysWithoutABreakKeepTimesExact()
+    {
+        PlotHistory h(1);
+        feed(h, 0.0, 216000.0, 1.0, [](double t) { return std::fmod(t, 1000.0); });
+        const auto runs = h.visible(0, 216000.0, 10.0, 100000);
+        QCOMPARE(runs.size(), 1);
+        // The ten seconds and the point before them.
+        QCOMPARE(runs[0].size(), 12);
+        for (qsizetype k = 0; k < runs[0].size(); ++k) {
+            QCOMPARE(runs[0][k].x(), double(k) - 11.0);
+            QCOMPARE(runs[0][k].y(), std::fmod(215989.0 + double(k), 1000.0));
+        }
+        QVERIFY(h.pointCount(0) <= 122);
+        QCOMPARE(h.valueNear(0, 215950.0), 950.0f);
+        feed(h, 216001.0, 216002.0, 1.0, [](double) { return 5.0; });
+        QCOMPARE(h.visible(0, 216002.0, 2.0, 100).first().last(), QPointF(0.0, 5.0));
+    }
+
+    // Slow frames for a long time move the ring's start round; a burst then grows it: every
+    // point stays, in order.
+    void aRingGrowingAfterItWentRoundKeepsItsOrder()
+    {
+        PlotHistory h(1);
+        feed(h, 0.0, 300.0, 1.0, [](double t) { return t; });
+        QVERIFY(h.pointCount(0) <= 122);
+        feed(h, 300.01, 310.0, 0.01, [](double t) { return t; });
+        QVERIFY(h.pointCount(0) > 1000);
+        const auto runs = h.visible(0, 310.0, 120.0, 1000000);
+        QCOMPARE(runs.size(), 1);
+        for (qsizetype i = 1; i < runs[0].size(); ++i) {
+            QVERIFY(runs[0][i].x() > runs[0][i - 1].x());
+            QVERIFY(qAbs(runs[0][i].x() + 310.0 - runs[0][i].y()) < 2e-3);
+        }
+        QVERIFY(runs[0].first().x() <= -120.0);
+        QVERIFY(qAbs(runs[0].last().y() - 310.0) < 1e-3);
+        QCOMPARE(h.valueNear(0, 250.0), 250.0f);
+        QVERIFY(qAbs(h.valueNear(0, 305.004) - 305.0f) < 1e-3f);
     }
 };
 

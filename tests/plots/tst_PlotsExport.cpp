@@ -9,10 +9,14 @@
 #include <QAction>
 #include <QChart>
 #include <QChartView>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -170,6 +174,84 @@ private slots:
         answer.clear();
         action->trigger();
         QCOMPARE(m_reports.size(), 2);
+    }
+
+    // The name's ending is read in any case; a span without frames writes the heading alone.
+    void csvOfAnEmptySpanAndAnUppercaseName()
+    {
+        const QString path = m_dir.filePath("EMPTY.CSV");
+        QCOMPARE(m_window->exportTo(path), QString());
+        const QByteArray text = readFile(path);
+        QVERIFY2(text.startsWith("# Skyvane plots export, 10 s ending "), text.left(80).data());
+        QVERIFY2(text.contains(", 0 frames\n# G columns: "), text.left(120).data());
+        QVERIFY(text.endsWith("\ntime,kind,phi,theta,psi,f4,f5,f6,f7,f8,f9,f10,f11,f12,f13,hx,hy,"
+                              "hz,code,f18\n"));
+        publishFifteenSeconds();
+        QCOMPARE(m_window->exportTo(m_dir.filePath("Charts.PNG")), QString());
+        QVERIFY(!QImage(m_dir.filePath("Charts.PNG")).isNull());
+    }
+
+    // Without a chooser of its own the window asks with its file dialog: the suggested name,
+    // PNG or CSV; cancelled, nothing is reported; a name chosen there is written.
+    void theFileDialogOffersPngAndCsv()
+    {
+        PlotsWindow window(m_stream);
+        window.setReport([this](const QString& text) { m_reports << text; });
+        window.setClock([this] { return m_clock; });
+        publishFifteenSeconds();
+        QTemporaryDir folder;
+        QString title;
+        QStringList filters;
+        QString suggested;
+        QString answer;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            title = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            suggested = dialog->selectedFiles().value(0);
+            if (answer.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(answer);
+                static_cast<QDialog*>(dialog)->accept();
+            }
+        });
+        poll.start();
+        window.exportShown();
+        QCOMPARE(title, QStringLiteral("Export Plots"));
+        QCOMPARE(filters, (QStringList{"PNG image (*.png)", "CSV recording (*.csv)"}));
+        const QString name = QFileInfo(suggested).fileName();
+        QVERIFY2(name.startsWith("skyvane-plots-") && name.endsWith(".png") && name.size() == 33,
+                 qPrintable(suggested));
+        QVERIFY(m_reports.isEmpty());
+
+        answer = folder.filePath("asked.csv");
+        window.exportShown();
+        poll.stop();
+        QVERIFY(m_reports.isEmpty());
+        const auto read = RecordingReader::read(answer);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(read.recording.frames.size(), 80);
+    }
+
+    // Without a report, what failed shows in the window's readout line; a picture that cannot
+    // be written leaves no file behind.
+    void aFailedExportWithoutAReportShowsInTheWindow()
+    {
+        PlotsWindow window(m_stream);
+        window.setChooseFile([](const QString&) { return QStringLiteral("/nonexistent/p.png"); });
+        window.findChild<QAction*>(QStringLiteral("actionExportPlots"))->trigger();
+        const QString shown = window.findChild<QLabel*>(QStringLiteral("readout"))->text();
+        QVERIFY2(shown.startsWith("Plots export failed: cannot write /nonexistent/p.png: "),
+                 qPrintable(shown));
+        QVERIFY(shown.size() >
+                QStringLiteral("Plots export failed: cannot write /nonexistent/p.png: ").size());
+        QVERIFY(!QFile::exists(QStringLiteral("/nonexistent/p.png")));
+        QVERIFY(m_reports.isEmpty());
     }
 
     // 357, 358, 359, then 0.5, 1.5 degrees: two runs, none crossing the chart.

@@ -262,6 +262,12 @@ private slots:
         for (const char* name : {"Hx", "Hy", "Hz"})
             check(*m_window, QString::fromLatin1(name))->setChecked(false);
         QVERIFY(!field->isVisible());
+        // Any one channel of the group brings its chart back.
+        check(*m_window, QStringLiteral("Hz"))->setChecked(true);
+        QVERIFY(field->isVisible());
+        waitForRedraw();
+        QCOMPARE(drawnRuns(*m_window, QStringLiteral("Hz")).size(), 1);
+        QVERIFY(drawnRuns(*m_window, QStringLiteral("Hx")).isEmpty());
     }
 
     void theReadoutShowsTheValuesUnderTheMouse()
@@ -289,6 +295,187 @@ private slots:
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(angles->viewport(), &leave);
         QVERIFY(!readout->text().contains(QStringLiteral("Roll")));
+    }
+
+    // Left of the time axis is no time; where the history has nothing the value reads "-";
+    // a value too long for two decimals reads in four significant digits.
+    void theReadoutOutsideTheDataAndOfLargeValues()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        for (const double end = m_clock + 2.0; m_clock < end - 1e-9; m_clock += 0.033)
+            m_stream.publish(frameF(10, 250000.0f));
+        waitForRedraw();
+        auto* readout = m_window->findChild<QLabel*>(QStringLiteral("readout"));
+        QChartView* angles = chartWith(*m_window, QStringLiteral("Angles (°)"));
+
+        pointAt(angles, -1.0, 10.0);
+        QVERIFY2(readout->text().contains(QStringLiteral("   Roll 10.00°   ")),
+                 qPrintable(readout->text()));
+        QVERIFY2(readout->text().contains(QStringLiteral("   Hx 2.5e+05   ")),
+                 qPrintable(readout->text()));
+        pointAt(angles, -7.5, 10.0);
+        QVERIFY2(readout->text().contains(QStringLiteral("   Roll -   ")),
+                 qPrintable(readout->text()));
+        QVERIFY2(readout->text().contains(QStringLiteral("   Hx -   ")),
+                 qPrintable(readout->text()));
+        pointAt(angles, 0.1, 10.0);
+        QCOMPARE(readout->text(),
+                 QStringLiteral("Point at a chart to read the values at that time."));
+        pointAt(angles, -1.0, 10.0);
+        QVERIFY(readout->text().contains(QStringLiteral("Roll 10.00°")));
+        pointAt(angles, -11.0, 10.0);
+        QCOMPARE(readout->text(),
+                 QStringLiteral("Point at a chart to read the values at that time."));
+    }
+
+    // Paused, the readout reads the frozen curves: the time under the mouse counts from the
+    // moment of the pause, not from now.
+    void thePausedReadoutReadsTheFrozenCurves()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        publishFor(3.0, 0.033, 10);
+        waitForRedraw();
+        m_window->findChild<QPushButton*>()->click();
+        publishFor(3.0, 0.033, 40);
+        auto* readout = m_window->findChild<QLabel*>(QStringLiteral("readout"));
+        pointAt(chartWith(*m_window, QStringLiteral("Angles (°)")), -1.0, 10.0);
+        QVERIFY2(readout->text().contains(QStringLiteral("Roll 10.00°")),
+                 qPrintable(readout->text()));
+        m_window->findChild<QPushButton*>()->click();
+        pointAt(chartWith(*m_window, QStringLiteral("Angles (°)")), -1.0, 10.0);
+        QVERIFY2(readout->text().contains(QStringLiteral("Roll 40.00°")),
+                 qPrintable(readout->text()));
+    }
+
+    // With no frames coming the curves move left now and then, so a stall shows; once the
+    // last frame has left the span, or while paused, nothing is drawn again.
+    void aStalledStreamMovesLeftUntilItLeavesTheSpan()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        // Before any frame: drawn once shown, then left alone.
+        QTRY_VERIFY(m_window->redrawCount() > 0);
+        QTest::qWait(50);
+        const qint64 empty = m_window->redrawCount();
+        m_clock += 1.0;
+        QTest::qWait(600);
+        QCOMPARE(m_window->redrawCount(), empty);
+        publishFor(1.0, 0.033, 10);
+        waitForRedraw();
+        QTest::qWait(50);
+        m_clock += 3.0;
+        waitForRedraw();
+        const auto moved = drawnRuns(*m_window, QStringLiteral("Roll"));
+        QCOMPARE(moved.size(), 1);
+        QVERIFY2(qAbs(moved[0].last().x() + 3.0) < 0.05,
+                 qPrintable(QString::number(moved[0].last().x())));
+
+        m_clock += 20.0;
+        const qint64 gone = m_window->redrawCount();
+        QTest::qWait(700);
+        QCOMPARE(m_window->redrawCount(), gone);
+        QCOMPARE(drawnRuns(*m_window, QStringLiteral("Roll")), moved);
+
+        publishFor(1.0, 0.033, 10);
+        waitForRedraw();
+        m_window->findChild<QPushButton*>()->click();
+        waitForRedraw();
+        QTest::qWait(50);
+        const qint64 paused = m_window->redrawCount();
+        m_clock += 2.0;
+        QTest::qWait(700);
+        QCOMPARE(m_window->redrawCount(), paused);
+    }
+
+    // Hidden, the window draws nothing but keeps every frame: shown again, it draws them.
+    void hiddenItKeepsRecordingAndDrawsWhenShownAgain()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        publishFor(1.0, 0.033, 10);
+        waitForRedraw();
+        m_window->hide();
+        const qint64 hidden = m_window->redrawCount();
+        publishFor(2.0, 0.033, 30);
+        m_clock += 0.5;
+        QTest::qWait(600);
+        QCOMPARE(m_window->redrawCount(), hidden);
+
+        m_window->show();
+        waitForRedraw();
+        const auto roll = drawnRuns(*m_window, QStringLiteral("Roll"));
+        QCOMPARE(roll.size(), 1);
+        QVERIFY(qAbs(roll[0].last().x() + 0.5) < 0.08);
+        QVERIFY(qAbs(highestDrawn(*m_window, QStringLiteral("Roll")) - 30.0) < 1e-3);
+    }
+
+    // Without a clock given, frames are stamped on a monotonic clock of real time: a curve
+    // drawn later has moved left by the time that passed.
+    void withoutAGivenClockRealTimeMovesTheCurves()
+    {
+        PlotsWindow window(m_stream);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        m_stream.publish(frameF(10));
+        QTest::qWait(20);
+        m_stream.publish(frameF(10));
+        const qint64 before = window.redrawCount();
+        QTRY_VERIFY(window.redrawCount() > before);
+        const auto first = drawnRuns(window, QStringLiteral("Roll"));
+        QCOMPARE(first.size(), 1);
+        QElapsedTimer waited;
+        waited.start();
+        QTest::qWait(600);
+        const qint64 idle = window.redrawCount();
+        QTRY_VERIFY(window.redrawCount() > idle);
+        const auto later = drawnRuns(window, QStringLiteral("Roll"));
+        QCOMPARE(later.size(), 1);
+        const double moved = first[0].last().x() - later[0].last().x();
+        QVERIFY2(moved >= 0.55 && moved <= waited.elapsed() / 1000.0 + 0.05,
+                 qPrintable(QString::number(moved)));
+    }
+
+    // Each span has its own tick spacing on the time axes: 1 s, 5 s, 20 s.
+    void eachSpanHasItsTicks()
+    {
+        auto* spans = m_window->findChild<QComboBox*>();
+        const auto ticks = [this] {
+            QList<double> out;
+            for (QChartView* v : m_window->findChildren<QChartView*>())
+                out << static_cast<QValueAxis*>(v->chart()->axes(Qt::Horizontal).first())
+                           ->tickInterval();
+            return out;
+        };
+        QCOMPARE(ticks(), (QList<double>{1, 1, 1}));
+        spans->setCurrentIndex(1);
+        QCOMPARE(ticks(), (QList<double>{5, 5, 5}));
+        auto* time = static_cast<QValueAxis*>(
+            chartWith(*m_window, QStringLiteral("Field"))->chart()->axes(Qt::Horizontal).first());
+        QCOMPARE(time->min(), -30.0);
+        spans->setCurrentIndex(2);
+        QCOMPARE(ticks(), (QList<double>{20, 20, 20}));
+        spans->setCurrentIndex(0);
+        QCOMPARE(ticks(), (QList<double>{1, 1, 1}));
+        QCOMPARE(time->min(), -10.0);
+    }
+
+    // A listener ahead of the window may close it while a frame is handed round: the window
+    // is not called after it is gone, and the listeners after it still are.
+    void aWindowDeletedWhileAFrameIsHandedRoundIsNotCalled()
+    {
+        MeasurementStream stream;
+        std::unique_ptr<PlotsWindow> window;
+        int after = 0;
+        stream.subscribe([&window](const Measurement&) { window.reset(); });
+        window = std::make_unique<PlotsWindow>(stream);
+        stream.subscribe([&after](const Measurement&) { ++after; });
+        QCOMPARE(stream.listenerCount(), 3);
+        stream.publish(frameF(1));
+        QVERIFY(!window);
+        QCOMPARE(after, 1);
+        QCOMPARE(stream.listenerCount(), 2);
     }
 };
 

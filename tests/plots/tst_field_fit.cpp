@@ -56,6 +56,8 @@ private slots:
     void ringKeepsTheLatest();
     void longSessionStaysAccurate();
     void horizontalFieldOfFrames();
+    void pointsAllInOnePlace();
+    void aFullRingDropsItsOldest();
 };
 
 void TestFieldFit::circleRecovered_data()
@@ -230,6 +232,40 @@ void TestFieldFit::horizontalFieldOfFrames()
     QVERIFY(!horizontalField(frame('R', 6, 3, 1.0f, -inf)));
     QVERIFY(!horizontalField(frame('R', 6, 3, 1.1e9f, 1.0f)));
     QCOMPARE(horizontalField(frame('R', 6, 3, -1e9f, 1.0f)), QPointF(-1e9, 1.0));
+}
+
+// A board that never turned: every point the same, no circle and no extent.
+void TestFieldFit::pointsAllInOnePlace()
+{
+    FieldFit fit;
+    for (int i = 0; i < 50; ++i)
+        fit.add(QPointF(12.5, -3.0));
+    const FieldFigures f = fit.figures();
+    QCOMPARE(f.count, 50);
+    QVERIFY(!f.circle.valid);
+    QCOMPARE(f.extentRatio, 0.0);
+    QCOMPARE(f.coverage, 0);
+    QCOMPARE(f.spreadPercent, 0.0);
+}
+
+void TestFieldFit::aFullRingDropsItsOldest()
+{
+    FieldPoints ring(3);
+    QVERIFY(!ring.add(QPointF(1, 1)));
+    QVERIFY(!ring.add(QPointF(2, 2)));
+    QVERIFY(!ring.add(QPointF(3, 3)));
+    QVERIFY(ring.add(QPointF(4, 4)));
+    QPointF dropped;
+    QVERIFY(ring.add(QPointF(5, 5), &dropped));
+    QCOMPARE(dropped, QPointF(2, 2));
+    QCOMPARE(ring.size(), 3);
+    QCOMPARE(ring.at(0), QPointF(3, 3));
+    QCOMPARE(ring.at(2), QPointF(5, 5));
+    QCOMPARE(FieldPoints(0).capacity(), 1);
+    ring.clear();
+    QVERIFY(ring.isEmpty());
+    ring.add(QPointF(7, 7));
+    QCOMPARE(ring.at(0), QPointF(7, 7));
 }
 
 #include "support/TestMain.h"

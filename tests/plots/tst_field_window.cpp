@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <random>
 
@@ -65,6 +66,10 @@ private slots:
     void framesWithoutFieldAreIgnored();
     void clearForgetsThePoints();
     void picture();
+    void pictureWithoutPointsOrCircle();
+    void theAxesShowOnlyWhereTheZeroIs();
+    void decimalsFollowTheRadius();
+    void aWindowDeletedWhileAFrameIsHandedRoundIsNotCalled();
 };
 
 void TestFieldWindow::subscribesWhileOpen()
@@ -186,6 +191,129 @@ void TestFieldWindow::picture()
     const QString path = qEnvironmentVariable("SKYVANE_FIELD_PNG");
     if (!path.isEmpty())
         QVERIFY(window.grab().save(path));
+}
+
+namespace {
+
+// Columns of the image drawn almost top to bottom in the axes' grey.
+int axisColumns(const QImage& image)
+{
+    int columns = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        int grey = 0;
+        for (int y = 0; y < image.height(); ++y)
+            grey += image.pixelColor(x, y) == QColor(190, 190, 190);
+        columns += grey > image.height() * 3 / 4;
+    }
+    return columns;
+}
+
+int countColour(const QImage& image, const QRect& area, const QColor& colour)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    return count;
+}
+
+} // namespace
+
+void TestFieldWindow::pictureWithoutPointsOrCircle()
+{
+    MeasurementStream stream;
+    FieldWindow window(stream);
+    window.resize(900, 560);
+    auto* plot = window.findChild<FieldPlot*>(QStringLiteral("FieldPlot"));
+    QVERIFY(plot);
+    // No points: white, the line of text in the middle, no axes.
+    QImage image = plot->grab().toImage();
+    const QRect middle(0, image.height() / 2 - 20, image.width(), 40);
+    const int ink = image.width() * image.height() - countColour(image, image.rect(), Qt::white);
+    QVERIFY2(ink > 20, qPrintable(QString::number(ink)));
+    QCOMPARE(middle.width() * middle.height() - countColour(image, middle, Qt::white), ink);
+    QCOMPARE(axisColumns(image), 0);
+
+    // Two points: no circle yet, the points in their blue, nothing in the circle's red.
+    stream.publish(fFrame(-50, 10));
+    stream.publish(fFrame(50, 20));
+    QSignalSpy refreshed(&window, &FieldWindow::refreshed);
+    QVERIFY(refreshed.wait(1000));
+    QVERIFY(!window.figures().circle.valid);
+    image = plot->grab().toImage();
+    QCOMPARE(countColour(image, image.rect(), QColor(30, 70, 160)), 2 * 4);
+    QCOMPARE(countColour(image, image.rect(), QColor(200, 30, 30)), 0);
+}
+
+void TestFieldWindow::theAxesShowOnlyWhereTheZeroIs()
+{
+    MeasurementStream stream;
+    FieldWindow window(stream);
+    window.resize(900, 560);
+    auto* plot = window.findChild<FieldPlot*>(QStringLiteral("FieldPlot"));
+    QSignalSpy refreshed(&window, &FieldWindow::refreshed);
+    // Around the zero: the vertical axis through the middle.
+    publishCircle(stream, QPointF(0, 0), 100, 360);
+    QVERIFY(refreshed.wait(1000));
+    QCOMPARE(axisColumns(plot->grab().toImage()), 1);
+    // Far from it: neither axis is in view.
+    window.clear();
+    publishCircle(stream, QPointF(5000, -8000), 100, 360);
+    QVERIFY(refreshed.wait(1000));
+    const QImage far = plot->grab().toImage();
+    QCOMPARE(axisColumns(far), 0);
+    QCOMPARE(axisColumns(far.transformed(QTransform().rotate(90))), 0);
+    // Nor on the other side.
+    window.clear();
+    publishCircle(stream, QPointF(-5000, 8000), 100, 360);
+    QVERIFY(refreshed.wait(1000));
+    const QImage other = plot->grab().toImage();
+    QCOMPARE(axisColumns(other), 0);
+    QCOMPARE(axisColumns(other.transformed(QTransform().rotate(90))), 0);
+    // Around the zero both axes show.
+    window.clear();
+    publishCircle(stream, QPointF(0, 0), 100, 360);
+    QVERIFY(refreshed.wait(1000));
+    QCOMPARE(axisColumns(plot->grab().toImage().transformed(QTransform().rotate(90))), 1);
+}
+
+// About four significant digits whatever the units: none for a radius of a million, six at
+// most for a tiny one.
+void TestFieldWindow::decimalsFollowTheRadius()
+{
+    MeasurementStream stream;
+    FieldWindow window(stream);
+    QSignalSpy refreshed(&window, &FieldWindow::refreshed);
+    publishCircle(stream, QPointF(2e6, -1e6), 1e6, 360);
+    QVERIFY(refreshed.wait(1000));
+    QCOMPARE(text(window, "radius"), QStringLiteral("1000000"));
+    QCOMPARE(text(window, "centre"), QStringLiteral("2000000, -1000000"));
+    window.clear();
+    publishCircle(stream, QPointF(0.001, 0.0005), 0.0002, 360);
+    QVERIFY(refreshed.wait(1000));
+    QCOMPARE(text(window, "radius"), QStringLiteral("0.000200"));
+    QCOMPARE(text(window, "centre"), QStringLiteral("0.001000, 0.000500"));
+    // A circle of 100 whose points stray by 10: a poor fit.
+    window.clear();
+    publishCircle(stream, QPointF(0, 0), 100, 2000, 10.0);
+    QVERIFY(refreshed.wait(1000));
+    QCOMPARE(text(window, "verdict"), QStringLiteral("Poor: the points stray from the circle."));
+}
+
+// A listener ahead of the window may close it while a frame is handed round: the window is
+// not called after it is gone, and the listeners after it still are.
+void TestFieldWindow::aWindowDeletedWhileAFrameIsHandedRoundIsNotCalled()
+{
+    MeasurementStream stream;
+    std::unique_ptr<FieldWindow> window;
+    int after = 0;
+    stream.subscribe([&window](const Measurement&) { window.reset(); });
+    window = std::make_unique<FieldWindow>(stream);
+    stream.subscribe([&after](const Measurement&) { ++after; });
+    stream.publish(fFrame(1, 2));
+    QVERIFY(!window);
+    QCOMPARE(after, 1);
+    QCOMPARE(stream.listenerCount(), 2);
 }
 
 #include "support/TestMain.h"
