@@ -283,6 +283,20 @@ private slots:
         r.session->endReplay();
         QVERIFY(r.timer2().Enabled());
         QVERIFY(r.timer12.Enabled());
+
+        // A replay that ends during a download leaves the port to it until it hands it back.
+        r.session->beginReplay();
+        BoardSession::Mode during = BoardSession::Mode::Replay;
+        QTimer::singleShot(200, [&] {
+            r.session->endReplay();
+            during = r.session->mode();
+        });
+        r.session->runDownload();
+        QCOMPARE(r.log.lines.last(), QString("Application Launched."));
+        QCOMPARE(during, BoardSession::Mode::Download);
+        QCOMPARE(r.session->mode(), BoardSession::Mode::Live);
+        QVERIFY(r.timer2().Enabled());
+        QVERIFY(r.timer12.Enabled());
     }
 
     // Every byte read from the port reaches the session's received tap (a raw mirror), whoever
@@ -317,6 +331,13 @@ private slots:
     void refusedAndLostPortsStopTheReceiver()
     {
         Rig r;
+        // Nothing reads a closed port, even when asked.
+        r.port.feed(fFrame(1.0f));
+        r.session->receiveAll();
+        QVERIFY(r.measurements.isEmpty());
+        QVERIFY(r.session->rxBuffer().isEmpty());
+        r.session->discardReceived();
+        r.port.Input();
         r.port.refuseOpen = true;
         QVERIFY(!r.open());
         QVERIFY(!r.timer2().Enabled());
