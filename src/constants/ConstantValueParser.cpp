@@ -68,7 +68,7 @@ std::string canonicalNumber(const QString& text)
 
 // Whether the number in canonical form ("-0.00125e-40") is below 1 in magnitude. Only asked
 // for a number out of a float's range, which is either beyond its largest value or below its
-// smallest.
+// smallest; never for a zero, which is in range whatever its exponent.
 bool isTiny(const std::string& number)
 {
     // The power of ten of the first non-zero digit of the mantissa.
@@ -90,8 +90,6 @@ bool isTiny(const std::string& number)
             ++magnitude;
         }
     }
-    if (!leadSeen)
-        return true;
     if (i < number.size()) {
         ++i;
         const bool negative = i < number.size() && number[i] == '-';

@@ -2,6 +2,8 @@
 
 #include <QSerialPortInfo>
 
+#include <algorithm>
+
 namespace {
 struct Range
 {
@@ -53,12 +55,19 @@ PortNameResult ComNumberOfName(const QString& name)
 
 QList<PortEntry> PortList()
 {
+    QList<PresentPort> present;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        present.append({info.systemLocation(), info.description()});
+    return PortListOf(present);
+}
+
+QList<PortEntry> PortListOf(const QList<PresentPort>& present)
+{
     QList<PortEntry> entries;
-    const QList<QSerialPortInfo> present = QSerialPortInfo::availablePorts();
     auto describe = [&](const QString& device) {
-        for (const QSerialPortInfo& info : present) {
-            if (info.systemLocation() == device && !info.description().isEmpty())
-                return device + QStringLiteral(" - ") + info.description();
+        for (const PresentPort& port : present) {
+            if (port.device == device && !port.description.isEmpty())
+                return device + QStringLiteral(" - ") + port.description;
         }
         return device;
     };
@@ -67,8 +76,8 @@ QList<PortEntry> PortList()
         entries.append({QStringLiteral("COM%1").arg(n), describe(device)});
     }
     QList<int> adapters;
-    for (const QSerialPortInfo& info : present) {
-        const int n = ComNumberForDevice(info.systemLocation());
+    for (const PresentPort& port : present) {
+        const int n = ComNumberForDevice(port.device);
         if (n > 32 && !adapters.contains(n))
             adapters.append(n);
     }

@@ -23,6 +23,15 @@ struct PortEntry
     QString name;
     QString tooltip;
 };
+// A serial device the system reports, with its adapter's description (may be empty).
+struct PresentPort
+{
+    QString device;
+    QString description;
+};
 // The port list: COM1 to COM32, then the USB and ACM adapters present (by COM name).
 // Every entry's tooltip names its device and, when known, the adapter's description.
 QList<PortEntry> PortList();
+// The same list for the given devices: "/dev/ttyUSB3" with "FT232R USB UART" gives "COM36"
+// with the tooltip "/dev/ttyUSB3 - FT232R USB UART".
+QList<PortEntry> PortListOf(const QList<PresentPort>& present);

@@ -14,15 +14,6 @@ QByteArray timestampText(qint64 unixMicroseconds)
     return QByteArray::number(seconds) + '.' + QByteArray::number(micros).rightJustified(6, '0');
 }
 
-QByteArray numberText(float value)
-{
-    if (!std::isfinite(value))
-        return QByteArrayLiteral("null");
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QByteArray(buffer, result.ptr - buffer);
-}
-
 QByteArray stringText(const QString& text)
 {
     QByteArray out("\"");

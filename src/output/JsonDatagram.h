@@ -22,8 +22,6 @@ constexpr qsizetype MaxDatagramBytes = 2048;
 QByteArray datagram(const Measurement& m, qint64 unixMicroseconds, const QString& port = {});
 // "1796712345.123456".
 QByteArray timestampText(qint64 unixMicroseconds);
-// The float as a JSON value: the shortest round-trip text, or null.
-QByteArray numberText(float value);
 // The text as a JSON string, quotes included.
 QByteArray stringText(const QString& text);
 

@@ -48,6 +48,7 @@ void FrameReceiver::ReceiveFrames(const QByteArray& input)
     if (m_rxBuffer.isEmpty())
         return;
 
+    // The head starts a frame: every other byte was dropped above.
     bool handled = false;
     switch (m_rxBuffer.bytes().at(0)) {
     case '*':
@@ -63,8 +64,6 @@ void FrameReceiver::ReceiveFrames(const QByteArray& input)
         break;
     case '[':
         handled = takeConstantsFrame();
-        break;
-    default:
         break;
     }
 

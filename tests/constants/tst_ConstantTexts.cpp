@@ -108,6 +108,7 @@ void TestConstantTexts::parserAccepts_data()
     QTest::newRow("16777217 nearest float") << "16777217" << hex("00 00 80 4B");
     QTest::newRow("-0") << "-0" << hex("00 00 00 80");
     QTest::newRow("0E-99") << "0E-99" << hex("00 00 00 00");
+    QTest::newRow("zero with a huge exponent") << "-0,000E+99999" << hex("00 00 00 80");
     QTest::newRow("largest float") << "3,4028235E+38" << hex("FF FF 7F 7F");
     QTest::newRow("subnormal") << "1,4E-45" << hex("01 00 00 00");
     // Too small for a float: the nearest float is sent, zero or a subnormal.
@@ -118,6 +119,7 @@ void TestConstantTexts::parserAccepts_data()
     QTest::newRow("1000E-49") << "1000E-49" << hex("00 00 00 00");
     QTest::newRow("0,00001E-42") << "0,00001E-42" << hex("00 00 00 00");
     QTest::newRow("1e-400 below any double") << "1e-400" << hex("00 00 00 00");
+    QTest::newRow("-1e-400 below any double") << "-1e-400" << hex("00 00 00 80");
     QTest::newRow("exponent of 25 digits") << "5E-9999999999999999999999999" << hex("00 00 00 00");
 }
 
@@ -217,6 +219,12 @@ void TestConstantTexts::updateCommand()
     QFETCH(float, value);
     QFETCH(QByteArray, bytes);
     QCOMPARE(ConstantUpdateCommand(index, value), bytes);
+    // The value as the bytes the board sent: four of them, or no command.
+    if (!bytes.isEmpty()) {
+        QCOMPARE(ConstantUpdateCommand(index, bytes.mid(3)), bytes);
+        QCOMPARE(ConstantUpdateCommand(index, bytes.mid(4)), QByteArray());
+        QCOMPARE(ConstantUpdateCommand(index, bytes.mid(2)), QByteArray());
+    }
 }
 
 #include "support/TestMain.h"

@@ -176,6 +176,9 @@ void TestConstantsImport::matchTexts()
     // A shorter table back counts its missing entries as differing.
     QCOMPARE(matchText(file.mid(0, 10), file),
              QStringLiteral("10 of 12 entries match; differing: 10, 11."));
+    // Entries beyond the file's are not the file's to check; an empty file has none.
+    QCOMPARE(matchText({1, 2, 3}, {1, 2}), QStringLiteral("2 of 2 entries match."));
+    QCOMPARE(matchText({}, {}), QStringLiteral("0 of 0 entries match."));
 
     const QList<float> big(30, 1.0f);
     QCOMPARE(matchText(QList<float>(30, 2.0f), big),

@@ -53,6 +53,7 @@ private slots:
     void acceptedFiles();
     void refusedFiles_data();
     void refusedFiles();
+    void indicesBeyondTwoBytes();
     void differences();
     void tableOfPayload();
 };
@@ -243,6 +244,19 @@ void TestConstantsTableFile::refusedFiles_data()
         << QByteArray("0,1,,2\n")
         << "line 1: \"0,1,,2\" is not an index and a value separated by a comma.";
     QTest::newRow("padded empty value") << QByteArray("0,,\n") << "line 1: \"\" is not a number.";
+    QTest::newRow("six digits of index")
+        << QByteArray("000000,1\n") << "line 1: \"000000\" is not an index.";
+    QTest::newRow("no index") << QByteArray(",5\n") << "line 1: \"\" is not an index.";
+    QTest::newRow("index with a letter")
+        << QByteArray("0,1\n1a,2\n") << "line 2: \"1a\" is not an index.";
+    QTest::newRow("text after the value")
+        << QByteArray("0,1.5x\n") << "line 1: \"1.5x\" is not a number.";
+    QTest::newRow("two numbers in the value")
+        << QByteArray("0,1 2\n") << "line 1: \"1 2\" is not a number.";
+    QTest::newRow("header of another table")
+        << QByteArray("index,val\n0,1\n") << "line 1: \"index\" is not an index.";
+    QTest::newRow("columns swapped")
+        << QByteArray("value,index\n0,1\n") << "line 1: \"value\" is not an index.";
 }
 
 void TestConstantsTableFile::refusedFiles()
@@ -252,6 +266,25 @@ void TestConstantsTableFile::refusedFiles()
     const Parsed parsed = parse(content);
     QVERIFY(!parsed.ok);
     QCOMPARE(parsed.error, error);
+}
+
+// The update command carries the index in two bytes: 65536 entries fit, one more does not.
+void TestConstantsTableFile::indicesBeyondTwoBytes()
+{
+    QByteArray content = headerRow() + '\n';
+    for (int i = 0; i <= 65535; ++i)
+        content += QByteArray::number(i) + ",0.5\n";
+    const Parsed full = parse(content);
+    QVERIFY2(full.ok, qPrintable(full.error));
+    QCOMPARE(full.table.size(), 65536);
+    QCOMPARE(full.table.last(), 0.5f);
+
+    content += "65536,0.5\n";
+    const Parsed over = parse(content);
+    QVERIFY(!over.ok);
+    QCOMPARE(over.error,
+             QStringLiteral("line 65538: index 65536 is beyond the last the board can take "
+                            "(65535)."));
 }
 
 void TestConstantsTableFile::differences()
@@ -268,6 +301,15 @@ void TestConstantsTableFile::differences()
     QCOMPARE(compared.differences[1].index, 4);
     QCOMPARE(compared.differences[2].index, 5);
     QVERIFY(diff(board, board).differences.isEmpty());
+    // A NaN on one side only is a difference, either way round.
+    const Compared oneNan = diff({nan, 2}, {1, nan});
+    QVERIFY(oneNan.ok);
+    QCOMPARE(oneNan.differences.size(), 2);
+    QCOMPARE(oneNan.differences[0].file, 1.0f);
+    QVERIFY(std::isnan(oneNan.differences[1].file));
+    QVERIFY(!sameValue(nan, 0.0f));
+    QVERIFY(!sameValue(0.0f, nan));
+    QVERIFY(sameValue(-nan, nan));
 
     const Compared shorter = diff(board, {1, 2});
     QVERIFY(!shorter.ok);

@@ -41,6 +41,9 @@ private slots:
                  QByteArray("\"ComPort\",\"COM1\"\r\n\"ComSpeed\",\"9600\"\r\n"
                             "\"AutoPortOpen\",\"1\"\r\n\"Rate\",\"50ms\"\r\n"));
         QCOMPARE(s.ReadSetting("ComSpeed"), QString("9600"));
+        // Without a log, what a field cannot hold is still left out.
+        s.WriteSetting("Rate", "3\"3ms");
+        QCOMPARE(s.ReadSetting("Rate"), QString("33ms"));
     }
 
     void commaInValueEmptyValueAndCase()
@@ -163,6 +166,12 @@ private slots:
         QCOMPARE(log.lines.size(), 1);
         QVERIFY(log.lines[0].contains("cannot be created or written"));
         QCOMPARE(readFile(file), QByteArray("not a folder"));
+
+        // Without a log the program runs on its defaults all the same.
+        SettingsFile quiet(file + "/program", QString(), nullptr);
+        quiet.WriteSetting("ComPort", "COM2");
+        QCOMPARE(quiet.ReadSetting("ComPort"), QString());
+        QCOMPARE(readFile(file), QByteArray("not a folder"));
     }
 
     void entriesInAnotherCodePageKeepTheirBytes()
@@ -185,6 +194,48 @@ private slots:
         QCOMPARE(s.ReadSetting("Firmware"), QString::fromUtf8("C:\\Données\\fw.kfw"));
         QVERIFY(readFile(dir.filePath("Settings.ini"))
                     .startsWith("\"Firmware\",\"C:\\Donn\xC3\xA9\x65s\\fw.kfw\"\r\n" + utf8));
+    }
+
+    // Lines as editors and other programs leave them: a quote never closed, text between a
+    // closing quote and the comma, blank lines of spaces, a lone CR as line end.
+    void looseLinesReadAsTheirFieldsSay()
+    {
+        const QList<SettingsEntry> entries =
+            ParseSettings("\"Open\",\"no end\r  \r\n\"Tail\" x ,\"v\" y\n Bare , word \r\"K\",\n"
+                          "Spaced,   ");
+        QCOMPARE(entries.size(), 5);
+        QCOMPARE(entries[4].key, QString("Spaced"));
+        QCOMPARE(entries[4].value, QString());
+        QCOMPARE(entries[0].key, QString("Open"));
+        QCOMPARE(entries[0].value, QString("no end"));
+        QCOMPARE(entries[1].key, QString("Tail"));
+        QCOMPARE(entries[1].value, QString("v"));
+        QCOMPARE(entries[2].key, QString("Bare"));
+        QCOMPARE(entries[2].value, QString("word"));
+        QCOMPARE(entries[3].key, QString("K"));
+        QCOMPARE(entries[3].value, QString());
+        QCOMPARE(FormatSettings(entries),
+                 QByteArray("\"Open\",\"no end\r\n\"Tail\" x ,\"v\" y\r\n Bare , word \r\n"
+                            "\"K\",\r\nSpaced,   \r\n"));
+        QCOMPARE(LeftOutOfField("a\rb\rc"), QString("2 CR"));
+        QCOMPARE(LeftOutOfField("\n"), QString("1 LF"));
+        QCOMPARE(LeftOutOfField("plain"), QString());
+    }
+
+    // A key that itself starts with a byte order mark (the file had two) keeps it: the file
+    // written back starts with a mark of its own before the kept line.
+    void aMarkThatStartsTheFirstKeySurvives()
+    {
+        const QByteArray bom("\xEF\xBB\xBF");
+        const QByteArray content = bom + bom + "Marked,1\r\n\"Next\",\"2\"\r\n";
+        const QList<SettingsEntry> entries = ParseSettings(content);
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[0].key, QString(QChar(0xFEFF)) + "Marked");
+        QCOMPARE(entries[0].value, QString("1"));
+        QCOMPARE(FormatSettings(entries), content);
+        QCOMPARE(ParseSettings(FormatSettings(entries))[0].key, entries[0].key);
+        // Without a mark of the file's own, the first key starts plain.
+        QCOMPARE(ParseSettings(bom + "Plain,1\r\n")[0].key, QString("Plain"));
     }
 
     void unwritableFolderFallsBackWithOneLine()

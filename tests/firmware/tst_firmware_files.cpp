@@ -78,6 +78,15 @@ void FirmwareFilesTest::binFailuresAreLogged()
     log.lines.clear();
     files.generateBin();
     QCOMPARE(log.lines, QStringList{"Bin file " + chosen + ".bin cannot be written."});
+
+    // A disk that fills up under the copy: the copy is a link to /dev/full.
+    chosen = dir.filePath(QStringLiteral("full.hex"));
+    QVERIFY(writeFile(chosen, "0123456789"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), chosen + ".bin"));
+    QCOMPARE(WriteBinFile(chosen), BinWrite::OutputUnwritable);
+    log.lines.clear();
+    files.generateBin();
+    QCOMPARE(log.lines, QStringList{"Bin file " + chosen + ".bin cannot be written."});
 }
 
 void FirmwareFilesTest::choosingTheFirmwarePackage()

@@ -1,5 +1,6 @@
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareSummary.h"
+#include "support/HexLines.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,8 @@ private slots:
     void segmentAddressMovesTheBaseBySixteens();
     void memoryOutsideProgramMemoryIsLeftOut();
     void summaryNamesRangesRowsAndWhatIsLeftOut();
+    void summaryOfManyRangesAndOfOneRow();
+    void runsOutOfOrderAreJoinedAndIdsNamed();
 };
 
 void FirmwareImageTest::dataRecordFillsWordsLittleEndian()
@@ -165,6 +168,10 @@ void FirmwareImageTest::refusals_data()
     QTest::newRow("no data") << QByteArray(":020000040001F9\n:00000001FF\n") << 0
                              << "Firmware file fw.kfw: no data records.";
     QTest::newRow("empty file") << QByteArray() << 0 << "Firmware file fw.kfw: no data records.";
+    // 261 bytes: longer than a record of 255 data bytes.
+    QTest::newRow("longer than any record")
+        << good + ':' + QByteArray(522, '0') + '\n'
+        << 2 << "Firmware file fw.kfw, line 2: byte count does not match the line length.";
 }
 
 void FirmwareImageTest::refusals()
@@ -316,6 +323,57 @@ void FirmwareImageTest::summaryNamesRangesRowsAndWhatIsLeftOut()
              (QStringList{"Firmware file a.kfw: 2 rows to program, data at words 0x000000.",
                           "Firmware file a.kfw: 1 word at 0x7FF000 (data EEPROM) is not "
                           "programmed."}));
+}
+
+// Records in any order, written twice or adjoining, give one range; words from 0xFF0000 on
+// are the device and user IDs. The last line needs no line end.
+void FirmwareImageTest::runsOutOfOrderAreJoinedAndIdsNamed()
+{
+    const FirmwareLoad load = LoadFirmware(
+        HexRecord(0, 8, QByteArray("\x01\x02\x03\x04", 4)) +
+        HexRecord(0, 0, QByteArray("\x11\x12\x13\x14\x15\x16\x17\x18", 8)) +
+        HexRecord(0, 0, QByteArray("\x21\x22", 2)) + HexRecord(4, 0, QByteArray("\x01\xFE", 2)) +
+        HexRecord(0, 0, QByteArray("\xAA\xBB\xCC\xDD", 4)).trimmed());
+    QVERIFY2(load.ok, qPrintable(load.reason));
+    QCOMPARE(load.dataRanges.size(), std::size_t(1));
+    QCOMPARE(load.dataRanges[0].first, qint64(0));
+    QCOMPARE(load.dataRanges[0].last, qint64(5));
+    QCOMPARE(load.image.FlashImage[0], qint32(0x2221));
+    QCOMPARE(load.image.FlashImage[1], qint32(0x1413));
+    QCOMPARE(load.image.FlashImage[5], qint32(0x0403));
+    QCOMPARE(load.leftOut.size(), std::size_t(1));
+    QCOMPARE(load.leftOut[0].range.first, qint64(0xFF0000));
+    QCOMPARE(load.leftOut[0].range.last, qint64(0xFF0001));
+    QCOMPARE(load.leftOut[0].memory, QStringLiteral("device and user IDs"));
+}
+
+// A file with many gaps names the first eight ranges and counts the rest.
+void FirmwareImageTest::summaryOfManyRangesAndOfOneRow()
+{
+    QByteArray file;
+    for (int k = 0; k < 10; ++k)
+        file += HexRecord(0, 8 * k, QByteArray("\x11\x22", 2));
+    const FirmwareLoad load = LoadFirmware(file + HexEnd());
+    QVERIFY2(load.ok, qPrintable(load.reason));
+    QCOMPARE(load.dataRanges.size(), std::size_t(10));
+    QCOMPARE(FirmwareSummary(QStringLiteral("gaps.hex"), load),
+             QStringList{"Firmware file gaps.hex: 2 rows to program, data at words 0x000000, "
+                         "0x000004, 0x000008, 0x00000C, 0x000010, 0x000014, 0x000018, "
+                         "0x00001C, and 2 more."});
+
+    // A load whose walk ends inside the first row sends that one row.
+    FirmwareLoad oneRow;
+    oneRow.ok = true;
+    oneRow.image.LowestAddress = 0;
+    oneRow.image.EndIndex = 200;
+    oneRow.dataRanges = {{0, 7}};
+    oneRow.leftOut = {{{0xF80000, 0xF80001}, QStringLiteral("configuration memory")}};
+    QCOMPARE(RowsToProgram(oneRow), 1);
+    QCOMPARE(FirmwareSummary(QStringLiteral("s.hex"), oneRow),
+             (QStringList{"Firmware file s.hex: 1 row to program, data at words "
+                          "0x000000-0x000007.",
+                          "Firmware file s.hex: 2 words at 0xF80000-0xF80001 (configuration "
+                          "memory) are not programmed."}));
 }
 
 #include "support/TestMain.h"

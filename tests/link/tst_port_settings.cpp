@@ -16,10 +16,12 @@ public:
     {
         if (!failing)
             return FakeSerialControl::Output(bytes);
-        setWriteError(QStringLiteral("Input/output error"));
+        setWriteError(reason);
         return false;
     }
     bool failing = true;
+    // Empty: a failure the device gave no reason for.
+    QString reason = QStringLiteral("Input/output error");
 };
 } // namespace
 
@@ -52,6 +54,14 @@ private slots:
         QVERIFY(!ComNumberOfName("COM").error.isEmpty());
         QVERIFY(!ComNumberOfName("COMx1").ok);
         QVERIFY(!ComNumberOfName("COM99999").ok);
+        // A port number fits 16 bits with its sign; spaces around it do not count.
+        QCOMPARE(ComNumberOfName("COM 7 ").number, 7);
+        QCOMPARE(ComNumberOfName("COM-32768").number, -32768);
+        QCOMPARE(ComNumberOfName("COM32767").number, 32767);
+        QCOMPARE(ComNumberOfName("COM-32769").error,
+                 QString("Type mismatch: the port name \"COM-32769\" has no port number."));
+        QCOMPARE(ComNumberOfName("COM32768").error,
+                 QString("Type mismatch: the port name \"COM32768\" has no port number."));
     }
 
     void portListKeepsTheFirstThirtyTwoWithTooltips()
@@ -63,6 +73,31 @@ private slots:
         QVERIFY(ports[4].tooltip.startsWith("/dev/ttyS4"));
         for (int i = 32; i < ports.size(); ++i)
             QVERIFY(ComNumberOfName(ports[i].name).number > 32);
+    }
+
+    // Adapters come after COM32 in COM order, once each, with what the system says of them;
+    // devices outside the table (a pseudo-terminal) are not listed.
+    void portListNamesTheAdaptersPresent()
+    {
+        const QList<PortEntry> ports = PortListOf({{"/dev/ttyACM0", "Veltis AHRS"},
+                                                   {"/dev/ttyUSB3", "FT232R USB UART"},
+                                                   {"/dev/pts/4", "pseudo"},
+                                                   {"/dev/ttyS2", "16550A"},
+                                                   {"/dev/ttyUSB3", "FT232R USB UART"},
+                                                   {"/dev/ttyUSB0", ""}});
+        QCOMPARE(ports.size(), 35);
+        QCOMPARE(ports[0].tooltip, QString("/dev/ttyS0"));
+        QCOMPARE(ports[2].name, QString("COM3"));
+        QCOMPARE(ports[2].tooltip, QString("/dev/ttyS2 - 16550A"));
+        QCOMPARE(ports[32].name, QString("COM33"));
+        QCOMPARE(ports[32].tooltip, QString("/dev/ttyUSB0"));
+        QCOMPARE(ports[33].name, QString("COM36"));
+        QCOMPARE(ports[33].tooltip, QString("/dev/ttyUSB3 - FT232R USB UART"));
+        QCOMPARE(ports[34].name, QString("COM65"));
+        QCOMPARE(ports[34].tooltip, QString("/dev/ttyACM0 - Veltis AHRS"));
+        QCOMPARE(PortListOf({}).size(), 32);
+        // A device number beyond the table names no COM port.
+        QCOMPARE(PortListOf({{"/dev/ttyACM32", "x"}, {"/dev/ttyUSBx", "y"}}).size(), 32);
     }
 
     void lineSettings()
@@ -82,6 +117,7 @@ private slots:
         QVERIFY(!ParseLineSettings("fast,n,8,1").ok);
         QVERIFY(!ParseLineSettings("9600,q,8,1").ok);
         QVERIFY(!ParseLineSettings("9600,n,9,1").ok);
+        QCOMPARE(ParseLineSettings("9600,n,x,1").error, QString("Invalid data bits \"x\"."));
         QVERIFY(!ParseLineSettings("9600,n,8").ok);
         QVERIFY(!ParseLineSettings("-5,n,8,1").ok);
 
@@ -140,6 +176,13 @@ private slots:
         QVERIFY(!link.port.PortOpen());
         QVERIFY(link.rxBuffer.isEmpty());
         QCOMPARE(log.lines.last(), QString("COM Port closed."));
+        // Closing a closed port says so again and closes nothing.
+        const qsizetype closes = closed.size();
+        log.lines.clear();
+        link.ClosePort();
+        QCOMPARE(log.lines, QStringList{"COM Port closed."});
+        QCOMPARE(closed.size(), closes);
+        QVERIFY(!link.port.PortOpen());
     }
 
     void aLostLinkIsLoggedAndSignalled()
@@ -174,6 +217,21 @@ private slots:
         QCOMPARE(
             PortOpenFailure("/dev/ttyS0", QSerialPort::PermissionError, "Permission denied").kind,
             PortError::Permission);
+        // A lock file another program holds is a busy port, not a missing permission.
+        e = PortOpenFailure("/dev/ttyUSB1", QSerialPort::PermissionError,
+                            "Cannot take the LOCK file");
+        QCOMPARE(e.kind, PortError::Busy);
+        QCOMPARE(e.description, QString("Port /dev/ttyUSB1 is busy (used by another program): "
+                                        "Cannot take the LOCK file"));
+        e = PortOpenFailure("/dev/ttyUSB1", QSerialPort::PermissionError, "Permission denied");
+        QCOMPARE(e.description,
+                 QString("Cannot open /dev/ttyUSB1: Permission denied. Add your user to the "
+                         "dialout group (sudo usermod -aG dialout $USER) and log in again."));
+        QCOMPARE(
+            PortOpenFailure("/dev/ttyUSB0", QSerialPort::OpenError, "already open").description,
+            QString("Port /dev/ttyUSB0 is busy: already open"));
+        QCOMPARE(PortOpenFailure("/dev/pts/3", QSerialPort::UnknownError, "odd").description,
+                 QString("Cannot open /dev/pts/3: odd"));
         QCOMPARE(PortOpenFailure("/dev/ttyUSB0", QSerialPort::OpenError, "already open").kind,
                  PortError::Busy);
         QCOMPARE(
@@ -199,6 +257,15 @@ private slots:
         link.SendCommand({});
         QCOMPARE(log.lines.size(), 2);
         QCOMPARE(log.lines[1], QString("Write to COM3 failed: Input/output error."));
+
+        // A failure without a reason still says that the write failed.
+        link.port.failing = false;
+        link.SendCommand("R");
+        link.port.failing = true;
+        link.port.reason.clear();
+        link.SendCommand("G");
+        QCOMPARE(log.lines.size(), 3);
+        QCOMPARE(log.lines[2], QString("Write to COM3 failed: unknown error."));
     }
 
     void rateTexts()

@@ -8,6 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 // What setPortOpen(true) threw, or a description of "nothing thrown".
 PortError openFailure(QtSerialControl& port)
@@ -145,6 +149,43 @@ private slots:
         QCOMPARE(got.size(), big.size() + 3);
         QVERIFY(got.startsWith(big));
         QVERIFY(got.endsWith("END"));
+    }
+
+    // The device full before anything waits in the port: the command waits in the port and
+    // follows what the device already holds.
+    void aCommandMeetingAFullDeviceWaitsItsTurn()
+    {
+        Pty pty;
+        QtSerialControl port;
+        port.setDevicePath(pty.slavePath());
+        port.setSettings("115200,n,8,1");
+        port.setPortOpen(true);
+        // Another opening of the same device fills its transmit buffer to the brim.
+        const int filler = ::open(QFile::encodeName(pty.slavePath()).constData(),
+                                  O_WRONLY | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(filler >= 0);
+        QByteArray held;
+        const QByteArray chunk(512, 'f');
+        for (;;) {
+            const ssize_t n = ::write(filler, chunk.constData(), size_t(chunk.size()));
+            if (n <= 0)
+                break;
+            held += chunk.left(n);
+        }
+        const int fillError = errno;
+        ::close(filler);
+        QCOMPARE(fillError, EAGAIN);
+        QVERIFY(held.size() > 0);
+
+        QSignalSpy lost(&port, &SerialControl::linkLost);
+        QVERIFY(port.Output("R\x01"));
+        QVERIFY(port.PortOpen());
+        QVERIFY(lost.isEmpty());
+        QCOMPARE(port.lastWriteError(), QString());
+        const QByteArray got = readFromMaster(pty, held.size() + 2);
+        QCOMPARE(got.size(), held.size() + 2);
+        QVERIFY(got.startsWith(held));
+        QVERIFY(got.endsWith("R\x01"));
     }
 
     void aVanishedPeerClosesThePortAndTellsTheLink()

@@ -154,6 +154,36 @@ private slots:
         QVERIFY(QFileInfo(stale).isSymLink());
     }
 
+    // Opening an open mirror closes it first, with its own line; a link another program
+    // removed is no reason to fail the close; the mirror closes when it goes away.
+    void reopenAndCloseTellTheirOwnLines()
+    {
+        const QString first = m_dir.filePath("first");
+        const QString second = m_dir.filePath("second");
+        {
+            RawMirror mirror(report());
+            QVERIFY(mirror.open(first));
+            const QString firstDevice = mirror.devicePath();
+            mirror.write("FG");
+            mirror.write(QByteArray());
+            QCOMPARE(mirror.mirrored(), 2);
+            QVERIFY(mirror.open(second));
+            QVERIFY(!QFileInfo(first).isSymLink());
+            QCOMPARE(QFileInfo(second).symLinkTarget(), mirror.devicePath());
+            QCOMPARE(mirror.linkPath(), second);
+            QCOMPARE(mirror.mirrored(), 0);
+            QCOMPARE(m_log,
+                     (QStringList{"Mirroring the port at " + first + " (" + firstDevice + ").",
+                                  "Mirror " + first + " closed: 2 bytes mirrored, 0 dropped.",
+                                  "Mirroring the port at " + second + " (" + mirror.devicePath() +
+                                      ")."}));
+            QVERIFY(QFile::remove(second));
+        }
+        QCOMPARE(m_log.size(), 4);
+        QCOMPARE(m_log.last(), "Mirror " + second + " closed: 0 bytes mirrored, 0 dropped.");
+        QVERIFY(!QFileInfo::exists(second) && !QFileInfo(second).isSymLink());
+    }
+
     // A link that cannot be made refuses the mirror and leaves nothing behind.
     void aLinkInAMissingFolderIsRefused()
     {

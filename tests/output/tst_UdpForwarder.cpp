@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(HostPort::parse(QStringLiteral(" [::1]:9 ")).text(), QStringLiteral("[::1]:9"));
         QCOMPARE(HostPort::parse(QStringLiteral("localhost:65535")).port, 65535);
         for (const char* bad :
-             {"9870", ":9870", "host:", "host:0", "host:65536", "::1:9", "host:98x"})
+             {"9870", ":9870", "host:", "host:0", "host:65536", "::1:9", "host:98x", "[::1:9"})
             QCOMPARE(HostPort::parse(QString::fromLatin1(bad)).error,
                      QStringLiteral("\"%1\" is not HOST:PORT (a port from 1 to 65535)")
                          .arg(QString::fromLatin1(bad)));

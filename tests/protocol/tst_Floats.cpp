@@ -66,6 +66,9 @@ void TestFloats::findText()
     QCOMPARE(FindText("xY", "AXyb"), 2);
     QCOMPARE(FindText("Route", "the ROUTE"), 5);
     QCOMPARE(FindText("\xE9", "\xC9"), 0);
+    // Bytes just past the letters, "{" after "z" and "`" before "a", match only themselves.
+    QCOMPARE(FindText("{`", "[@{`"), 3);
+    QCOMPARE(FindText("{", "["), 0);
     QCOMPARE(FindText("abcd", "abc"), 0);
     QCOMPARE(FindText("", "abc"), 1);
     QCOMPARE(FindText("", ""), 0);

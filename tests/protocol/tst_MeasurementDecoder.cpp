@@ -68,6 +68,7 @@ private slots:
     void shortPayloadReadsZeros();
     void commaSeparator();
     void textFrameMessage();
+    void nobodyListening();
 };
 
 void TestMeasurementDecoder::frameFThroughTheReceiver_data()
@@ -248,6 +249,26 @@ void TestMeasurementDecoder::textFrameMessage()
     receiver.ReceiveFrames(hex("2A 48 65 6C 6C 6F 23"));
     receiver.ReceiveFrames(hex("2A E9 74 E9 23"));
     QCOMPARE(view.calls, (QStringList{"Text5:Hello", QStringLiteral("Text5:\u00E9t\u00E9")}));
+}
+
+// With no view, no frame-seen steps and no message listener the angles are still kept, and a
+// frame-seen step added alone runs for every frame.
+void TestMeasurementDecoder::nobodyListening()
+{
+    MeasurementDecoder decoder(QLatin1Char('.'));
+    FrameDispatch handler(decoder);
+    FrameReceiver receiver(handler);
+    receiver.ReceiveFrames(hex("2A 48 69 23"));
+    receiver.ReceiveFrames(hex("52 03 00 00 80 3F 00 00 00 3F 00 00 00 C0"));
+    QCOMPARE(decoder.Phi, 1.0f);
+    QCOMPARE(decoder.Theta, 0.5f);
+    QCOMPARE(decoder.Psi, -2.0f);
+    QVERIFY(receiver.RxBuffer().isEmpty());
+    int seen = 0;
+    decoder.setFrameSeen([&seen] { ++seen; });
+    receiver.ReceiveFrames(hex("47 01 00 00 40 40"));
+    QCOMPARE(seen, 1);
+    QCOMPARE(decoder.Phi, 3.0f);
 }
 
 #include "support/TestMain.h"

@@ -1,4 +1,5 @@
 #include "protocol/CalibrationPrompt.h"
+#include "protocol/MeasurementNames.h"
 #include "protocol/NumberText.h"
 
 #include <QTest>
@@ -15,6 +16,7 @@ private slots:
     void everyPromptCode();
     void codesWithoutPrompt_data();
     void codesWithoutPrompt();
+    void valueNames();
 };
 
 void TestTexts::roundedText_data()
@@ -73,6 +75,8 @@ void TestTexts::roundedText_data()
                          << "NaN";
     QTest::newRow("-infinity") << -std::numeric_limits<double>::infinity() << 2 << "."
                                << "-Infinity";
+    QTest::newRow("+infinity") << std::numeric_limits<double>::infinity() << 2 << ","
+                               << "Infinity";
 }
 
 void TestTexts::roundedText()
@@ -134,6 +138,36 @@ void TestTexts::codesWithoutPrompt()
 {
     QFETCH(float, code);
     QVERIFY(!CalibrationPrompt(code).has_value());
+}
+
+// The column names of each kind's floats; floats beyond a kind's names, and every float of a
+// kind without names, are counted "fN".
+void TestTexts::valueNames()
+{
+    QCOMPARE(namedValues('F'), 18);
+    QCOMPARE(namedValues('G'), 7);
+    QCOMPARE(namedValues('R'), 6);
+    QCOMPARE(namedValues('C'), 8);
+    QCOMPARE(namedValues('['), 0);
+    QByteArrayList f;
+    for (int k = 1; k <= 19; ++k)
+        f << valueName('F', k);
+    QCOMPARE(f.join(','), QByteArray("phi,theta,psi,f4,f5,f6,f7,f8,f9,f10,f11,f12,f13,hx,hy,hz,"
+                                     "code,f18,f19"));
+    QByteArrayList g;
+    for (int k = 1; k <= 8; ++k)
+        g << valueName('G', k);
+    QCOMPARE(g.join(','), QByteArray("phi,theta,psi,value1,value2,value3,value4,f8"));
+    QByteArrayList r;
+    for (int k = 1; k <= 7; ++k)
+        r << valueName('R', k);
+    QCOMPARE(r.join(','), QByteArray("phi,theta,psi,hx,hy,hz,f7"));
+    QByteArrayList c;
+    for (int k = 1; k <= 9; ++k)
+        c << valueName('C', k);
+    QCOMPARE(c.join(','), QByteArray("f1,f2,f3,f4,f5,f6,f7,value,f9"));
+    QCOMPARE(valueName('F', 0), QByteArray("f0"));
+    QCOMPARE(valueName('X', 2), QByteArray("f2"));
 }
 
 #include "support/TestMain.h"

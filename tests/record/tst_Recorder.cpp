@@ -233,6 +233,48 @@ private slots:
         QVERIFY(result.recording.frames.size() > 3);
     }
 
+    // A burst beyond 64 KiB goes to disk as it comes, before the next timer flush.
+    void aBigBurstIsWrittenAtOnce()
+    {
+        const QString path = m_dir.filePath("burst.csv");
+        Recorder recorder(report());
+        QVERIFY(recorder.start(path, SomeInfo));
+        const qint64 header = QFileInfo(path).size();
+        for (int i = 0; i < 40; ++i)
+            recorder.add(measurement('F', numbered(255, float(i + 1))));
+        QVERIFY2(QFileInfo(path).size() - header >= 64 * 1024,
+                 qPrintable(QString::number(QFileInfo(path).size())));
+        recorder.stop();
+        const auto result = RecordingReader::read(path);
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(result.recording.frames.size(), 40);
+        QCOMPARE(result.recording.frames[39].measurement.values, numbered(255, 40.0f));
+    }
+
+    // The last write, at stop, fails: its message ends the recording, and no stop line
+    // claims the frames were kept.
+    void theWriteAtStopFails()
+    {
+        const QString path = m_dir.filePath("stop.csv");
+        Recorder recorder(report());
+        QSignalSpy stopped(&recorder, &Recorder::stopped);
+        QVERIFY(recorder.start(path, SomeInfo));
+        recorder.add(measurement('F', numbered(18, 1.0f)));
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        const auto previous = signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(QFileInfo(path).size() + 20), before.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        recorder.stop();
+        setrlimit(RLIMIT_FSIZE, &before);
+        signal(SIGXFSZ, previous);
+        QVERIFY(!recorder.isRecording());
+        QCOMPARE(stopped.count(), 1);
+        QCOMPARE(m_messages,
+                 (QStringList{"Recording to " + path,
+                              "Recording stopped: cannot write " + path + ": File too large"}));
+    }
+
     void unwritableFile_data()
     {
         QTest::addColumn<QString>("path");

@@ -72,6 +72,21 @@ private slots:
         }
     }
 
+    // NaNs as people and other tools write them keep the sign they show; "+" before a number
+    // is no part of it.
+    void nanAndSignTextsOfOtherTools()
+    {
+        const ParsedRow parsed =
+            parseRow("0.5,F,-nan,-NaN,+NaN,NaN,NAN,nan(0x7fc00001),nan(0xffc00000),+1.5,");
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QCOMPARE(parsed.microseconds, 500000);
+        QList<std::uint32_t> bits;
+        for (float v : parsed.measurement.values)
+            bits.append(std::bit_cast<std::uint32_t>(v));
+        QCOMPARE(bits, (QList<std::uint32_t>{0xFFC00000u, 0xFFC00000u, 0x7FC00000u, 0x7FC00000u,
+                                             0x7FC00000u, 0x7FC00001u, 0xFFC00000u, 0x3FC00000u}));
+    }
+
     void readerRefuses_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -109,6 +124,22 @@ private slots:
                                << "line 2: value 1 \"1e39\" is out of the range of a 32-bit float";
         QTest::newRow("nan bits") << QByteArray("0.000000,F,nan(0x3f800000)\n")
                                   << "line 2: value 1 \"nan(0x3f800000)\" is not a number";
+        QTest::newRow("nan bits without the bracket")
+            << QByteArray("0.000000,F,nan(0x7fc00001\n")
+            << "line 2: value 1 \"nan(0x7fc00001\" is not a number";
+        QTest::newRow("nan bits too long")
+            << QByteArray("0.000000,F,nan(0x7fc0000001)\n")
+            << "line 2: value 1 \"nan(0x7fc0000001)\" is not a number";
+        QTest::newRow("nan bits not hex") << QByteArray("0.000000,F,nan(0x7fc0000g)\n")
+                                          << "line 2: value 1 \"nan(0x7fc0000g)\" is not a number";
+        QTest::newRow("nan of another tool") << QByteArray("0.000000,G,1,nan(ind)\n")
+                                             << "line 2: value 2 \"nan(ind)\" is not a number";
+        QTest::newRow("beyond thirty years")
+            << QByteArray("1e10,F\n") << "line 2: time \"1e10\" is not a number of seconds";
+        QTest::newRow("two letters")
+            << QByteArray("0.000000,FG,1\n") << "line 2: frame letter \"FG\" is not F, G, R or C";
+        QTest::newRow("empty letter")
+            << QByteArray("0.000000,,1\n") << "line 2: frame letter \"\" is not F, G, R or C";
         QTest::newRow("C count") << QByteArray("0.000000,C,1,2,3,4,5\n")
                                  << "line 2: a C frame has 8 values, not 5";
         QTest::newRow("backwards") << QByteArray("0.500000,F\n0.400000,F\n")

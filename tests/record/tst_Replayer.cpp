@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cmath>
+
 namespace {
 
 struct Played
@@ -163,6 +165,32 @@ private slots:
         // 60000, not the skipped 30000.
         QCOMPARE(m_played[1].payload, QByteArray("\x00\x60\x6A\x47", 4));
         QVERIFY(!m_replayer->isPlaying());
+    }
+
+    // Play while playing changes nothing; speeds that are no speed are ignored; without an
+    // output the frames are still counted through to the end.
+    void repeatedCallsAndNoOutput()
+    {
+        m_replayer->load(recordingAt({0, 60000}));
+        m_replayer->play();
+        QSignalSpy playing(m_replayer.get(), &Replayer::playingChanged);
+        m_replayer->play();
+        QCOMPARE(m_played.size(), 1);
+        QCOMPARE(m_replayer->framesPlayed(), 1);
+        QVERIFY(playing.isEmpty());
+        for (double speed : {1.0, 0.0, -2.0, std::nan("")})
+            m_replayer->setSpeed(speed);
+        QCOMPARE(m_replayer->speed(), 1.0);
+        QVERIFY(m_replayer->isPlaying());
+        m_replayer->pause();
+
+        Replayer silent;
+        QSignalSpy finished(&silent, &Replayer::finished);
+        silent.load(recordingAt({0, 1, 2}));
+        silent.play();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(silent.framesPlayed(), 3);
+        QCOMPARE(silent.position(), 2000);
     }
 
     void emptyRecordingDoesNotPlay()

@@ -1,4 +1,5 @@
 #include "session/BoardSession.h"
+#include "session/WireFrame.h"
 
 #include "core/WindowTimer.h"
 #include "protocol/Floats.h"
@@ -282,6 +283,20 @@ private slots:
         r.session->endReplay();
         QVERIFY(r.timer2().Enabled());
         QVERIFY(r.timer12.Enabled());
+
+        // A replay that ends during a download leaves the port to it until it hands it back.
+        r.session->beginReplay();
+        BoardSession::Mode during = BoardSession::Mode::Replay;
+        QTimer::singleShot(200, [&] {
+            r.session->endReplay();
+            during = r.session->mode();
+        });
+        r.session->runDownload();
+        QCOMPARE(r.log.lines.last(), QString("Application Launched."));
+        QCOMPARE(during, BoardSession::Mode::Download);
+        QCOMPARE(r.session->mode(), BoardSession::Mode::Live);
+        QVERIFY(r.timer2().Enabled());
+        QVERIFY(r.timer12.Enabled());
     }
 
     // Every byte read from the port reaches the session's received tap (a raw mirror), whoever
@@ -309,6 +324,109 @@ private slots:
         QCOMPARE(r.log.lines.last(), QString("Application Launched."));
         // The version, the erase, both rows' acknowledgements and the run, in order.
         QCOMPARE(tapped, QByteArray("+V\x13+E+P\x00\x00\x00+P\x00\x00\x80+R", 17));
+    }
+
+    // A refused port leaves the receiver off; a lost link stops it and is told once; repeated
+    // calls change nothing.
+    void refusedAndLostPortsStopTheReceiver()
+    {
+        Rig r;
+        // Nothing reads a closed port, even when asked.
+        r.port.feed(fFrame(1.0f));
+        r.session->receiveAll();
+        QVERIFY(r.measurements.isEmpty());
+        QVERIFY(r.session->rxBuffer().isEmpty());
+        r.session->discardReceived();
+        r.port.Input();
+        r.port.refuseOpen = true;
+        QVERIFY(!r.open());
+        QVERIFY(!r.timer2().Enabled());
+        QCOMPARE(r.log.lines, QStringList{"Invalid port number"});
+        r.port.refuseOpen = false;
+        QVERIFY(r.open());
+        QVERIFY(r.timer2().Enabled());
+
+        QSignalSpy lost(r.session.get(), &BoardSession::lost);
+        r.port.drop();
+        emit r.port.linkLost(QStringLiteral("/dev/pts/77"), QStringLiteral("the device is gone"));
+        QCOMPARE(lost.size(), 1);
+        QVERIFY(r.session->linkLost());
+        QVERIFY(!r.timer2().Enabled());
+        QCOMPARE(
+            r.log.lines.last(),
+            QString("Link to /dev/pts/77 (/dev/pts/77) lost: the device is gone. Port closed."));
+        r.session->ClosePort();
+        QCOMPARE(r.log.lines.last(), QString("COM Port closed."));
+        QVERIFY(!r.timer2().Enabled());
+        QVERIFY(r.open());
+        QVERIFY(!r.session->linkLost());
+        QVERIFY(r.timer2().Enabled());
+
+        QSignalSpy modes(r.session.get(), &BoardSession::modeChanged);
+        r.session->endReplay();
+        r.session->beginReplay();
+        r.session->beginReplay();
+        QCOMPARE(modes.size(), 1);
+        r.session->endReplay();
+        r.session->endReplay();
+        QCOMPARE(modes.size(), 2);
+        QCOMPARE(r.session->mode(), BoardSession::Mode::Live);
+    }
+
+    // A session with timers of its own: both start off, the request only once polling is
+    // turned on, and it asks for frames only while "Data communication" says so. Without a
+    // trace a failing listener still leaves the frames behind it decoded.
+    void ownTimersAndDataCommunication()
+    {
+        MemoryLogger log;
+        FakeSerialControl port;
+        bool asking = false;
+        BoardSession::Parts parts(log);
+        parts.port = &port;
+        parts.dataCommunication = [&] { return asking; };
+        parts.traceTo = nullptr;
+        BoardSession session(parts);
+        QCOMPARE(session.receiveSwitch().Interval(), 1);
+        QCOMPARE(session.request().Interval(), 33);
+        QVERIFY(!session.request().Enabled());
+        QVERIFY(session.OpenPort(QStringLiteral("COM3"), QStringLiteral("9600")));
+        QVERIFY(session.receiveSwitch().Enabled());
+        QVERIFY(!session.request().Enabled());
+        session.request().setInterval(5);
+        session.setPolling(true);
+        QVERIFY(session.request().Enabled());
+        QTest::qWait(60);
+        QVERIFY(port.written.isEmpty());
+        asking = true;
+        QTRY_VERIFY(port.written.startsWith("F"));
+
+        int seen = 0;
+        session.stream().subscribe([&](const Measurement&) {
+            if (++seen == 1)
+                throw std::runtime_error("drawing failed");
+        });
+        port.feed(fFrame(0.25f) + fFrame(0.5f));
+        QCOMPARE(seen, 2);
+        QCOMPARE(session.decoder().Phi, 0.5f);
+        QCOMPARE(session.faults().written(), 0);
+    }
+
+    // A recorded frame as the board sends it: the count byte and whole floats (at most 255),
+    // or "C" and exactly 32 bytes.
+    void wireFrames()
+    {
+        QCOMPARE(WireFrame('G', hex("01 02 03 04 05 06 07 08 09")),
+                 hex("47 02 01 02 03 04 05 06 07 08"));
+        QCOMPARE(WireFrame('R', hex("00 00 80 3F")), hex("52 01 00 00 80 3F"));
+        QCOMPARE(WireFrame('F', QByteArray()), hex("46 00"));
+        const QByteArray many(4 * 256 + 3, '\x11');
+        const QByteArray f = WireFrame('F', many);
+        QCOMPARE(f.size(), 2 + 4 * 255);
+        QCOMPARE(f.left(2), hex("46 FF"));
+        QCOMPARE(WireFrame('C', hex("01 02 03 04")), hex("43 01 02 03 04") + QByteArray(28, '\0'));
+        QCOMPARE(WireFrame('C', QByteArray(40, '\x22')), 'C' + QByteArray(32, '\x22'));
+        QCOMPARE(WireFrame('[', hex("00 00 80 3F")), QByteArray());
+        QCOMPARE(WireFrame('*', QByteArray("hello")), QByteArray());
     }
 
     // The data request: "F" on each tick of Timer12 while the port is open and polling is on.
