@@ -15,6 +15,7 @@
 #include "support/AppRig.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialControl.h"
+#include "support/FileDialogAnswer.h"
 #include "support/Files.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
@@ -159,8 +160,7 @@ private slots:
         QStringList filters;
         ModalAnswer<QFileDialog> choose([&](QFileDialog* d) {
             filters = d->nameFilters();
-            d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(package);
-            static_cast<QDialog*>(d)->accept();
+            TypeFileName(d, package);
         });
         r.form().Command5->click();
         QCOMPARE(choose.title(), QString("Firmware package"));

@@ -14,6 +14,7 @@
 #include "support/AppRig.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialControl.h"
+#include "support/FileDialogAnswer.h"
 #include "support/Files.h"
 
 #include <QAction>
@@ -133,12 +134,7 @@ private slots:
                     continue;
                 answer.stop();
                 title = dialog->windowTitle();
-                // The whole path typed as the name: selectFile() would change the dialog's folder
-                // first, which its file system model may not have taken yet.
-                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                QVERIFY(name);
-                name->setText(hex);
-                static_cast<QDialog*>(dialog)->accept();
+                TypeFileName(dialog, hex);
                 return;
             }
         });

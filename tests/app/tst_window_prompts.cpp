@@ -1,5 +1,6 @@
 #include "ModalAnswer.h"
 #include "app/Prompts.h"
+#include "support/FileDialogAnswer.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -10,20 +11,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-// The whole path typed as the name: selectFile() would change the dialog's folder first,
-// which its file system model may not have taken yet.
-void typeName(QFileDialog* dialog, const QString& path)
-{
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    QVERIFY(name);
-    name->setText(path);
-    static_cast<QDialog*>(dialog)->accept();
-}
-
-} // namespace
 
 class TestWindowPrompts : public QObject
 {
@@ -47,7 +34,7 @@ private slots:
             suggestedName = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
             filters = d->nameFilters();
             parent = d->parentWidget();
-            typeName(d, target);
+            TypeFileName(d, target);
         });
         QCOMPARE(prompts.chooseSaveFile(QStringLiteral("Record to"), dir.filePath("suggested.csv")),
                  target);
@@ -66,7 +53,7 @@ private slots:
         existing.close();
         ModalAnswer<QFileDialog> open([&](QFileDialog* d) {
             filters = d->nameFilters();
-            typeName(d, target);
+            TypeFileName(d, target);
         });
         QCOMPARE(prompts.chooseOpenFile(QStringLiteral("Replay"),
                                         QStringLiteral("CSV files (*.csv);;All files (*)")),

@@ -50,6 +50,8 @@ struct Cell
 // The longest wait for something that must happen: it ends when it happens, and only a fault
 // reaches it, however loaded the machine.
 constexpr int EventMs = 20000;
+// The shortest stretch over which the CPU share is taken, with the fault still present.
+constexpr int MeasuredMs = 500;
 
 const QString Started = QStringLiteral("Application started.");
 const QString Opened = QStringLiteral("Port %port opened.");
@@ -402,6 +404,7 @@ void TestFaultMatrix::finish(FaultSession& s, const Cell& cell)
         cell.linkDrops &&
         QTest::qWaitFor([&] { return s.linkDropped() && s.disconnectedShown(); }, EventMs);
     const bool closedByDrop = !s.portOpen();
+    s.measureAtLeast(MeasuredMs);
     s.pressDisconnection();
     const bool closed = !s.portOpen();
     const bool closedShown =

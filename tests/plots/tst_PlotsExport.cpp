@@ -4,6 +4,7 @@
 #include "plots/PlotsWindow.h"
 #include "protocol/MeasurementStream.h"
 #include "record/RecordingReader.h"
+#include "support/FileDialogAnswer.h"
 #include "support/Files.h"
 
 #include <QAction>
@@ -216,8 +217,7 @@ private slots:
             if (answer.isEmpty()) {
                 dialog->reject();
             } else {
-                dialog->selectFile(answer);
-                static_cast<QDialog*>(dialog)->accept();
+                TypeFileName(dialog, answer);
             }
         });
         poll.start();
