@@ -14,6 +14,7 @@
 // Run it under an X server (xvfb-run -a): the window and the OpenGL view need one.
 
 #include "AtRest.h"
+#include "BareExchange.h"
 #include "BareHorizon.h"
 #include "LiveRun.h"
 #include "app/Form1.h"
@@ -425,7 +426,7 @@ int main(int argc, char** argv)
     CpuShareSetup resting = setup;
     resting.boardArguments = {QStringLiteral("--replay"), restRecording};
 
-    std::vector<double> multiples, restShares, aboveIdle;
+    std::vector<double> multiples, restShares, aboveIdle, exchangeFloors, aboveExchange;
     for (int run = 1; run <= runs; ++run) {
         if (runs > 1)
             std::printf("(b, e) run %d of %d\n", run, runs);
@@ -487,12 +488,28 @@ int main(int argc, char** argv)
                     still.programPercent() - idle.programPercent());
         restShares.push_back(still.programPercent());
         aboveIdle.push_back(still.programPercent() - idle.programPercent());
+        const ExchangeFloor exchange =
+            BareExchange(setup.boardSim, resting.boardArguments, 33, warmUp, seconds);
+        if (!exchange.ok) {
+            std::printf("(e) could not measure the bare exchange: %s\n",
+                        qPrintable(exchange.error));
+            return 1;
+        }
+        std::printf("(e) the bare exchange with the same board (\"F\" every 33 ms, the reply read "
+                    "as it comes, nothing decoded or shown): CPU %.2f %% of one core, %.1f "
+                    "replies per second; the program at rest %.2f %% above it\n",
+                    exchange.percent, exchange.repliesPerSecond,
+                    still.programPercent() - exchange.percent);
+        exchangeFloors.push_back(exchange.percent);
+        aboveExchange.push_back(still.programPercent() - exchange.percent);
     }
     if (runs > 1) {
         std::printf("(b, e) over the runs:\n");
         printRange("moving, CPU per frame / floor beside:", multiples, " x", "   (target <= 1.3)");
         printRange("at rest, CPU share:", restShares, " %", "   (target <= 1.0 %)");
         printRange("at rest, above the idle port:", aboveIdle, " %", "   (target <= 0.6 %)");
+        printRange("the bare exchange, CPU share:", exchangeFloors, " %", "");
+        printRange("at rest, above the bare exchange:", aboveExchange, " %", "");
     }
     if (rest) {
         const int liveSeconds = std::max(1, parser.value("high-seconds").toInt());
