@@ -1,73 +1,61 @@
 #include "BareExchange.h"
 
+#include "common/Figures.h"
+#include "common/ProcStat.h"
+#include "core/Pause.h"
 #include "support/BoardProcess.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QSocketNotifier>
-#include <QTimer>
-
-#include <ctime>
-#include <unistd.h>
-
-namespace {
-
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-// A whole F frame as the virtual board sends it.
-constexpr qint64 FrameBytes = 74;
-
-} // namespace
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 
 ExchangeFloor BareExchange(const QString& boardSim, const QStringList& boardArguments, int pollMs,
                            int warmUpSeconds, int seconds)
 {
     ExchangeFloor floor;
+    QTemporaryDir scratch;
+    // The board records what it hears: one byte per request.
+    const QString record = scratch.filePath(QStringLiteral("received.bin"));
     BoardProcess board;
-    if (!board.start(boardArguments, BoardProcess::OpenPort, boardSim)) {
+    if (!board.start(QStringList{QStringLiteral("--record"), record} + boardArguments,
+                     BoardProcess::NoOption, boardSim)) {
         floor.error = board.error();
         return floor;
     }
-    const int fd = board.portDescriptor();
-    qint64 bytes = 0;
-    QSocketNotifier replies(fd, QSocketNotifier::Read);
-    QObject::connect(&replies, &QSocketNotifier::activated, [&] {
-        char buffer[4096];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0)
-            bytes += n;
-    });
-    QTimer poll;
-    poll.setInterval(pollMs);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (::write(fd, "F", 1) != 1)
-            floor.error = QStringLiteral("the request could not be written");
-    });
-    poll.start();
-
-    QEventLoop loop;
-    QTimer::singleShot(warmUpSeconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-    const qint64 bytesBefore = bytes;
-    const double cpuBefore = processCpuSeconds();
+    QProcess exchange;
+    exchange.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    exchange.start(BuiltProgram(QStringLiteral("bench_bare_exchange")),
+                   {board.portPath(), QString::number(pollMs)});
+    if (!exchange.waitForStarted()) {
+        floor.error =
+            QStringLiteral("bench_bare_exchange did not start: ") + exchange.errorString();
+        return floor;
+    }
+    const qint64 pid = exchange.processId();
+    PauseMs(warmUpSeconds * 1000);
+    const qint64 heard0 = QFileInfo(record).size();
+    const double cpu0 = ProcessCpuSeconds(pid);
     QElapsedTimer wall;
     wall.start();
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
+    PauseMs(seconds * 1000);
+    const double cpu1 = ProcessCpuSeconds(pid);
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    const double cpu = processCpuSeconds() - cpuBefore;
-    poll.stop();
-    if (bytes == bytesBefore && floor.error.isEmpty())
-        floor.error = QStringLiteral("the board did not answer");
-    if (!floor.error.isEmpty())
+    const qint64 heard = QFileInfo(record).size() - heard0;
+    const bool ran = exchange.state() == QProcess::Running;
+    exchange.terminate();
+    if (!exchange.waitForFinished(5000))
+        exchange.kill();
+    if (!ran || cpu0 < 0 || cpu1 < 0) {
+        floor.error = QStringLiteral("bench_bare_exchange ended during the measurement");
         return floor;
+    }
+    if (heard <= 0) {
+        floor.error = QStringLiteral("the board heard no request");
+        return floor;
+    }
     floor.ok = true;
-    floor.percent = 100.0 * cpu / wallSeconds;
-    floor.repliesPerSecond = double(bytes - bytesBefore) / double(FrameBytes) / wallSeconds;
+    floor.percent = 100.0 * (cpu1 - cpu0) / wallSeconds;
+    floor.requestsPerSecond = double(heard) / wallSeconds;
     return floor;
 }

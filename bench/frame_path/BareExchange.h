@@ -7,14 +7,14 @@ struct ExchangeFloor
 {
     bool ok = false;
     QString error;
-    // CPU of this whole process over the stretch, as a share of one core.
+    // CPU of the exchange's process over the stretch, as a share of one core.
     double percent = 0;
-    double repliesPerSecond = 0;
+    double requestsPerSecond = 0;
 };
 
-// The floor of a board at rest: the polling's bare exchange and nothing else. A timer sends
-// "F" to the virtual board every pollMs and the reply is read as it arrives, in this
-// process's event loop, with nothing decoded or shown. What the program spends at rest above
-// this is its own; this much is the price of two wake-ups a frame on this machine.
+// The floor of a board at rest: the polling's bare exchange and nothing else, run by
+// bench_bare_exchange (built beside this benchmark) against the virtual board, and measured from
+// outside over `seconds` after a warm-up, as the program is. What the program spends at rest
+// above this is its own; this much is the price of two wake-ups a frame on this machine.
 ExchangeFloor BareExchange(const QString& boardSim, const QStringList& boardArguments, int pollMs,
                            int warmUpSeconds, int seconds);

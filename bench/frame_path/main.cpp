@@ -497,8 +497,8 @@ int main(int argc, char** argv)
         }
         std::printf("(e) the bare exchange with the same board (\"F\" every 33 ms, the reply read "
                     "as it comes, nothing decoded or shown): CPU %.2f %% of one core, %.1f "
-                    "replies per second; the program at rest %.2f %% above it\n",
-                    exchange.percent, exchange.repliesPerSecond,
+                    "requests per second; the program at rest %.2f %% above it\n",
+                    exchange.percent, exchange.requestsPerSecond,
                     still.programPercent() - exchange.percent);
         exchangeFloors.push_back(exchange.percent);
         aboveExchange.push_back(still.programPercent() - exchange.percent);
