@@ -1,22 +1,17 @@
 #include "common/CpuShare.h"
 
+#include "common/ListeningBoard.h"
 #include "common/ProcStat.h"
 #include "common/ProgramRun.h"
 #include "core/Pause.h"
-#include "support/BoardProcess.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 CpuShare MeasureProgramCpu(const CpuShareSetup& setup)
 {
     CpuShare result;
-    QTemporaryDir scratch;
-    const QString record = scratch.filePath(QStringLiteral("received.bin"));
-    BoardProcess board;
-    if (!board.start(QStringList{QStringLiteral("--record"), record} + setup.boardArguments,
-                     BoardProcess::NoOption, setup.boardSim)) {
+    ListeningBoard board;
+    if (!board.start(setup.boardSim, setup.boardArguments)) {
         result.error = board.error();
         return result;
     }
@@ -32,7 +27,7 @@ CpuShare MeasureProgramCpu(const CpuShareSetup& setup)
     }
 
     QElapsedTimer wall;
-    const qint64 received0 = QFileInfo(record).size();
+    const qint64 received0 = board.heard();
     const double cpu0 = ProcessCpuSeconds(program.pid());
     const double board0 = ProcessCpuSeconds(board.pid());
     wall.start();
@@ -43,7 +38,7 @@ CpuShare MeasureProgramCpu(const CpuShareSetup& setup)
     const double cpu1 = ProcessCpuSeconds(program.pid());
     const double board1 = ProcessCpuSeconds(board.pid());
     result.wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    result.requests = QFileInfo(record).size() - received0;
+    result.requests = board.heard() - received0;
 
     if (!program.running() || cpu0 < 0 || cpu1 < 0) {
         result.error = QStringLiteral("the program ended during the measurement");

@@ -1,25 +1,19 @@
 #include "BareExchange.h"
 
 #include "common/Figures.h"
+#include "common/ListeningBoard.h"
 #include "common/ProcStat.h"
 #include "core/Pause.h"
-#include "support/BoardProcess.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 ExchangeFloor BareExchange(const QString& boardSim, const QStringList& boardArguments, int pollMs,
                            int warmUpSeconds, int seconds)
 {
     ExchangeFloor floor;
-    QTemporaryDir scratch;
-    // The board records what it hears: one byte per request.
-    const QString record = scratch.filePath(QStringLiteral("received.bin"));
-    BoardProcess board;
-    if (!board.start(QStringList{QStringLiteral("--record"), record} + boardArguments,
-                     BoardProcess::NoOption, boardSim)) {
+    ListeningBoard board;
+    if (!board.start(boardSim, boardArguments)) {
         floor.error = board.error();
         return floor;
     }
@@ -34,14 +28,14 @@ ExchangeFloor BareExchange(const QString& boardSim, const QStringList& boardArgu
     }
     const qint64 pid = exchange.processId();
     PauseMs(warmUpSeconds * 1000);
-    const qint64 heard0 = QFileInfo(record).size();
+    const qint64 heard0 = board.heard();
     const double cpu0 = ProcessCpuSeconds(pid);
     QElapsedTimer wall;
     wall.start();
     PauseMs(seconds * 1000);
     const double cpu1 = ProcessCpuSeconds(pid);
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    const qint64 heard = QFileInfo(record).size() - heard0;
+    const qint64 heard = board.heard() - heard0;
     const bool ran = exchange.state() == QProcess::Running;
     exchange.terminate();
     if (!exchange.waitForFinished(5000))

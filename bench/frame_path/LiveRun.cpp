@@ -3,17 +3,16 @@
 #include "app/Form1.h"
 #include "app/SkyvaneApp.h"
 #include "app/WindowViews.h"
+#include "common/ListeningBoard.h"
 #include "common/ProgramRun.h"
 #include "core/Pause.h"
 #include "display/CockpitView.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
-#include "support/BoardProcess.h"
 #include "support/QuietPrompts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -22,11 +21,8 @@ LiveRunFigures MeasureLiveRun(const QString& boardSim, const QString& rate,
                               const QStringList& boardArguments, int warmUpSeconds, int seconds)
 {
     LiveRunFigures figures;
-    QTemporaryDir scratch;
-    const QString record = scratch.filePath(QStringLiteral("received.bin"));
-    BoardProcess board;
-    if (!board.start(QStringList{QStringLiteral("--record"), record} + boardArguments,
-                     BoardProcess::NoOption, boardSim)) {
+    ListeningBoard board;
+    if (!board.start(boardSim, boardArguments)) {
         figures.error = board.error();
         return figures;
     }
@@ -66,7 +62,7 @@ LiveRunFigures MeasureLiveRun(const QString& boardSim, const QString& rate,
     });
     skyvane.Load();
     PauseMs(warmUpSeconds * 1000);
-    const qint64 received0 = QFileInfo(record).size();
+    const qint64 received0 = board.heard();
     figures.largestBacklog = 0;
     const WindowViews& views = skyvane.views();
     const CockpitView& cockpit = *skyvane.form().Cockpit;
@@ -83,7 +79,7 @@ LiveRunFigures MeasureLiveRun(const QString& boardSim, const QString& rate,
     figures.dialPictures = views.magDial().drawings() - dial0;
     figures.textChanges = views.sensorTextChanges() - text0;
     figures.seconds = double(clock.nsecsElapsed() - start) / 1e9;
-    figures.requests = QFileInfo(record).size() - received0;
+    figures.requests = board.heard() - received0;
     figures.endBacklog = skyvane.receiver().RxBuffer().size();
     skyvane.views().setDrawnListener({});
     if (figures.decoded == 0) {

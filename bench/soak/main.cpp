@@ -6,6 +6,7 @@
 #include "LeakReport.h"
 #include "WindowClose.h"
 #include "common/Figures.h"
+#include "common/ListeningBoard.h"
 #include "common/ProcStat.h"
 #include "common/ProgramRun.h"
 #include "core/Pause.h"
@@ -17,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,11 +38,8 @@ struct SoakOptions
 
 bool soak(const SoakOptions& o)
 {
-    // The board records what it hears: one byte per "F" request.
-    QTemporaryDir scratch;
-    const QString record = scratch.filePath(QStringLiteral("received.bin"));
-    BoardProcess board;
-    if (!board.start({QStringLiteral("--record"), record}, BoardProcess::NoOption, o.boardSim)) {
+    ListeningBoard board;
+    if (!board.start(o.boardSim, {})) {
         std::printf("%s\n", qPrintable(board.error()));
         return false;
     }
@@ -62,7 +59,7 @@ bool soak(const SoakOptions& o)
     std::fflush(stdout);
     qint64 peakKb = startKb;
     qint64 endKb = startKb;
-    const qint64 received0 = QFileInfo(record).size();
+    const qint64 received0 = board.heard();
     QElapsedTimer clock;
     clock.start();
     for (int elapsed = 0; elapsed < o.seconds;) {
@@ -79,7 +76,7 @@ bool soak(const SoakOptions& o)
         std::fflush(stdout);
     }
     const double seconds = double(clock.elapsed()) / 1000;
-    const qint64 requests = QFileInfo(record).size() - received0;
+    const qint64 requests = board.heard() - received0;
     const double growthMb = double(endKb - startKb) / 1024;
     std::printf("soak: %.0f s polled at 33ms (%lld requests, %.1f per second): VmRSS %.1f MB at "
                 "start, %.1f MB at end (peak %.1f MB); growth %.2f MB (target < 5 MB)\n",
