@@ -49,8 +49,6 @@ public:
     QByteArray readFor(int ms);
     // write() then read(count).
     QByteArray ask(const QByteArray& bytes, qsizetype count, int timeoutMs = 2000);
-    // With OpenPort: the descriptor of the test's side, for a notifier of its own.
-    int portDescriptor() const { return m_fd; }
     // True once a read has met the end of the link (EOF or EIO).
     bool linkEnded() const { return m_ended; }
 
