@@ -29,13 +29,6 @@ Vec slide(float phi, float theta)
     return {8 * double(theta) * std::sin(double(phi)), -8 * double(theta) * std::cos(double(phi))};
 }
 
-// A point of the card at bearing angle a (radians, 0 up, clockwise) on an ellipse of the
-// given half-axes, in pixels.
-Vec onCard(double a, double rx, double ry)
-{
-    return {std::sin(a) * rx, -std::cos(a) * ry};
-}
-
 } // namespace
 
 double HorizonShift(float phiShown, float thetaShown, float phi, float theta,
@@ -72,26 +65,27 @@ double RouteShift(double hShown, double h, double W1, double H1)
         return h == hShown ? 0.0 : Infinite;
     const double halfW = W1 / 2 / PictureBox::TwipsPerPixel;
     const double halfH = H1 / 2 / PictureBox::TwipsPerPixel;
-    // The half-axes of the card's ellipses: the short ticks' inner ends, the long ticks'
-    // inner ends, every tick's outer end, and the labels' anchors.
-    const double ticks[3][2] = {
-        {0.7 * 1.1, 0.7}, {0.7 * 0.85 * 1.1, 0.7 * 0.85}, {0.75 * 1.1, 0.75}};
+    // A card point at angle a on an ellipse of half-axes (rx, ry) moves, when the card turns
+    // from hShown to h, by 2 |sin((hShown - h) / 2)| times the length of
+    // (rx cos m, ry sin m), m being its angle halfway between. The ticks' inner ends lie on
+    // smaller ellipses of the same shape as their outer ends, so never move farther; what is
+    // left is every tick's outer end and, every 30 degrees, a label's anchor. This runs for
+    // every frame, at rest too: one sine and cosine, the bearings reached by turning them.
+    const double outerX = 0.75 * 1.1 * halfW, outerY = 0.75 * halfH;
+    const double labelX = 1.06 * 0.85 * halfW, labelY = 0.85 * halfH;
+    const double mid = (hShown + h) / 2;
+    double c = std::cos(mid), s = -std::sin(mid);
+    const double stepC = std::cos(HalfTurn / 18), stepS = std::sin(HalfTurn / 18);
     double farthest = 0;
     for (int i = 0; i <= 350; i += 10) {
-        const double bearing = i * HalfTurn / 180;
-        const double a0 = bearing - hShown;
-        const double a1 = bearing - h;
-        const auto moved = [&](double fx, double fy) {
-            const Vec p0 = onCard(a0, halfW * fx, halfH * fy);
-            const Vec p1 = onCard(a1, halfW * fx, halfH * fy);
-            farthest = std::max(farthest, length({p1.x - p0.x, p1.y - p0.y}));
-        };
-        moved(ticks[i % 30 == 0 ? 1 : 0][0], ticks[i % 30 == 0 ? 1 : 0][1]);
-        moved(ticks[2][0], ticks[2][1]);
+        farthest = std::max(farthest, outerX * outerX * c * c + outerY * outerY * s * s);
         if (i % 30 == 0)
-            moved(1.06 * 0.85, 0.85);
+            farthest = std::max(farthest, labelX * labelX * c * c + labelY * labelY * s * s);
+        const double turned = c * stepC - s * stepS;
+        s = s * stepC + c * stepS;
+        c = turned;
     }
-    return farthest;
+    return 2 * std::fabs(std::sin((hShown - h) / 2)) * std::sqrt(farthest);
 }
 
 double NeedleShift(double uShown, double vShown, double u, double v, double W1, double H1)

@@ -24,7 +24,7 @@ bool hasAsciiLetter(const QByteArray& text)
 
 } // namespace
 
-float BytesToSingle(const QByteArray& fourBytes)
+float BytesToSingle(QByteArrayView fourBytes)
 {
     std::uint32_t bits = 0;
     const qsizetype count = std::min<qsizetype>(fourBytes.size(), 4);
@@ -63,13 +63,14 @@ int FindText(const QByteArray& needle, const QByteArray& haystack)
 
 float ReadFloatAt(const QByteArray& payload, int position)
 {
-    QByteArray bytes(4, '\0');
+    // On the stack: every frame reads a score of these, and a heap copy each time showed.
+    char bytes[4] = {};
     for (int i = 0; i < 4; ++i) {
         const qsizetype index = qsizetype(position) - 1 + i;
         if (index >= 0 && index < payload.size())
             bytes[i] = payload[index];
     }
-    const float value = BytesToSingle(bytes);
+    const float value = BytesToSingle(QByteArrayView(bytes, 4));
     if (!std::isfinite(value))
         return 0.0f;
     if (std::fabs(value) > 1e9f)

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 // Wire numbers are IEEE 754 binary32 values, least significant byte first.
 
 // The first 4 bytes as a float; bytes that are missing count as 0.
-float BytesToSingle(const QByteArray& fourBytes);
+float BytesToSingle(QByteArrayView fourBytes);
 // The 4 bytes of the value, least significant first.
 QByteArray SingleToBytes(float value);
 

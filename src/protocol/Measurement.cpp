@@ -15,7 +15,8 @@ QList<float> Measurement::valuesOf(const QByteArray& payload)
 {
     QList<float> out;
     out.reserve(payload.size() / 4);
-    for (qsizetype i = 0; i + 4 <= payload.size(); i += 4)
-        out.append(BytesToSingle(payload.mid(i, 4)));
+    const QByteArrayView bytes(payload);
+    for (qsizetype i = 0; i + 4 <= bytes.size(); i += 4)
+        out.append(BytesToSingle(bytes.sliced(i, 4)));
     return out;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <string>
+#include <string_view>
 
 QString RoundedText(double value, int decimals, QChar decimalSeparator)
 {
@@ -14,22 +14,22 @@ QString RoundedText(double value, int decimals, QChar decimalSeparator)
     decimals = std::clamp(decimals, 0, 30);
 
     // Fixed notation of to_chars is exact and rounds ties on the exact binary value to even.
-    // 310 integer digits cover the largest double.
-    std::string text(400, '\0');
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                                      std::chars_format::fixed, decimals);
-    text.resize(std::size_t(result.ptr - text.data()));
+    // 310 integer digits cover the largest double. On the stack: the window writes a few of
+    // these for every frame.
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    std::string_view text(buffer, std::size_t(result.ptr - buffer));
 
-    if (text.find('.') != std::string::npos) {
+    if (text.find('.') != std::string_view::npos) {
         while (text.back() == '0')
-            text.pop_back();
+            text.remove_suffix(1);
         if (text.back() == '.')
-            text.pop_back();
+            text.remove_suffix(1);
     }
-    // Drop the sign of a negative zero in place (assigning a literal here trips g++ 12's false
-    // -Wrestrict at -O2).
+    // No sign on a negative zero.
     if (text == "-0")
-        text.erase(0, 1);
+        text.remove_prefix(1);
 
     QString out = QString::fromLatin1(text.data(), qsizetype(text.size()));
     out.replace(QLatin1Char('.'), decimalSeparator);

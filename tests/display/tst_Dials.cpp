@@ -7,8 +7,11 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -466,6 +469,31 @@ void DialsTest::shiftsOfTheDials()
     QVERIFY(RouteShift(0.5, 0.5 + 2 * Pi, 7454, 2894) < 1e-6);
     QVERIFY(RouteShift(0, 0.002, 7454, 2894) < VisibleShift);
     QVERIFY(RouteShift(0, 0.0023, 7454, 2894) >= VisibleShift);
+    // Against every tick end and label anchor moved one by one, from headings all round the
+    // card, by small and large turns, on a wide dial and on a tall one.
+    const auto pointByPoint = [](double from, double to, double W1, double H1) {
+        const double halfW = W1 / 2 / PictureBox::TwipsPerPixel;
+        const double halfH = H1 / 2 / PictureBox::TwipsPerPixel;
+        double farthest = 0;
+        for (int i = 0; i <= 350; i += 10) {
+            std::vector<std::pair<double, double>> axes = {{0.75 * 1.1, 0.75}};
+            axes.push_back(i % 30 == 0 ? std::pair{0.7 * 0.85 * 1.1, 0.7 * 0.85}
+                                       : std::pair{0.7 * 1.1, 0.7});
+            if (i % 30 == 0)
+                axes.push_back({1.06 * 0.85, 0.85});
+            const double b = i * Pi / 180;
+            for (const auto& [fx, fy] : axes)
+                farthest = std::max(
+                    farthest, std::hypot(fx * halfW * (std::sin(b - to) - std::sin(b - from)),
+                                         fy * halfH * (std::cos(b - to) - std::cos(b - from))));
+        }
+        return farthest;
+    };
+    for (const auto& [W1, H1] : {std::pair{7454.0, 2894.0}, std::pair{1934.0, 5000.0}})
+        for (double from = -3.1; from < 6.3; from += 0.37)
+            for (const double turn : {1e-4, -0.003, 0.05, 1.3, -2.9})
+                QVERIFY(std::fabs(RouteShift(from, from + turn, W1, H1) -
+                                  pointByPoint(from, from + turn, W1, H1)) < 1e-9);
 
     // P 129 x 129 pixels: a field of 1 reaches 0.7 x 64.5 = 45.1 pixels out.
     QVERIFY(std::fabs(NeedleShift(0, 0, 1, 0, 1934, 1934) - 45.13) < 0.01);
