@@ -9,19 +9,24 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace {
 // A text box keeps line breaks as the ends of its blocks and reads them back as "\n", so the
 // text is compared as the box would read it back: an unchanged text is not laid out again.
-bool setPlainTextIfChanged(QPlainTextEdit* box, const QString& text)
+bool setPlainTextIfChanged(QPlainTextEdit* box, const QString& text, ShownText& shown)
 {
+    const QTextDocument* document = box->document();
+    if (shown.document == document && shown.revision == document->revision() && shown.text == text)
+        return false;
     QString held = text;
     held.replace(QLatin1String("\r\n"), QLatin1String("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (box->toPlainText() == held)
-        return false;
-    box->setPlainText(text);
-    return true;
+    const bool changed = box->toPlainText() != held;
+    if (changed)
+        box->setPlainText(text);
+    shown = {text, document, document->revision()};
+    return changed;
 }
 } // namespace
 
@@ -124,7 +129,7 @@ void WindowViews::drawWaiting()
     }
     if (m_textWaits) {
         m_textWaits = false;
-        if (setPlainTextIfChanged(m_form.Text3, m_text))
+        if (setPlainTextIfChanged(m_form.Text3, m_text, m_sensorShown))
             ++m_textChanges;
     }
     if (m_drawn)
@@ -133,7 +138,7 @@ void WindowViews::drawWaiting()
 
 void WindowViews::ShowDeviceMessage(const QString& text)
 {
-    setPlainTextIfChanged(m_form.Text5, text);
+    setPlainTextIfChanged(m_form.Text5, text, m_messageShown);
 }
 
 void BootProgressBar::clear()

@@ -12,6 +12,17 @@
 
 class Form1;
 class MeasurementStream;
+class QTextDocument;
+
+// What a text box was last given, and its document's revision just after: the same text again
+// into a box that nothing has edited since is dropped without reading the box back, which for
+// every frame at rest would cost more than the rest of the frame's work.
+struct ShownText
+{
+    QString text;
+    const QTextDocument* document = nullptr;
+    int revision = -1;
+};
 
 // The window's views of the measurements, the first listener of the measurement stream. The
 // watchdog, "Data OK" and the calibration box follow every frame at once; the horizon, the two
@@ -74,6 +85,8 @@ private:
     double m_u = 0.0;
     double m_v = 0.0;
     QString m_text;
+    ShownText m_sensorShown;
+    ShownText m_messageShown;
 };
 
 // The firmware programming's progress as a blue box growing on BootProgress.

@@ -61,6 +61,19 @@ private slots:
         QCOMPARE(form.Text5->toPlainText(), QString("Step 2"));
         QCOMPARE(views.magDial().drawings(), 1);
         QCOMPARE(views.sensorTextChanges(), 1);
+
+        // The same frame again changes nothing; but a box typed into since gets its text back.
+        f.dialU = 0.6;
+        stream.publish(f);
+        QTRY_COMPARE(views.magDial().drawings(), 2);
+        QCOMPARE(views.sensorTextChanges(), 1);
+        form.Text3->appendPlainText(QStringLiteral("typed"));
+        form.Text5->setPlainText(QStringLiteral("typed"));
+        f.dialU = 0.5;
+        stream.publish(f);
+        QTRY_COMPARE(form.Text3->toPlainText(), QString("Hx : 4\nHy : 5\nHz : 6"));
+        QCOMPARE(form.Text5->toPlainText(), QString("Step 2"));
+        QCOMPARE(views.sensorTextChanges(), 2);
     }
 
     // Replaying: "Replay" on green and no "No Data" watchdog; live again: "Data OK" and the
