@@ -55,6 +55,8 @@ struct Options
     std::map<char, QByteArray> bootReplies;
 
     int baud = 0;
+    // With --tcp: the board is also served on this TCP port of 127.0.0.1 (0: a free one).
+    std::optional<int> tcpPort;
 };
 
 // Parses the arguments (the program name first). Either options, or the help text asked for
