@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Board.h"
 #include "Options.h"
 #include "PseudoTerminal.h"
