@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the WiX source of Skyvane's installer for wixl from a laid-out program folder.
 
-    make-wxs.py FOLDER MSI-VERSION OUTPUT.wxs
+    make-wxs.py FOLDER MSI-VERSION OUTPUT.wxs     (then wixl in OUTPUT's folder)
 
 Every file of FOLDER goes to "Program Files\\Skyvane" (subfolders kept); the Start menu gets
 "Skyvane" with the program's icon. The upgrade code never changes, so a newer installer
@@ -24,6 +24,8 @@ def ident(prefix, relative):
 def main():
     folder, version, output = sys.argv[1:4]
     folder = os.path.abspath(folder)
+    # wixl takes sources relative to the folder it runs in: the output's.
+    base = os.path.dirname(os.path.abspath(output))
     lines = []
     components = []
 
@@ -39,7 +41,7 @@ def main():
             lines.append(
                 f'{indent}<Component Id="{cid}" Guid="*" Win64="yes">'
                 f'<File Id="{ident("f", relative)}" Name={quoteattr(name)} '
-                f'Source={quoteattr(full)} KeyPath="yes"/></Component>')
+                f'Source={quoteattr(os.path.relpath(full, base))} KeyPath="yes"/></Component>')
         for name in entries:
             full = os.path.join(path, name)
             if os.path.isdir(full):
@@ -50,7 +52,7 @@ def main():
                 lines.append(f"{indent}</Directory>")
 
     directory(folder, "          ")
-    icon = os.path.join(folder, "skyvane.ico")
+    icon = os.path.relpath(os.path.join(folder, "skyvane.ico"), base)
     refs = "\n".join(f'      <ComponentRef Id="{c}"/>' for c in components)
     files = "\n".join(lines)
     text = f"""<?xml version="1.0" encoding="utf-8"?>
@@ -76,7 +78,7 @@ def main():
         <Component Id="StartMenu" Guid="*" Win64="yes">
           <Shortcut Id="SkyvaneShortcut" Name="Skyvane" Description="Attitude and heading sensor board"
                     Target="[INSTALLDIR]skyvane.exe" WorkingDirectory="INSTALLDIR" Icon="skyvane.ico"/>
-          <Shortcut Id="LicenceShortcut" Name="Skyvane licence (GPL-3.0-or-later)"
+          <Shortcut Id="LicenceShortcut" Name="Skyvane licence"
                     Target="[INSTALLDIR]LICENSE.txt" WorkingDirectory="INSTALLDIR"/>
           <RegistryValue Root="HKCU" Key="Software\\VELTIS\\Skyvane" Name="StartMenu" Type="integer"
                          Value="1" KeyPath="yes"/>
