@@ -80,8 +80,9 @@ private slots:
         QCOMPARE(readFrom(first, 5), QByteArray("after"));
 
         mirror.close();
-        QCOMPARE(m_log.last(),
-                 QString("Mirror tcp:0 closed: %1 bytes mirrored, 3 dropped.").arg(all.size() + 10));
+        QCOMPARE(
+            m_log.last(),
+            QString("Mirror tcp:0 closed: %1 bytes mirrored, 3 dropped.").arg(all.size() + 10));
         QVERIFY(first.state() == QAbstractSocket::UnconnectedState ||
                 first.waitForDisconnected(5000));
     }
