@@ -7,11 +7,13 @@
 #include "app/ReplayControl.h"
 #include "app/ReplayWindow.h"
 #include "core/WindowTimer.h"
+#include "display/CockpitView.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementStream.h"
 #include "record/RecordingFormat.h"
+#include "session/BoardSession.h"
 #include "support/AppRig.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialControl.h"
@@ -22,6 +24,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -178,8 +181,11 @@ private slots:
     void timer3TurnsItselfOff()
     {
         Rig r;
+        const long long setUps = r.form().Cockpit->setUps();
         r.form().Timer3->setEnabled(true);
         QTRY_VERIFY(!r.form().Timer3->Enabled());
+        // Its one tick set OpenGL up again.
+        QCOMPARE(r.form().Cockpit->setUps(), setUps + 1);
     }
 
     // A program folder that cannot hold the settings: they go to the fallback folder, which
@@ -230,6 +236,8 @@ private slots:
     {
         Rig r;
         MainMenu& m = r.app->menu();
+        MeasurementStream& stream = r.app->session().stream();
+        const int listening = stream.listenerCount();
         m.record->trigger();
         QVERIFY(!r.app->recording().isRecording());
         QCOMPARE(r.saveTitles, QStringList{"Record to"});
@@ -245,7 +253,8 @@ private slots:
         QVERIFY2(r.logLines()[0].endsWith(" : Recording stopped: cannot write /dev/full: No space "
                                           "left on device"),
                  qPrintable(r.logLines()[0]));
-        // Frames after the failure are not recorded anywhere: nothing listens for them.
+        // The failed recording let go of the measurements: nothing more listens than before.
+        QCOMPARE(stream.listenerCount(), listening);
         r.app->receiver().ReceiveFrames(countedFrame('G', {0.75f, 0.0f, 1.0f, 1, 2, 3, 4}));
         QCOMPARE(r.logLines().size(), 1);
 
