@@ -4,7 +4,7 @@
 #include "app/SkyvaneApp.h"
 #include "app/WindowViews.h"
 #include "common/ListeningBoard.h"
-#include "common/ProgramRun.h"
+#include "support/program/ProgramRun.h"
 #include "core/Pause.h"
 #include "display/CockpitView.h"
 #include "protocol/FrameReceiver.h"

@@ -194,7 +194,7 @@ void SkyvaneApp::closeWindow()
     if (!m_options.endProgram)
         EndProcessAfter(WriteDeadlineMs);
     // The bytes the port holds are frames the board has sent: they go into the recording too.
-    m_session->receiveAll();
+    m_session->receiveRest();
     m_recording->stop();
     m_mirror->mirror().close();
     if (m_options.endProgram) {

@@ -183,6 +183,13 @@ void BoardSession::receiveAll()
     cutFrames(m_port->Input());
 }
 
+void BoardSession::receiveRest()
+{
+    if (!receiving())
+        return;
+    cutFrames(m_port->InputAll());
+}
+
 void BoardSession::cutFrames(QByteArray input)
 {
     // One frame per call: go on while a call still takes bytes off the buffer.

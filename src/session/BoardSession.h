@@ -110,6 +110,9 @@ public:
 
     // Reads what the port holds and handles every complete frame (only while receiving).
     void receiveAll();
+    // The same with every byte the device holds, announced or not: the last read before the
+    // program ends.
+    void receiveRest();
 
     SerialControl& port() { return *m_port; }
     PortLink& link() { return m_link; }

@@ -97,6 +97,8 @@ void addOptions(QCommandLineParser& parser)
         {"flash-out", "Keep <file> listing the flash rows programmed since the last erase.",
          "file"},
         {"record", "Append every received byte to <file>.", "file"},
+        {"number-frames",
+         "The last float of each F frame counts the measurement frames sent (1, 2, ...)."},
         {"fixed", "Freeze the attitude at PHI,THETA,PSI degrees.", "phi,theta,psi"},
         {"replay",
          "Answer each \"F\" with the next frame recorded in <file> (a Skyvane recording), "
@@ -129,6 +131,8 @@ void addOptions(QCommandLineParser& parser)
          "answer). May be repeated.",
          "X=hex"},
         {"baud", "Emulate the wire time of <rate> bits per second both ways.", "rate"},
+        {"backlog",
+         "Drop output once the program has left <bytes> unread (default 4000; 0: never).", "bytes"},
     });
 }
 
@@ -150,6 +154,7 @@ Options readOptions(const QCommandLineParser& parser)
     o.bootVersion = intValue(parser, "boot-version", 0, 255);
     o.flashOut = parser.value("flash-out");
     o.recordPath = parser.value("record");
+    o.numberFrames = parser.isSet("number-frames");
     if (parser.isSet("fixed"))
         o.fixed = fixedAttitude(parser.value("fixed"));
     if (parser.isSet("replay")) {
@@ -191,6 +196,8 @@ Options readOptions(const QCommandLineParser& parser)
     o.bootReplies = bootReplies(parser.values("boot-reply"));
     if (parser.isSet("baud"))
         o.baud = intValue(parser, "baud", 50, 100000000);
+    if (parser.isSet("backlog"))
+        o.readerBacklog = intValue(parser, "backlog", 0);
     o.tcpPort = optionalInt(parser, "tcp", 0);
     if (o.tcpPort && *o.tcpPort > 65535)
         throw Failure{QStringLiteral("--tcp needs a port from 0 to 65535")};
