@@ -90,7 +90,8 @@ private slots:
     void targetsThatCannotBeServedAreRefused()
     {
         RawMirror mirror(report());
-        for (const QString& bad : {"tcp:", "tcp:port", "tcp:70000", "tcp:my host:5760"}) {
+        for (const QString& bad :
+             QStringList{"tcp:", "tcp:port", "tcp:70000", "tcp:my host:5760"}) {
             QVERIFY2(!mirror.open(bad), qPrintable(bad));
             QCOMPARE(m_log.last(), "Mirror refused: " + bad +
                                        " is no TCP port to mirror to: write tcp:PORT, or "
