@@ -8,6 +8,7 @@
 #include "support/program/ProgramRun.h"
 #include "support/program/WindowClose.h"
 #include "support/program/XKeys.h"
+#include "support/program/XServer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,6 +39,11 @@ class TestCloseWithoutLoss : public QObject
 private slots:
     void closeKeepsEveryFrameAndRemovesTheMirror()
     {
+        // Keys go to the window that has the focus: on a server of its own no other test's
+        // window can take it.
+        PrivateXServer server;
+        QString error;
+        QVERIFY2(server.start(error), qPrintable(error));
         QTemporaryDir home;
         QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Documents")));
         const QString heard = home.filePath(QStringLiteral("heard.bin"));
@@ -59,7 +65,6 @@ private slots:
                  qPrintable(program.error()));
 
         // File > Record... takes the name offered; File > Mirror Raw Stream... the path stored.
-        QString error;
         QVERIFY2(PressKeys(program.pid(), Window, QStringLiteral("ctrl+r"), error),
                  qPrintable(error));
         QVERIFY2(

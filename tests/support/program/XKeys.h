@@ -8,4 +8,4 @@
 // keys go through the X server's test extension. Waits up to timeoutMs for the window to
 // appear; false, with the reason in error, when it does not or xdotool fails.
 bool PressKeys(qint64 pid, const QString& title, const QString& keys, QString& error,
-               int timeoutMs = 10000);
+               int timeoutMs = 30000);
