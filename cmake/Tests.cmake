@@ -1,12 +1,13 @@
-# skyvane_test(NAME <name> SOURCES <files...> LIBS <libs...> [DISPLAY] [OWN] [TIMEOUT <s>]
-#              [DEPENDS <targets...>])
+# skyvane_test(NAME <name> SOURCES <files...> LIBS <libs...> [DISPLAY | OWN_DISPLAY] [OWN]
+#              [TIMEOUT <s>] [DEPENDS <targets...>])
 # The tests of a folder are built into one program, tests_<folder> (one link and one moc step
 # instead of one per test); its first argument names the test, and CTest runs every test on its
 # own under its own name, so a failure names the test, its class and its function. OWN builds a
 # test as a program of its own: one with its own main, or with sources the others must not see.
 # DEPENDS names programs the test runs (board-sim, skyvane-cli), built before it.
 # Tests run with the offscreen platform unless they need a real display (OpenGL, window
-# activation); those get the xcb platform and the DISPLAY that scripts/test provides.
+# activation); those get the xcb platform and the DISPLAY that scripts/test provides, or, with
+# OWN_DISPLAY (keyboard focus), a virtual X server of their own.
 
 # A test program: its tests' sources are added by skyvane_test.
 function(_skyvane_test_program program)
@@ -55,7 +56,7 @@ set(SKYVANE_LINUX_ONLY_TESTS
     tst_cli_progress)
 
 function(skyvane_test)
-    cmake_parse_arguments(T "DISPLAY;OWN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    cmake_parse_arguments(T "DISPLAY;OWN_DISPLAY;OWN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
     if(WIN32 AND (T_DEPENDS OR T_NAME IN_LIST SKYVANE_LINUX_ONLY_TESTS))
         return()
     endif()
@@ -83,6 +84,14 @@ function(skyvane_test)
     target_link_libraries(${_program} PRIVATE ${T_LIBS})
     if(T_DEPENDS)
         add_dependencies(${_program} ${T_DEPENDS})
+    endif()
+    if(T_OWN_DISPLAY AND NOT WIN32)
+        list(POP_FRONT _command)
+        list(PREPEND _command ${CMAKE_SOURCE_DIR}/tests/support/own-display
+            $<TARGET_FILE:${_program}>)
+    endif()
+    if(T_OWN_DISPLAY)
+        set(T_DISPLAY ON)
     endif()
     add_test(NAME ${T_NAME} COMMAND ${_command})
     if(T_DISPLAY AND WIN32)
