@@ -1,14 +1,20 @@
 #include "analysis/CalibrationReport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLocale>
+
+#include <cmath>
 
 namespace {
 
-QJsonArray vectorJson(const Eigen::Vector3d& v)
+QByteArray jsonNumber(double v)
 {
-    return QJsonArray{v.x(), v.y(), v.z()};
+    return std::isfinite(v) ? QByteArray::number(v, 'g', QLocale::FloatingPointShortest)
+                            : QByteArray("null");
+}
+
+QByteArray jsonVector(const Eigen::Vector3d& v)
+{
+    return '[' + jsonNumber(v.x()) + ',' + jsonNumber(v.y()) + ',' + jsonNumber(v.z()) + ']';
 }
 
 QString vectorText(const Eigen::Vector3d& v)
@@ -24,26 +30,23 @@ QString reportNumber(double value)
     return QString::number(value, 'g', 6);
 }
 
+// Written by hand so that the keys come in the order a reader expects them.
 QByteArray calibrationJson(const MagneticCalibration& c)
 {
-    QJsonObject o;
-    o.insert(QStringLiteral("count"), c.count);
+    QByteArray out = "{\"count\":" + QByteArray::number(c.count);
     if (c.fitted) {
-        QJsonArray rows;
-        for (int r = 0; r < 3; ++r)
-            rows.append(QJsonArray{c.softIron(r, 0), c.softIron(r, 1), c.softIron(r, 2)});
-        o.insert(QStringLiteral("offset"), vectorJson(c.offset));
-        o.insert(QStringLiteral("soft_iron"), rows);
-        o.insert(QStringLiteral("field"), c.field);
-        o.insert(QStringLiteral("rms"), c.rms);
-        o.insert(QStringLiteral("rms_percent"), c.rmsPercent);
+        const Eigen::Matrix3d& s = c.softIron;
+        out += ",\"offset\":" + jsonVector(c.offset) + ",\"soft_iron\":[" +
+               jsonVector(s.row(0).transpose()) + ',' + jsonVector(s.row(1).transpose()) + ',' +
+               jsonVector(s.row(2).transpose()) + "],\"field\":" + jsonNumber(c.field) +
+               ",\"rms\":" + jsonNumber(c.rms) + ",\"rms_percent\":" + jsonNumber(c.rmsPercent);
     } else {
-        for (const char* key : {"offset", "soft_iron", "field", "rms", "rms_percent"})
-            o.insert(QLatin1String(key), QJsonValue::Null);
+        out += ",\"offset\":null,\"soft_iron\":null,\"field\":null,\"rms\":null,"
+               "\"rms_percent\":null";
     }
-    o.insert(QStringLiteral("coverage_percent"), c.coveragePercent);
-    o.insert(QStringLiteral("verdict"), verdictName(c.verdict));
-    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+    out += ",\"coverage_percent\":" + jsonNumber(c.coveragePercent) + ",\"verdict\":\"" +
+           verdictName(c.verdict).toLatin1() + "\"}\n";
+    return out;
 }
 
 QString calibrationText(const MagneticCalibration& c)

@@ -92,8 +92,10 @@ MagneticCalibration calibrateMagnetometer(std::span<const Eigen::Vector3d> raw)
     const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> axes(fit.shape);
     const Eigen::Vector3d lambda = axes.eigenvalues();
     c.field = std::pow(lambda.prod(), -1.0 / 6.0);
-    c.softIron = c.field * axes.eigenvectors() * lambda.cwiseSqrt().asDiagonal() *
-                 axes.eigenvectors().transpose();
+    const Eigen::Matrix3d root =
+        axes.eigenvectors() * lambda.cwiseSqrt().asDiagonal() * axes.eigenvectors().transpose();
+    // Symmetric to the last bit, as it is in exact arithmetic.
+    c.softIron = c.field * (root + root.transpose()) / 2;
     c.offset = fit.centre;
     c.fitted = true;
 

@@ -9,7 +9,7 @@
 struct SampleTiming
 {
     // A gap is an interval longer than this many typical (median) intervals.
-    static constexpr double GapIntervals = 3.0;
+    static constexpr double GapIntervals = 5.0;
 
     std::size_t samples = 0;
     double meanInterval = 0;
