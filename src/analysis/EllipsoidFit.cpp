@@ -4,7 +4,6 @@
 #include <Eigen/Eigenvalues>
 
 #include <cmath>
-#include <complex>
 #include <limits>
 
 namespace {
@@ -73,15 +72,13 @@ EllipsoidFit fitEllipsoid(std::span<const Eigen::Vector3d> points)
     const Eigen::EigenSolver<Matrix6> solver(constraint().inverse() * reduced);
     if (solver.info() != Eigen::Success)
         return fit;
-    int best = -1;
-    for (int i = 0; i < 6; ++i) {
-        const std::complex<double> value = solver.eigenvalues()(i);
-        if (std::fabs(value.imag()) <= 1e-12 * std::abs(value) && value.real() > 0 &&
-            (best < 0 || value.real() > solver.eigenvalues()(best).real()))
+    // The reduced scatter is positive semi-definite and the constraint has one positive
+    // eigenvalue, so the eigenvalues are one of zero or more (the fit; zero for points exactly
+    // on an ellipsoid, then rounding may give it either sign) and five negative ones.
+    int best = 0;
+    for (int i = 1; i < 6; ++i)
+        if (solver.eigenvalues()(i).real() > solver.eigenvalues()(best).real())
             best = i;
-    }
-    if (best < 0)
-        return fit;
     const Vector6 quadratic = solver.eigenvectors().col(best).real();
     const Eigen::Vector4d rest = -linear * quadratic;
 
