@@ -16,6 +16,7 @@
 #include "core/WindowTimer.h"
 #include "display/CockpitView.h"
 #include "firmware/FirmwareFiles.h"
+#include "plots/AllanWindow.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
 #include "session/BoardSession.h"

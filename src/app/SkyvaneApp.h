@@ -8,6 +8,7 @@
 #include <QString>
 
 class AdvancedLock;
+class AllanWindow;
 class ConstantsFileControl;
 class FieldWindow;
 class ForwardControl;
@@ -78,6 +79,7 @@ public:
     // The view windows, made when first shown (null before).
     PlotsWindow* plots() { return m_plots.get(); }
     FieldWindow* field();
+    AllanWindow* allan() { return m_allan.get(); }
 
 private:
     void build();
@@ -107,4 +109,5 @@ private:
     std::unique_ptr<ConstantsFileControl> m_constantsFile;
     std::unique_ptr<PlotsWindow> m_plots;
     QPointer<FieldWindow> m_field;
+    std::unique_ptr<AllanWindow> m_allan;
 };
