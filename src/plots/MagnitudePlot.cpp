@@ -78,7 +78,7 @@ void MagnitudePlot::paintEvent(QPaintEvent*)
     p.drawText(QRectF(rect()).adjusted(8, 2, -8, 0), Qt::AlignLeft | Qt::AlignTop,
                tr("|B| per point: before (grey), after (blue); B dashed"));
     const double fieldY = area.bottom() - (m_field - low) / (high - low) * area.height();
-    p.setPen(QPen(FieldColour, 1, Qt::DashLine));
+    p.setPen(QPen(FieldColour, 2, Qt::DashLine));
     p.drawLine(QPointF(area.left(), fieldY), QPointF(area.right(), fieldY));
     p.setPen(QPen(BeforeColour, 1));
     p.drawPath(magnitudePath(m_before, area, low, high));
