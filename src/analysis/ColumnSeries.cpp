@@ -41,6 +41,12 @@ bool ColumnCollector::known() const
     return false;
 }
 
+void ColumnCollector::reserve(std::size_t samples)
+{
+    m_series.seconds.reserve(samples);
+    m_series.values.reserve(samples);
+}
+
 void ColumnCollector::add(double seconds, const Measurement& m)
 {
     const int slot = kindSlot(m.kind);

@@ -25,6 +25,8 @@ public:
 
     // Whether some frame kind has a column of that name ("time" and "kind" are none).
     bool known() const;
+    // Room for this many samples: growing by copies costs more than the samples themselves.
+    void reserve(std::size_t samples);
     void add(double seconds, const Measurement& m);
 
     const ColumnSeries& series() const { return m_series; }

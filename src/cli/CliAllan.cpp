@@ -56,6 +56,8 @@ int runAllan(Terminal& terminal, const QStringList& args)
         terminal.error(QStringLiteral("recording %1: %2").arg(path, read.error));
         return ExitBadUsage;
     }
+    for (ColumnCollector& collector : collectors)
+        collector.reserve(std::size_t(read.recording.frames.size()));
     for (const RecordedFrame& frame : read.recording.frames)
         for (ColumnCollector& collector : collectors)
             collector.add(frame.microseconds / 1e6, frame.measurement);

@@ -264,6 +264,8 @@ void AllanWindow::analyse()
     for (int i = 0; i < m_columns->count(); ++i)
         if (m_columns->item(i)->checkState() == Qt::Checked)
             collectors.emplace_back(m_columns->item(i)->text().toUtf8());
+    for (ColumnCollector& c : collectors)
+        c.reserve(std::size_t(m_frames.size()));
     for (const RecordedFrame& f : m_frames)
         for (ColumnCollector& c : collectors)
             c.add(f.microseconds / 1e6, f.measurement);
