@@ -86,8 +86,9 @@ void AllanChart::show(const std::vector<AllanResult>& results, const std::vector
         m_adev->setRange(1e-4, 1);
         return;
     }
-    m_tau->setRange(decadeBelow(tauLow), decadeAbove(tauHigh * 1.0001));
-    m_adev->setRange(decadeBelow(adevLow), decadeAbove(adevHigh * 1.0001));
+    // A little beyond the decades, so the decades' labels at both ends are drawn.
+    m_tau->setRange(decadeBelow(tauLow) / 1.25, decadeAbove(tauHigh * 1.0001) * 1.25);
+    m_adev->setRange(decadeBelow(adevLow) / 1.25, decadeAbove(adevHigh * 1.0001) * 1.25);
     const double left = m_tau->min(), right = m_tau->max();
 
     for (std::size_t i = 0; i < results.size(); ++i) {
@@ -135,6 +136,7 @@ void AllanChart::show(const std::vector<AllanResult>& results, const std::vector
             QPen pen(colour.darker(130), 1, Qt::DashLine);
             line->setPen(pen);
             attach(m_chart, line, m_tau, m_adev);
+            hideFromLegend(m_chart, line);
             ++m_guides;
         };
         guide(r.terms.randomWalk, -0.5, name + QStringLiteral(" −½: N"));
@@ -148,6 +150,7 @@ void AllanChart::show(const std::vector<AllanResult>& results, const std::vector
             bottom->setMarkerSize(11);
             bottom->setColor(colour.darker(150));
             attach(m_chart, bottom, m_tau, m_adev);
+            hideFromLegend(m_chart, bottom);
             ++m_guides;
         }
     }

@@ -37,9 +37,9 @@ QString termCell(const NoiseTerm& term, bool withTau)
 {
     if (!term.reached)
         return QStringLiteral("<i>not reached</i>");
-    QString text = QString::number(term.value, 'g', 4);
+    QString text = QString::number(term.value, 'g', 3);
     if (withTau)
-        text += QStringLiteral(" at τ %1 s").arg(QString::number(term.tau, 'g', 3));
+        text += QStringLiteral(" at τ %1 s").arg(QString::number(term.tau, 'g', 2));
     return text;
 }
 
@@ -270,11 +270,22 @@ void AllanWindow::analyse()
         for (ColumnCollector& c : collectors)
             c.add(f.microseconds / 1e6, f.measurement);
     m_results.clear();
-    QStringList notes;
+    // Columns of the same frames share their timing: one line for them all.
+    QStringList notes, names;
     for (ColumnCollector& c : collectors) {
         m_results.push_back(analyseAllan(c.take(), input));
-        notes << allanTimingText(m_results.back());
+        const QString name = QString::fromUtf8(m_results.back().column);
+        const QString timing = allanTimingText(m_results.back()).mid(name.size());
+        const qsizetype same = notes.indexOf(timing);
+        if (same >= 0) {
+            names[same] += QStringLiteral(", ") + name;
+        } else {
+            notes << timing;
+            names << name;
+        }
     }
+    for (qsizetype i = 0; i < notes.size(); ++i)
+        notes[i] = names[i] + notes[i];
     m_chart->show(m_results, curveColours());
     showTerms();
     if (!m_frames.isEmpty())
@@ -304,10 +315,11 @@ void AllanWindow::showTerms()
                 .arg(termCell(r.terms.randomWalk, false), termCell(r.terms.biasInstability, true),
                      termCell(r.terms.rateRandomWalk, false));
     }
-    html += QStringLiteral("</table><p style=\"color:gray\">N: random walk, the −½ slope at "
-                           "τ 1 s. B: bias instability, the lowest σ / 0.664. K: rate random "
-                           "walk, the +½ slope at τ 3 s. Each in the column's units, "
-                           "\"not reached\" where the curve does not show it.</p>");
+    html += QStringLiteral("</table><p style=\"color:gray\">N: random walk, the −½ slope line "
+                           "at τ 1 s. B: bias instability, the lowest σ / 0.664 (a square). K: "
+                           "rate random walk, the +½ slope line at τ 3 s. Slope lines dashed, "
+                           "the band shaded. In the column's units; \"not reached\" where the "
+                           "curve does not show it.</p>");
     m_terms->setText(html);
 }
 
