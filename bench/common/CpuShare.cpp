@@ -2,7 +2,7 @@
 
 #include "common/ListeningBoard.h"
 #include "common/ProcStat.h"
-#include "common/ProgramRun.h"
+#include "support/program/ProgramRun.h"
 #include "core/Pause.h"
 
 #include <QElapsedTimer>

@@ -64,8 +64,8 @@ struct Session
     TimerHandover handover{timer2, timer12};
     RowClock progress;
     QString path;
-    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, handover,
-                                                   [this] { return path; }}};
+    FirmwareUpdater updater{
+        FirmwareUpdater::Parts{link, log, progress, handover, [this] { return path; }}};
     Bootloader& boot = updater.boot;
     FlashProgrammer& programmer = updater.programmer;
 
@@ -101,7 +101,7 @@ bool RowTiming(const QString& boardSim, const FirmwareImage& image)
     }
     const std::size_t rows = RowsToSend(image.LowestAddress, image.EndIndex).size();
     const double cpu0 = CpuSeconds();
-    const bool ok = session.programmer.ProgramFlash(image);
+    const bool ok = session.programmer.ProgramFlash(image).programmed;
     const double cpu = CpuSeconds() - cpu0;
     const double seconds = session.progress.rowsSeconds();
     std::printf("(a) %zu rows at full pty speed: %s, %.3f s: %.3f ms per row round trip "

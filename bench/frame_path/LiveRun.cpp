@@ -4,11 +4,12 @@
 #include "app/SkyvaneApp.h"
 #include "app/WindowViews.h"
 #include "common/ListeningBoard.h"
-#include "common/ProgramRun.h"
+#include "support/program/ProgramRun.h"
 #include "core/Pause.h"
 #include "display/CockpitView.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
+#include "session/BoardSession.h"
 #include "support/QuietPrompts.h"
 
 #include <QElapsedTimer>
@@ -47,7 +48,7 @@ LiveRunFigures MeasureLiveRun(const QString& boardSim, const QString& rate,
     clock.start();
     bool measuring = false;
     qint64 newestDecodedNs = -1;
-    skyvane.decoder().stream().subscribe([&](const Measurement&) {
+    skyvane.session().stream().subscribe([&](const Measurement&) {
         newestDecodedNs = clock.nsecsElapsed();
         if (measuring)
             ++figures.decoded;

@@ -29,6 +29,7 @@
 #include "display/DrawMagDial.h"
 #include "display/DrawRoute.h"
 #include "display/PictureBox.h"
+#include "display/ShownValues.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "support/Bytes.h"
@@ -180,7 +181,7 @@ PathResult framePath(const PathOptions& options)
     }
     skyvane.views().setDrawnListener({});
     const Angles last = anglesFor(options.warmUp + options.frames - 1);
-    if (skyvane.decoder().Phi != last.phi || !receiver.RxBuffer().isEmpty() ||
+    if (skyvane.decoder().Phi() != last.phi || !receiver.RxBuffer().isEmpty() ||
         !form.Text3->toPlainText().startsWith(QLatin1String("Hx : "))) {
         std::printf("(a) the frames did not reach the decoder\n");
         return result;
@@ -193,6 +194,7 @@ PathResult framePath(const PathOptions& options)
 
     // The share of each view: the same drawings called one at a time.
     std::vector<double> cockpit, route, dial, text;
+    const ShownValues shown(QLatin1Char('.'));
     for (int k = 0; k < options.frames; ++k) {
         Angles a = anglesFor(k + 7);
         qint64 start = clock.nsecsElapsed();
@@ -205,7 +207,7 @@ PathResult framePath(const PathOptions& options)
         DrawMagDial(*form.P, a.hy, a.hx);
         dial.push_back(msSince(clock, start));
         start = clock.nsecsElapsed();
-        form.Text3->setPlainText(skyvane.decoder().MagneticText(a.hx, a.hy, a.hz));
+        form.Text3->setPlainText(shown.MagneticText(a.hx, a.hy, a.hz));
         text.push_back(msSince(clock, start));
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();

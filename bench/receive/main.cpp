@@ -6,6 +6,7 @@
 
 #include "common/CpuShare.h"
 #include "common/Figures.h"
+#include "display/ShownValues.h"
 #include "protocol/FrameDispatch.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
@@ -21,25 +22,33 @@
 
 namespace {
 
-// Views detached: the decoders run in full, their output goes nowhere but a count.
+// Views detached: the decoders run in full and what the window shows of each frame is made;
+// it goes nowhere but a count.
 class DetachedView
 {
 public:
-    explicit DetachedView(MeasurementDecoder& decoder)
+    explicit DetachedView(FrameDispatch& dispatch)
     {
-        decoder.setFrameSeen([this] { ++seen; });
-        decoder.setMessageListener([this](const QString& text) { sink += double(text.size()); });
-        decoder.stream().subscribe([this](const Measurement& m) {
-            sink += m.phi + m.theta + m.psi + m.dialU + m.dialV;
-            if (m.sensorText)
-                sink += double(m.sensorText->size());
-            if (m.calibrationText)
-                sink += double(m.calibrationText->size());
+        QObject::connect(&dispatch, &FrameDispatch::frameSeen, [this] { ++seen; });
+        QObject::connect(&dispatch, &FrameDispatch::deviceMessage,
+                         [this](const QString& text) { sink += double(text.size()); });
+        QObject::connect(&dispatch, &FrameDispatch::constantsFrame, [](const QByteArray&) {});
+        dispatch.stream().subscribe([this](const Measurement& m) {
+            sink += m.phi + m.theta + m.psi;
+            if (const std::optional<QPointF> dial = ShownValues::DialPoint(m))
+                sink += dial->x() + dial->y();
+            if (const std::optional<QString> text = m_shown.SensorText(m))
+                sink += double(text->size());
+            if (const std::optional<QString> text = m_shown.CalibrationText(m))
+                sink += double(text->size());
         });
     }
 
     long long seen = 0;
     double sink = 0;
+
+private:
+    ShownValues m_shown{QLatin1Char('.')};
 };
 
 // Five frames of one round: F, G, R, a text frame and C, with values that move from round to
@@ -83,10 +92,8 @@ struct Throughput
 // Every input holds exactly one frame, as a receive tick gets it at the usual poll rate.
 Throughput oneFramePerCall(long long count)
 {
-    MeasurementDecoder decoder(QLatin1Char('.'));
-    DetachedView view(decoder);
-    FrameDispatch dispatch(decoder);
-    dispatch.setConstantsListener([](const QByteArray&) {});
+    FrameDispatch dispatch;
+    DetachedView view(dispatch);
     FrameReceiver receiver(dispatch);
     std::vector<QByteArray> frames;
     for (int k = 0; k < 200; ++k)
@@ -108,10 +115,8 @@ Throughput oneFramePerCall(long long count)
 // whatever follows it, so the backlog holds F, G, R and text frames only.
 Throughput backlog(long long count, int perBacklog)
 {
-    MeasurementDecoder decoder(QLatin1Char('.'));
-    DetachedView view(decoder);
-    FrameDispatch dispatch(decoder);
-    dispatch.setConstantsListener([](const QByteArray&) {});
+    FrameDispatch dispatch;
+    DetachedView view(dispatch);
     FrameReceiver receiver(dispatch);
     std::vector<QByteArray> inputs;
     int perInput = 0;

@@ -4,11 +4,11 @@
 // Run it under an X server (xvfb-run -a): the program shows its window and OpenGL view.
 
 #include "LeakReport.h"
-#include "WindowClose.h"
+#include "support/program/WindowClose.h"
 #include "common/Figures.h"
 #include "common/ListeningBoard.h"
 #include "common/ProcStat.h"
-#include "common/ProgramRun.h"
+#include "support/program/ProgramRun.h"
 #include "core/Pause.h"
 #include "support/BoardProcess.h"
 

@@ -26,9 +26,14 @@ bool AdvancedLock::IsPassword(const QString& answer)
     return digest == QByteArray(kPasswordDigest);
 }
 
+bool AdvancedLock::advancedShown() const
+{
+    return m_button->text() != kAdvanced;
+}
+
 void AdvancedLock::Command15_Click()
 {
-    if (m_button->text() != kAdvanced) {
+    if (advancedShown()) {
         m_setWidth(kBasicWidth);
         m_button->setText(kAdvanced);
         return;

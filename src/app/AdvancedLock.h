@@ -22,6 +22,8 @@ public:
                  QObject* parent = nullptr);
 
     void Command15_Click();
+    // Whether the advanced frame is shown (the password was given and "Basic" not pressed).
+    bool advancedShown() const;
 
     static bool IsPassword(const QString& answer);
 

@@ -45,7 +45,6 @@ ConnectionPanel::ConnectionPanel(Form1& form, BoardSession& session, SettingsSto
     connect(m_c.Command2, &QPushButton::clicked, this, &ConnectionPanel::Command2_Click);
     connect(m_c.Command3, &QPushButton::clicked, this, &ConnectionPanel::Command3_Click);
     connect(m_c.Timer1, &WindowTimer::Timer, this, &ConnectionPanel::Timer1_Timer);
-    connect(m_c.Timer11, &WindowTimer::Timer, this, &ConnectionPanel::Timer11_Timer);
     connect(m_c.Timer13, &WindowTimer::Timer, this, &ConnectionPanel::Timer13_Timer);
     connect(&m_session, &BoardSession::lost, this, &ConnectionPanel::onLinkLost);
 }
@@ -189,6 +188,8 @@ void ConnectionPanel::Command2_Click()
 
 void ConnectionPanel::Command3_Click()
 {
+    // A running download stops after its current step instead of opening the port again.
+    m_session.abandonDownload();
     m_c.Check4->setChecked(false);
     ClosePort();
 }
@@ -209,12 +210,6 @@ void ConnectionPanel::showPortState(bool open)
 void ConnectionPanel::Timer1_Timer()
 {
     showPortState(portOpen());
-}
-
-void ConnectionPanel::Timer11_Timer()
-{
-    setBackground(m_c.Text32, kRed);
-    m_c.Text32->setText(QStringLiteral("No Data"));
 }
 
 void ConnectionPanel::Timer13_Timer()

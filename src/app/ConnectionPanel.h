@@ -8,9 +8,9 @@ class QComboBox;
 class SettingsStore;
 
 // The connection frame of the window over the board session: the stored connection choices,
-// the status shown on the window, the "No Data" watchdog and automatic reconnection. It works
-// on Form1's Combo1 to Combo3, Check4, Check7, Command2, Command3, Text4, Text32 and the timers
-// Timer1, Timer11, Timer12 (its interval) and Timer13.
+// the port state shown on the window and automatic reconnection. It works on Form1's Combo1 to
+// Combo3, Check4, Check7, Command2, Command3, Text4 and the timers Timer1, Timer12 (its
+// interval) and Timer13.
 class ConnectionPanel : public QObject
 {
     Q_OBJECT
@@ -34,7 +34,6 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Timer1_Timer();
-    void Timer11_Timer();
     void Timer13_Timer();
 
 protected:

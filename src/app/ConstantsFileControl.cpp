@@ -2,16 +2,14 @@
 
 #include "app/ConstantsPanel.h"
 #include "constants/ConstantsImport.h"
+#include "core/FileWrite.h"
 #include "core/Logger.h"
 #include "core/Pause.h"
 #include "link/Link.h"
 
 #include <QAction>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QSaveFile>
-#include <QStandardPaths>
 
 ConstantsFileControl::ConstantsFileControl(QAction* exportAction, QAction* importAction,
                                            ConstantsPanel& panel, Link& link, Logger& log,
@@ -43,21 +41,14 @@ void ConstantsFileControl::exportFile()
     const QList<float> table = boardTable();
     if (table.isEmpty())
         return;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    const QString suggested = QDir(folder).filePath(
-        QDateTime::currentDateTime().toString(QStringLiteral("'constants-'yyyyMMdd-HHmmss'.csv'")));
-    const QString path = m_dialogs.chooseExport(suggested);
+    const QString path = m_dialogs.chooseExport(
+        DocumentsFilePath(QStringLiteral("constants-"), QStringLiteral(".csv")));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
     const QByteArray content =
         ConstantsTableFile::exportTable(table, QDateTime::currentDateTime(), m_portName());
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.commit()) {
-        m_log.AddLog(
-            QStringLiteral("Constants cannot be written to %1: %2.").arg(path, file.errorString()));
+    if (const QString failure = WriteFileAtomically(path, content); !failure.isEmpty()) {
+        m_log.AddLog(QStringLiteral("Constants cannot be written to %1: %2.").arg(path, failure));
         return;
     }
     m_log.AddLog(QStringLiteral("%1 constants exported to %2.").arg(table.size()).arg(path));

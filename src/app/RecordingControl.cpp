@@ -1,12 +1,10 @@
 #include "app/RecordingControl.h"
 
+#include "core/FileWrite.h"
 #include "core/Logger.h"
 #include "protocol/MeasurementStream.h"
 
 #include <QAction>
-#include <QDateTime>
-#include <QDir>
-#include <QStandardPaths>
 
 namespace {
 const QString kRecord = QStringLiteral("&Record...");
@@ -33,12 +31,12 @@ RecordingControl::~RecordingControl()
 
 QString RecordingControl::suggestedPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    const QString name =
-        QDateTime::currentDateTime().toString(QStringLiteral("'skyvane-'yyyyMMdd-HHmmss'.csv'"));
-    return QDir(folder).filePath(name);
+    return DocumentsFilePath(QStringLiteral("skyvane-"), QStringLiteral(".csv"));
+}
+
+void RecordingControl::stop()
+{
+    m_recorder.stop();
 }
 
 void RecordingControl::toggle()

@@ -28,6 +28,8 @@ public:
 
     // The action's handler: starts a recording or stops the running one.
     void toggle();
+    // Stops the running recording: what it holds is written and the file closed.
+    void stop();
     bool isRecording() const { return m_recorder.isRecording(); }
 
     // "skyvane-YYYYMMDD-HHMMSS.csv" in the user's documents folder.

@@ -4,10 +4,13 @@
 #include "app/ConnectionPanel.h"
 #include "app/ConstantsFileControl.h"
 #include "app/ConstantsPanel.h"
+#include "app/DataStatus.h"
 #include "app/Form1.h"
 #include "app/MainMenu.h"
+#include "app/MenuKeys.h"
 #include "app/MessageLog.h"
 #include "app/OutputControls.h"
+#include "app/ProgramEnd.h"
 #include "app/Prompts.h"
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
@@ -16,6 +19,7 @@
 #include "core/WindowTimer.h"
 #include "display/CockpitView.h"
 #include "firmware/FirmwareFiles.h"
+#include "output/RawMirror.h"
 #include "plots/AllanWindow.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
@@ -28,13 +32,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QStandardPaths>
-
-#include <cstdio>
-#include <cstdlib>
-
-#ifdef SKYVANE_LEAK_CHECK
-#include <sanitizer/lsan_interface.h>
-#endif
 
 namespace {
 SkyvaneApp::Options defaultOptions(const QString& programFolder)
@@ -96,7 +93,6 @@ void SkyvaneApp::build()
     board.progress = m_progress.get();
     board.firmwarePath = [&f] { return f.Text1->text(); };
     board.dataCommunication = [&f] { return f.Check7->isChecked(); };
-    board.decimalSeparator = QLocale().decimalPoint().at(0);
     board.port = m_options.port;
     board.receiveSwitch = f.Timer2;
     board.request = f.Timer12;
@@ -105,21 +101,26 @@ void SkyvaneApp::build()
     BoardSession& session = *m_session;
 
     // The views listen first, before the recorder and the plots.
-    m_views = std::make_unique<WindowViews>(f, session.stream());
-    connect(&session, &BoardSession::frameSeen, this, [this] { m_views->frameSeen(); });
-    connect(&session, &BoardSession::deviceMessage, this,
+    m_views = std::make_unique<WindowViews>(f, session.stream(), QLocale().decimalPoint().at(0),
+                                            m_options.redrawMs > 0 ? m_options.redrawMs
+                                                                   : RedrawPacer::RefreshMs);
+    m_dataStatus = std::make_unique<DataStatus>(f.Text32, f.Timer11);
+    FrameDispatch& dispatch = session.dispatch();
+    connect(&dispatch, &FrameDispatch::frameSeen, m_dataStatus.get(), &DataStatus::frameSeen);
+    connect(&dispatch, &FrameDispatch::deviceMessage, this,
             [this](const QString& text) { m_views->ShowDeviceMessage(text); });
-    connect(&session, &BoardSession::modeChanged, this, [this](BoardSession::Mode mode) {
-        m_views->setReplaying(mode == BoardSession::Mode::Replay);
-    });
+    connect(&session, &BoardSession::modeChanged, m_dataStatus.get(),
+            [this](BoardSession::Mode mode) {
+                m_dataStatus->setReplaying(mode == BoardSession::Mode::Replay);
+            });
 
     m_connection = std::make_unique<ConnectionPanel>(f, session, *m_settings);
     m_constants =
         std::make_unique<ConstantsPanel>(f.L, f.Text7, f.Command7, session.link(), *m_log);
-    session.dispatch().setConstantsListener([this](const QByteArray& payload) {
+    connect(&dispatch, &FrameDispatch::constantsFrame, this, [this](const QByteArray& payload) {
         m_constants->FillConstantsList(payload);
         if (m_constantsFile)
-            m_constantsFile->update(m_form->outerWidth() == AdvancedLock::kAdvancedWidth);
+            m_constantsFile->update(m_lock->advancedShown());
     });
 
     const auto chooseFile = [&f](const QString& pattern) {
@@ -168,7 +169,6 @@ void SkyvaneApp::wireButtons()
     onClick(f.Command18, [cmd] { cmd->CalibrateMagnetometers(); });
     onClick(f.Command10, [this] { m_constants->RequestConstants(); });
     onClick(f.Command4, [this] { m_session->runDownload(); });
-    onClick(f.Command3, [this] { m_session->abandonDownload(); });
     onClick(f.Command5, [this] {
         const QString path = m_files->chooseFirmware();
         if (!path.isEmpty())
@@ -183,19 +183,25 @@ void SkyvaneApp::wireButtons()
         m_form->Timer3->setEnabled(false);
         m_form->Cockpit->InitOpenGL();
     });
-    connect(&f, &Form1::queryUnload, this, [this] {
-        if (m_options.endProgram) {
-            m_options.endProgram();
-            return;
-        }
-        // Closing ends the program at once, even in the middle of a download's wait.
-        std::fflush(nullptr);
-#ifdef SKYVANE_LEAK_CHECK
-        // _Exit skips the exit-time leak check of the sanitizer build; run it here.
-        __lsan_do_leak_check();
-#endif
-        std::_Exit(0);
-    });
+    connect(&f, &Form1::queryUnload, this, &SkyvaneApp::closeWindow);
+}
+
+void SkyvaneApp::closeWindow()
+{
+    // Closing ends the program at once, even in the middle of a download's wait; only a disk
+    // that does not answer could hold it longer, and not for more than this.
+    constexpr int WriteDeadlineMs = 3000;
+    if (!m_options.endProgram)
+        EndProcessAfter(WriteDeadlineMs);
+    // The bytes the port holds are frames the board has sent: they go into the recording too.
+    m_session->receiveRest();
+    m_recording->stop();
+    m_mirror->mirror().close();
+    if (m_options.endProgram) {
+        m_options.endProgram();
+        return;
+    }
+    EndProcessNow();
 }
 
 void SkyvaneApp::Load()

@@ -12,6 +12,7 @@ class AllanWindow;
 class ConstantsFileControl;
 class FieldWindow;
 class ForwardControl;
+class MenuKeys;
 class MirrorControl;
 class PlotsWindow;
 class Prompts;
@@ -23,6 +24,7 @@ class Bootloader;
 class BootProgressBar;
 class ConnectionPanel;
 class ConstantsPanel;
+class DataStatus;
 class FirmwareFiles;
 class Form1;
 class FrameReceiver;
@@ -44,10 +46,13 @@ public:
         QString programFolder;
         // Where settings go when the program's folder cannot hold them ("" for nowhere).
         QString fallbackFolder;
-        // What closing the window does: end the process at once.
+        // What closing the window does once the recording and the mirror are closed; null: end
+        // the process at once.
         std::function<void()> endProgram;
         // Replaces the real serial port (tests); null for the real one.
         SerialControl* port = nullptr;
+        // The views draw at most once in this many milliseconds; 0: once per screen refresh.
+        int redrawMs = 0;
         // Answers the password box, the message boxes, the file dialogs and the Import
         // Constants confirmation (tests); null for the window's own dialogs.
         Prompts* prompts = nullptr;
@@ -70,6 +75,7 @@ public:
     FrameReceiver& receiver();
     MeasurementDecoder& decoder();
     WindowViews& views() { return *m_views; }
+    DataStatus& dataStatus() { return *m_dataStatus; }
     Bootloader& bootloader();
     MainMenu& menu() { return *m_menu; }
     RecordingControl& recording() { return *m_recording; }
@@ -87,6 +93,9 @@ private:
     void restoreSettings();
     void buildMenu();
     void showView(QWidget* window);
+    // The window closes: what the board sent so far is decoded, the recording written and
+    // closed, the mirror's link removed (each with its closing log line), then the program ends.
+    void closeWindow();
 
     Options m_options;
     std::unique_ptr<Form1> m_form;
@@ -97,11 +106,13 @@ private:
     std::unique_ptr<BootProgressBar> m_progress;
     std::unique_ptr<BoardSession> m_session;
     std::unique_ptr<WindowViews> m_views;
+    std::unique_ptr<DataStatus> m_dataStatus;
     std::unique_ptr<ConnectionPanel> m_connection;
     std::unique_ptr<ConstantsPanel> m_constants;
     std::unique_ptr<FirmwareFiles> m_files;
     std::unique_ptr<AdvancedLock> m_lock;
     std::unique_ptr<MainMenu> m_menu;
+    std::unique_ptr<MenuKeys> m_menuKeys;
     std::unique_ptr<RecordingControl> m_recording;
     std::unique_ptr<ReplayControl> m_replay;
     std::unique_ptr<ForwardControl> m_forward;

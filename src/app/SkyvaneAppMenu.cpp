@@ -7,6 +7,7 @@
 #include "app/ConstantsPanel.h"
 #include "app/Form1.h"
 #include "app/MainMenu.h"
+#include "app/MenuKeys.h"
 #include "app/MessageLog.h"
 #include "app/OutputControls.h"
 #include "app/Prompts.h"
@@ -23,6 +24,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -30,6 +32,7 @@ void SkyvaneApp::buildMenu()
 {
     Form1& f = *m_form;
     m_menu = std::make_unique<MainMenu>(f);
+    m_menuKeys = std::make_unique<MenuKeys>(f, *f.MenuBar);
     const MainMenu& menu = *m_menu;
 
     Prompts& prompts = *m_prompts;

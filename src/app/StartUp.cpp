@@ -5,7 +5,6 @@
 #include "core/SettingsFile.h"
 #include "display/CockpitView.h"
 #include "link/PortNames.h"
-#include "protocol/MeasurementDecoder.h"
 #include "session/BoardSession.h"
 
 #include <QCheckBox>
@@ -62,7 +61,9 @@ void SkyvaneApp::StartUp()
     if (f.Check4->isChecked())
         m_connection->OpenPort();
 
-    m_session->decoder().DecodeFrameF(QByteArray(128, '\0'));
+    // The views drawn once with zero values.
+    FrameDispatch& dispatch = m_session->dispatch();
+    dispatch.show(dispatch.decoder().DecodeFrameF(QByteArray(128, '\0')));
     m_log->AddLog(QStringLiteral("Application started."));
 }
 

@@ -3,9 +3,12 @@
 #include "app/RedrawPacer.h"
 #include "display/MagDial.h"
 #include "display/RouteDial.h"
+#include "display/ShownValues.h"
 #include "firmware/FlashProgress.h"
 #include "protocol/Measurement.h"
 
+#include <QChar>
+#include <QPointF>
 #include <QString>
 
 #include <functional>
@@ -25,29 +28,24 @@ struct ShownText
 };
 
 // The window's views of the measurements, the first listener of the measurement stream. The
-// watchdog, "Data OK" and the calibration box follow every frame at once; the horizon, the two
-// dials and the sensor text are drawn at most once per screen refresh with the newest values,
-// and each only when its picture or text would differ from the one shown.
+// calibration box follows every frame at once; the horizon, the two dials and the sensor text
+// are drawn at most once per screen refresh from the newest measurement, and each only when its
+// picture or text would differ from the one shown. Texts are made only for what is shown.
 class WindowViews
 {
 public:
     // A refresh longer than the screen's lets a test (on a slow, sanitized build) know that its
     // frames come within one refresh.
-    WindowViews(Form1& form, MeasurementStream& stream, int refreshMs = RedrawPacer::RefreshMs);
+    WindowViews(Form1& form, MeasurementStream& stream, QChar decimalSeparator,
+                int refreshMs = RedrawPacer::RefreshMs);
     ~WindowViews();
     WindowViews(const WindowViews&) = delete;
     WindowViews& operator=(const WindowViews&) = delete;
 
-    // While a recording is replayed the status box says "Replay" (on green) and the "No Data"
-    // watchdog is off.
-    void setReplaying(bool replaying);
-
-    // The frame-seen steps: restart the "No Data" watchdog, "Data OK" on green.
-    void frameSeen();
     // One measurement, in the order of the window: the horizon, the route dial, the
     // magnetometer dial, the sensor box, the calibration box (a C frame: the box first).
     void show(const Measurement& m);
-    // The calibration box (Text5): text-frame messages.
+    // The calibration box (Text5): text-frame messages and the measurements' prompts.
     void ShowDeviceMessage(const QString& text);
 
     // Told at the end of every drawing of the views (benchmarks).
@@ -60,31 +58,24 @@ public:
 
 private:
     void drawWaiting();
-    void DrawAttitude3D(float phi, float theta);
-    void DrawRoute(float psi);
-    void DrawMagDial(double u, double v);
-    void setSensorText(const QString& text);
 
     Form1& m_form;
     MeasurementStream& m_stream;
+    ShownValues m_shown;
     int m_subscription = 0;
     RedrawPacer m_pacer;
     RouteDial m_routeDial;
     MagDial m_magDial;
     long long m_textChanges = 0;
     std::function<void()> m_drawn;
-    bool m_replaying = false;
-    // The newest values not yet drawn.
+    // The newest measurement not yet drawn, and which of its views it moves.
+    Measurement m_newest;
     bool m_attitudeWaits = false;
-    bool m_routeWaits = false;
     bool m_dialWaits = false;
+    QPointF m_dialPoint;
+    // The newest measurement that fills the sensor box (a C frame leaves it).
     bool m_textWaits = false;
-    float m_phi = 0.0f;
-    float m_theta = 0.0f;
-    float m_psi = 0.0f;
-    double m_u = 0.0;
-    double m_v = 0.0;
-    QString m_text;
+    Measurement m_textSource;
     ShownText m_sensorShown;
     ShownText m_messageShown;
 };

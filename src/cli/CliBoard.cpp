@@ -17,7 +17,6 @@ CliBoard::CliBoard(Terminal& terminal, const QString& port, const Setup& setup)
     m_session = std::make_unique<BoardSession>(parts);
     m_session->stream().subscribe([this](const Measurement&) { ++m_frames; });
     connect(m_session.get(), &BoardSession::lost, this, [this] {
-        m_lostLine = m_log->last();
         if (m_mirror)
             m_mirror->close();
         stop();
@@ -62,7 +61,7 @@ void CliBoard::finish()
 
 int CliBoard::reportLost()
 {
-    m_terminal.error(m_lostLine);
+    m_terminal.error(m_session->link().lastLoss());
     return ExitPortTrouble;
 }
 

@@ -76,7 +76,6 @@ private:
     CliLog* m_log;
     std::unique_ptr<BoardSession> m_session;
     std::unique_ptr<RawMirror> m_mirror;
-    QString m_lostLine;
     QEventLoop* m_loop = nullptr;
     qint64 m_frames = 0;
 };

@@ -5,11 +5,11 @@
 #include "Terminal.h"
 #include "constants/ConstantsImport.h"
 #include "constants/ConstantsTableFile.h"
+#include "core/FileWrite.h"
 #include "core/Pause.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 
 #include <memory>
 
@@ -79,13 +79,16 @@ class TableReader
 public:
     explicit TableReader(CliBoard& board) : m_board(board)
     {
-        board.session().dispatch().setConstantsListener([this](const QByteArray& payload) {
-            m_table = ConstantsTableFile::tableOf(payload);
-            m_arrived = true;
-            m_board.stop();
-        });
+        m_listening = QObject::connect(&board.session().dispatch(), &FrameDispatch::constantsFrame,
+                                       [this](const QByteArray& payload) {
+                                           m_table = ConstantsTableFile::tableOf(payload);
+                                           m_arrived = true;
+                                           m_board.stop();
+                                       });
     }
-    ~TableReader() { m_board.session().dispatch().setConstantsListener({}); }
+    ~TableReader() { QObject::disconnect(m_listening); }
+    TableReader(const TableReader&) = delete;
+    TableReader& operator=(const TableReader&) = delete;
 
     // Sends "[" and waits for the reply; false when none came in time.
     bool read()
@@ -101,6 +104,7 @@ public:
 
 private:
     CliBoard& m_board;
+    QMetaObject::Connection m_listening;
     QList<float> m_table;
     bool m_arrived = false;
 };
@@ -138,9 +142,8 @@ int getTable(Terminal& terminal, const CliOptions& options)
         terminal.out(text);
         return ExitDone;
     }
-    QSaveFile file(out);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        terminal.error(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+    if (const QString failure = WriteFileAtomically(out, text); !failure.isEmpty()) {
+        terminal.error(QStringLiteral("cannot write %1: %2").arg(out, failure));
         return ExitBadUsage;
     }
     terminal.line(

@@ -78,10 +78,8 @@ int runFlash(Terminal& terminal, const QStringList& args)
         return ExitPortTrouble;
 
     session.firmware().boot.setReplyTimeout(static_cast<int>(std::lround(replySeconds * 1000)));
-    bool interrupted = false;
     SignalPipe interrupts;
-    QObject::connect(&interrupts, &SignalPipe::interrupted, &board, [&] {
-        interrupted = true;
+    QObject::connect(&interrupts, &SignalPipe::interrupted, &board, [&session] {
         session.abandonDownload();
         session.ClosePort();
     });
@@ -90,31 +88,32 @@ int runFlash(Terminal& terminal, const QStringList& args)
     QObject::connect(&session, &BoardSession::lost, &board,
                      [&session] { session.abandonDownload(); });
 
-    session.runDownload();
-    const bool programmed = log.logged(QStringLiteral("Flash Memory Programmed in "));
-    const bool launched = log.logged(QStringLiteral("Application Launched."));
+    const DownloadResult result = session.runDownload(path, load);
     if (session.linkLost())
         return board.reportLost();
-    if (log.logged(QStringLiteral("Connection refused."))) {
+    switch (result.outcome) {
+    case DownloadResult::Programmed:
+        break;
+    case DownloadResult::NoPort:
         terminal.error(QStringLiteral("port %1 could not be opened again").arg(options.port()));
         return ExitPortTrouble;
-    }
-    if (session.firmware().boot.ReplyMissed) {
+    case DownloadResult::NoReply:
         terminal.error(QStringLiteral("the bootloader at %1 did not answer within %2 s")
                            .arg(options.port(), SecondsText(replySeconds)));
         return ExitBoardFailed;
-    }
-    if (interrupted) {
+    case DownloadResult::Abandoned:
         terminal.error(QStringLiteral("download to %1 interrupted").arg(options.port()));
         return ExitBoardFailed;
-    }
-    if (!programmed) {
-        terminal.error(QStringLiteral("the board at %1 did not take %2").arg(options.port(), path));
-        return ExitBoardFailed;
-    }
-    if (!launched) {
-        terminal.error(
-            QStringLiteral("the board at %1 did not start the application").arg(options.port()));
+    case DownloadResult::Refused:
+        terminal.error(result.reason);
+        return ExitBadUsage;
+    case DownloadResult::Failed:
+        if (result.step == DownloadResult::Launch)
+            terminal.error(QStringLiteral("the board at %1 did not start the application")
+                               .arg(options.port()));
+        else
+            terminal.error(
+                QStringLiteral("the board at %1 did not take %2").arg(options.port(), path));
         return ExitBoardFailed;
     }
     session.ClosePort();

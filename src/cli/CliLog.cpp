@@ -9,12 +9,3 @@ void CliLog::AddLog(const QString& message)
     if (m_echo)
         m_terminal.line(DateTimeStamp() + QStringLiteral(" : ") + message);
 }
-
-bool CliLog::logged(const QString& start) const
-{
-    for (const QString& line : m_lines) {
-        if (line.startsWith(start))
-            return true;
-    }
-    return false;
-}

@@ -17,10 +17,6 @@ public:
     void AddLog(const QString& message) override;
 
     const QStringList& lines() const { return m_lines; }
-    // Whether a line starting with the text was logged since the start.
-    bool logged(const QString& start) const;
-    // The last line logged ("" before the first).
-    QString last() const { return m_lines.isEmpty() ? QString() : m_lines.last(); }
 
 private:
     Terminal& m_terminal;

@@ -1,12 +1,12 @@
 #include "core/SettingsFile.h"
 
+#include "core/FileWrite.h"
 #include "core/Logger.h"
 #include "core/SettingsFormat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 const QString kFileName = QStringLiteral("Settings.ini");
@@ -107,13 +107,8 @@ void SettingsFile::WriteSetting(const QString& key, const QString& value)
         m_log->AddLog(QStringLiteral("Setting \"%1\" stored without %2, which the settings file "
                                      "cannot hold.")
                           .arg(StorableText(key), leftOut));
-    QSaveFile file(m_path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    ok = ok && file.write(FormatSettings(entries)) >= 0;
-    if (ok && m_beforeRename)
-        m_beforeRename();
-    ok = ok && file.commit();
-    if (!ok)
+    const QString failure = WriteFileAtomically(m_path, FormatSettings(entries), m_beforeRename);
+    if (!failure.isEmpty())
         reportOnce(QStringLiteral("Settings file %1 cannot be written: %2")
-                       .arg(QDir::toNativeSeparators(m_path), file.errorString()));
+                       .arg(QDir::toNativeSeparators(m_path), failure));
 }

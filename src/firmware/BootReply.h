@@ -4,8 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// What the head of the receive buffer holds, read as a bootloader reply ("+" and a letter,
-// then the letter's own bytes).
+// What the head of the bootloader's reply bytes holds, read as a bootloader reply ("+" and a
+// letter, then the letter's own bytes).
 struct BootReply
 {
     enum Kind

@@ -3,65 +3,70 @@
 #include "core/Logger.h"
 #include "core/Pause.h"
 #include "core/WindowTimer.h"
-#include "firmware/BootReply.h"
 #include "firmware/SecondsText.h"
 #include "link/Link.h"
-#include "link/ReceiveBuffer.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
-Bootloader::Bootloader(Link& link, Logger& log, ReceiveBuffer& rxBuffer, WindowTimer& ackTimeout)
-    : m_link(link), m_log(log), m_rxBuffer(rxBuffer), m_ackTimeout(ackTimeout)
+Bootloader::Bootloader(Link& link, Logger& log, WindowTimer& ackTimeout)
+    : m_link(link), m_log(log), m_ackTimeout(ackTimeout)
 {}
 
-void Bootloader::EnsurePortOpen()
+bool Bootloader::EnsurePortOpen()
 {
-    m_rxBuffer.discard();
+    m_replyBytes.clear();
     SerialControl& port = m_link.M();
     if (!port.PortOpen()) {
         try {
             port.setPortOpen(true);
         } catch (const PortError&) {
             m_log.AddLog(QStringLiteral("Connection refused."));
-            return;
+            return false;
         }
     }
     m_log.AddLog(QStringLiteral("Connection established."));
+    return true;
 }
 
-void Bootloader::ResetDevice()
+bool Bootloader::ResetDevice()
 {
-    EnsurePortOpen();
+    const bool opened = EnsurePortOpen();
     if (m_link.M().PortOpen())
         m_link.M().Output(QByteArrayLiteral("G"));
     PauseMs(100);
     m_log.AddLog(QStringLiteral("Device Reset."));
+    return opened;
 }
 
-void Bootloader::CheckBootloaderVersion()
+BootWait Bootloader::afterOpening(bool opened, BootWait wait)
+{
+    if (!opened)
+        wait.ending = BootWait::Refused;
+    return wait;
+}
+
+BootWait Bootloader::CheckBootloaderVersion()
 {
     m_log.AddLog(QStringLiteral("Checking Bootloader version..."));
     SendBootCommand(QByteArrayLiteral("+V"));
-    WaitBootReply();
+    return WaitBootReply();
 }
 
-bool Bootloader::EraseFlash()
+BootWait Bootloader::EraseFlash()
 {
-    EnsurePortOpen();
+    const bool opened = EnsurePortOpen();
     m_log.AddLog(QStringLiteral("Erasing Flash Memory..."));
-    m_erased = false;
     SendBootCommand(QByteArrayLiteral("+E"));
-    WaitBootReply();
-    return m_erased;
+    return afterOpening(opened, WaitBootReply());
 }
 
-void Bootloader::RunApplication()
+BootWait Bootloader::RunApplication()
 {
-    EnsurePortOpen();
+    const bool opened = EnsurePortOpen();
     m_log.AddLog(QStringLiteral("Running Application..."));
     SendBootCommand(QByteArrayLiteral("+R"));
-    WaitBootReply();
+    return afterOpening(opened, WaitBootReply());
 }
 
 void Bootloader::SendBootCommand(const QByteArray& bytes)
@@ -71,7 +76,7 @@ void Bootloader::SendBootCommand(const QByteArray& bytes)
     SerialControl& port = m_link.M();
     if (port.PortOpen())
         port.Input();
-    m_rxBuffer.discard();
+    m_replyBytes.clear();
     m_link.SendCommand(bytes);
 }
 
@@ -80,9 +85,9 @@ void Bootloader::setReplyTimeout(int milliseconds)
     m_replyTimeoutMs = milliseconds;
 }
 
-void Bootloader::WaitBootReply()
+BootWait Bootloader::WaitBootReply()
 {
-    m_rxBuffer.discard();
+    m_replyBytes.clear();
     SerialControl& port = m_link.M();
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -92,19 +97,16 @@ void Bootloader::WaitBootReply()
         deadline.start(m_replyTimeoutMs);
     for (;;) {
         if (!port.PortOpen())
-            return;
-        m_rxBuffer.append(port.Input());
-        // The parser drops the noise before a reply from its copy; drop it here too.
-        QByteArray head = m_rxBuffer.bytes();
-        const BootReply reply = ParseBootReply(head);
-        m_rxBuffer.consume(m_rxBuffer.size() - head.size());
+            return BootWait{BootWait::PortClosed, {}};
+        m_replyBytes.append(port.Input());
+        // The parser drops the noise before a reply; the reply itself stays at the head.
+        const BootReply reply = ParseBootReply(m_replyBytes);
         if (act(reply))
-            return;
+            return BootWait{BootWait::Replied, reply};
         if (m_replyTimeoutMs > 0 && !deadline.isActive()) {
-            ReplyMissed = true;
             m_log.AddLog(QStringLiteral("No reply from the bootloader within %1 s.")
                              .arg(SecondsText(m_replyTimeoutMs / 1000.0)));
-            return;
+            return BootWait{BootWait::TimedOut, {}};
         }
         // Nothing else can emit between the check above and exec(): one thread.
         QEventLoop loop;
@@ -121,18 +123,16 @@ bool Bootloader::act(const BootReply& reply)
     case BootReply::Incomplete:
         return false;
     case BootReply::Version:
-        BootFamily = BootFamilyFor(reply.code, BootFamily);
+        m_bootFamily = BootFamilyFor(reply.code, m_bootFamily);
         m_log.AddLog(QStringLiteral("Veltis Bootloader Version ") + BootVersionText(reply.code) +
-                     QStringLiteral(" (") + BootFamily + QStringLiteral(")."));
+                     QStringLiteral(" (") + m_bootFamily + QStringLiteral(")."));
         return true;
     case BootReply::Erased:
         m_log.AddLog(QStringLiteral("Flash Erased successfully."));
-        m_erased = true;
         return true;
     case BootReply::FReply:
         return true;
     case BootReply::Acknowledged:
-        AckAddress = reply.address;
         m_ackTimeout.setEnabled(false);
         return true;
     case BootReply::Running:

@@ -12,7 +12,7 @@ std::unique_ptr<WindowTimer> ownTimer(WindowTimer* given)
 FirmwareUpdater::FirmwareUpdater(const Parts& p)
     : m_ownReplyTimer(ownTimer(p.rowReplyTimer)),
       m_rowReplyTimer(p.rowReplyTimer ? *p.rowReplyTimer : *m_ownReplyTimer),
-      boot(p.link, p.log, p.rxBuffer, m_rowReplyTimer),
+      boot(p.link, p.log, m_rowReplyTimer),
       programmer(boot, p.link, p.log, m_rowReplyTimer, p.progress),
-      download(boot, programmer, p.log, p.rxBuffer, p.handover, p.firmwarePath)
+      download(boot, programmer, p.log, p.handover, p.firmwarePath)
 {}

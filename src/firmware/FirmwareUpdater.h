@@ -11,7 +11,7 @@
 class PortHandover;
 
 // The firmware download wired once: bootloader client, flash programmer and the download
-// sequence over one link and receive buffer. The board session makes it for the window and the
+// sequence over one link. The board session makes it for the window and the
 // command-line tool; the tests and the benchmark make it over their own links.
 class FirmwareUpdater
 {
@@ -24,7 +24,6 @@ public:
     {
         Link& link;
         Logger& log;
-        ReceiveBuffer& rxBuffer;
         FlashProgress& progress;
         // Stops the frame receiver and the data request while the download runs.
         PortHandover& handover;

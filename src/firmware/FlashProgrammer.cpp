@@ -27,9 +27,10 @@ FlashProgrammer::FlashProgrammer(Bootloader& boot, Link& link, Logger& log, Wind
     : m_boot(boot), m_link(link), m_log(log), m_ackTimeout(ackTimeout), m_progress(progress)
 {}
 
-bool FlashProgrammer::ProgramFlash(const FirmwareImage& image)
+ProgramResult FlashProgrammer::ProgramFlash(const FirmwareImage& image)
 {
-    m_boot.EnsurePortOpen();
+    ProgramResult result;
+    result.portRefused = !m_boot.EnsurePortOpen();
     m_log.AddLog(QStringLiteral("Programming Flash Memory..."));
     m_progress.clear();
     QElapsedTimer clock;
@@ -38,10 +39,12 @@ bool FlashProgrammer::ProgramFlash(const FirmwareImage& image)
     const int rows = RowCount(image.EndIndex, FirmwareImage::LastIndex);
     for (int row = 0; row < rows; ++row) {
         const int rowStart = row * RowWords;
-        if (RowIsSent(rowStart, image.LowestAddress) && !sendRow(image, rowStart)) {
+        if (RowIsSent(rowStart, image.LowestAddress) &&
+            !sendRow(image, rowStart, result.replyMissed)) {
             m_log.AddLog(QStringLiteral("Programmation failed."));
             settle();
-            return false;
+            result.failedRow = rowStart;
+            return result;
         }
         m_progress.show(std::min<double>(rowStart + RowWords - 2, image.EndIndex), image.EndIndex);
         QCoreApplication::processEvents();
@@ -49,24 +52,27 @@ bool FlashProgrammer::ProgramFlash(const FirmwareImage& image)
     settle();
     m_log.AddLog(QStringLiteral("Flash Memory Programmed in ") +
                  SecondsText(clock.elapsed() / 1000.0) + QStringLiteral("s"));
-    return true;
+    result.programmed = true;
+    return result;
 }
 
-bool FlashProgrammer::sendRow(const FirmwareImage& image, int rowStart)
+bool FlashProgrammer::sendRow(const FirmwareImage& image, int rowStart, bool& replyMissed)
 {
     const QByteArray packet = RowPacket(image.FlashImage, rowStart);
     for (int send = 1; send <= MaxSends; ++send) {
-        m_boot.AckAddress = -1;
         m_boot.SendBootCommand(packet);
         // The time-out runs out once during a wait that no acknowledgement ends within 200 ms.
         m_ackTimeout.setInterval(AckWaitMs);
         m_ackTimeout.restart();
-        m_boot.WaitBootReply();
-        if (m_boot.AckAddress == rowStart)
+        const BootWait wait = m_boot.WaitBootReply();
+        // Only an acknowledgement of this very row counts, the row at address 0 included.
+        if (wait.replied(BootReply::Acknowledged) && wait.reply.address == quint32(rowStart))
             return true;
         // A bootloader that stopped answering will not answer the next send either.
-        if (m_boot.ReplyMissed)
+        if (wait.ending == BootWait::TimedOut) {
+            replyMissed = true;
             return false;
+        }
     }
     return false;
 }

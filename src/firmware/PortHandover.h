@@ -2,7 +2,8 @@
 
 // Who reads the port while a firmware download runs. The download takes the port over before
 // its first step (the frame receiver and the data request stop, and nothing may start them
-// again meanwhile) and hands it back at its end (both run again, whatever they did before).
+// again meanwhile) and hands it back at its end: both run again as far as the port allows (a
+// port closed meanwhile is neither read nor polled).
 class PortHandover
 {
 public:

@@ -2,10 +2,9 @@
 
 #include "core/Logger.h"
 #include "link/PortNames.h"
-#include "link/ReceiveBuffer.h"
 
-PortLink::PortLink(SerialControl& port, Logger& log, ReceiveBuffer& rxBuffer, QObject* parent)
-    : QObject(parent), m_port(port), m_log(log), m_rxBuffer(rxBuffer)
+PortLink::PortLink(SerialControl& port, Logger& log, QObject* parent)
+    : QObject(parent), m_port(port), m_log(log)
 {
     connect(&m_port, &SerialControl::linkLost, this, &PortLink::onLinkLost);
 }
@@ -29,7 +28,6 @@ bool PortLink::OpenPort(const QString& name, const QString& speed)
         m_lastError = PortError{};
         m_writeFailing = false;
         m_log.AddLog(QStringLiteral("Port ") + name + QStringLiteral(" opened."));
-        m_rxBuffer.discard();
         return true;
     } catch (const PortError& error) {
         m_lastError = error;
@@ -43,7 +41,6 @@ void PortLink::ClosePort()
     if (m_port.PortOpen())
         m_port.setPortOpen(false);
     m_log.AddLog(QStringLiteral("COM Port closed."));
-    m_rxBuffer.discard();
 }
 
 void PortLink::SendCommand(const QByteArray& bytes)
@@ -70,7 +67,8 @@ void PortLink::SendCommand(const QByteArray& bytes)
 
 void PortLink::onLinkLost(const QString& device, const QString& description)
 {
-    m_log.AddLog(
-        QStringLiteral("Link to %1 (%2) lost: %3. Port closed.").arg(m_name, device, description));
+    m_lastLoss =
+        QStringLiteral("Link to %1 (%2) lost: %3. Port closed.").arg(m_name, device, description);
+    m_log.AddLog(m_lastLoss);
     emit lost();
 }

@@ -6,7 +6,6 @@
 #include <QObject>
 
 class Logger;
-class ReceiveBuffer;
 
 // The one serial link of the program: opens and closes the port, sends commands (a closed
 // port gets one log line and nothing is sent; writes that start failing get one line), maps the
@@ -16,7 +15,7 @@ class PortLink : public QObject, public Link
 {
     Q_OBJECT
 public:
-    PortLink(SerialControl& port, Logger& log, ReceiveBuffer& rxBuffer, QObject* parent = nullptr);
+    PortLink(SerialControl& port, Logger& log, QObject* parent = nullptr);
 
     // Opens the port named by a COM name or a device path ("/dev/pts/3") at the speed
     // ("115200"), closing it first when open. Logs "Port NAME opened." or the failure and
@@ -27,13 +26,16 @@ public:
     void SendCommand(const QByteArray& bytes) override;
     SerialControl& M() override { return m_port; }
 
-    ReceiveBuffer& RxBuffer() { return m_rxBuffer; }
     const PortError& lastError() const { return m_lastError; }
+    // The log line of the last lost link ("Link to COM3 (/dev/ttyUSB0) lost: ... Port
+    // closed."); empty until a link was lost.
+    QString lastLoss() const { return m_lastLoss; }
     // The name given to the last OpenPort.
     QString portName() const { return m_name; }
 
 signals:
-    // The open port failed under the program; the log line is written and the port is closed.
+    // The open port failed under the program; the log line (lastLoss()) is written and the port
+    // is closed.
     void lost();
 
 private:
@@ -41,8 +43,8 @@ private:
 
     SerialControl& m_port;
     Logger& m_log;
-    ReceiveBuffer& m_rxBuffer;
     PortError m_lastError;
+    QString m_lastLoss;
     QString m_name;
     bool m_writeFailing = false;
 };

@@ -83,6 +83,14 @@ QByteArray QtSerialControl::Input()
     return bytes;
 }
 
+QByteArray QtSerialControl::InputAll()
+{
+    // Each wait without a time takes what the device holds now into the port's buffer.
+    while (m_port.isOpen() && m_port.waitForReadyRead(0)) {
+    }
+    return Input();
+}
+
 bool QtSerialControl::Output(const QByteArray& bytes)
 {
     if (!m_port.isOpen() || bytes.isEmpty())

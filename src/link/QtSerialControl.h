@@ -16,6 +16,7 @@ public:
     bool PortOpen() const override;
     void setPortOpen(bool open) override;
     QByteArray Input() override;
+    QByteArray InputAll() override;
     bool Output(const QByteArray& bytes) override;
 
     // The device the current CommPort or DevicePath names ("" when the number names none).

@@ -46,6 +46,9 @@ public:
     virtual void setPortOpen(bool open) = 0;
     // Every byte received and not yet read; reading empties the receive buffer.
     virtual QByteArray Input() = 0;
+    // The same, and also what the device holds but has not announced yet: the last read before
+    // the port is let go.
+    virtual QByteArray InputAll() { return Input(); }
     // Sends the bytes in order; returns false when the write failed, and why is then in
     // lastWriteError().
     virtual bool Output(const QByteArray& bytes) = 0;

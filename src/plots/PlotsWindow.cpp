@@ -1,5 +1,6 @@
 #include "plots/PlotsWindow.h"
 
+#include "core/FileWrite.h"
 #include "plots/PlotChart.h"
 #include "plots/PlotExport.h"
 #include "plots/PlotScale.h"
@@ -7,11 +8,11 @@
 #include "protocol/MeasurementStream.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,9 +23,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -383,11 +382,7 @@ void PlotsWindow::setReport(std::function<void(const QString&)> report)
 
 QString PlotsWindow::suggestedExportPath() const
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(QDateTime::currentDateTime().toString(
-        QStringLiteral("'skyvane-plots-'yyyyMMdd-HHmmss'.png'")));
+    return DocumentsFilePath(QStringLiteral("skyvane-plots-"), QStringLiteral(".png"));
 }
 
 void PlotsWindow::exportShown()
@@ -421,10 +416,12 @@ QString PlotsWindow::exportTo(const QString& path)
         // grab() renders at the widget's device pixel ratio: the screen's.
         redraw();
         const QPixmap picture = m_chartArea->grab();
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-            return failed(file.errorString());
-        return {};
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+            return failed(QStringLiteral("the picture cannot be made"));
+        const QString failure = WriteFileAtomically(path, png);
+        return failure.isEmpty() ? QString() : failed(failure);
     }
     if (!lower.endsWith(QStringLiteral(".csv")))
         return QStringLiteral("Plots export: %1 ends neither in .png nor in .csv").arg(path);
@@ -433,8 +430,6 @@ QString PlotsWindow::exportTo(const QString& path)
     const QDateTime endedAt =
         QDateTime::currentDateTime().addMSecs(qint64(std::llround((end - now()) * 1000.0)));
     const QByteArray text = plotsCsv(frames.inSpan(end, m_span), endedAt, m_span);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        return failed(file.errorString());
-    return {};
+    const QString failure = WriteFileAtomically(path, text);
+    return failure.isEmpty() ? QString() : failed(failure);
 }

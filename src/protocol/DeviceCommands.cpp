@@ -1,6 +1,7 @@
 #include "protocol/DeviceCommands.h"
 
 #include "core/Pause.h"
+#include "protocol/FrameReceiver.h"
 
 void DeviceCommands::RequestFrame(bool dataCommunicationChecked)
 {
@@ -22,7 +23,7 @@ void DeviceCommands::StartStopTrame()
 {
     m_link.SendCommand(QByteArrayLiteral("C"));
     PauseMs(500);
-    m_rxBuffer.discard();
+    m_receiver.discardReceived();
 }
 
 void DeviceCommands::SaveToFlash()

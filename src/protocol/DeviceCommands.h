@@ -1,17 +1,18 @@
 #pragma once
 
 #include "link/Link.h"
-#include "link/ReceiveBuffer.h"
 
 #include <QByteArray>
+
+class FrameReceiver;
 
 // The one-byte commands of the window's buttons and the periodic data request. Every command
 // goes out through the link's SendCommand, which reports a closed port.
 class DeviceCommands
 {
 public:
-    // rxBuffer is the frame receiver's buffer, emptied by the stream toggle.
-    DeviceCommands(Link& link, ReceiveBuffer& rxBuffer) : m_link(link), m_rxBuffer(rxBuffer) {}
+    // The receiver's bytes are dropped by the stream toggle.
+    DeviceCommands(Link& link, FrameReceiver& receiver) : m_link(link), m_receiver(receiver) {}
 
     // Tick of the request timer: "F" when the port is open and "Data communication" is
     // checked; otherwise nothing, not even a log line.
@@ -36,5 +37,5 @@ public:
 
 private:
     Link& m_link;
-    ReceiveBuffer& m_rxBuffer;
+    FrameReceiver& m_receiver;
 };

@@ -70,7 +70,11 @@ float ReadFloatAt(const QByteArray& payload, int position)
         if (index >= 0 && index < payload.size())
             bytes[i] = payload[index];
     }
-    const float value = BytesToSingle(QByteArrayView(bytes, 4));
+    return SanitisedFloat(BytesToSingle(QByteArrayView(bytes, 4)));
+}
+
+float SanitisedFloat(float value)
+{
     if (!std::isfinite(value))
         return 0.0f;
     if (std::fabs(value) > 1e9f)

@@ -18,3 +18,5 @@ int FindText(const QByteArray& needle, const QByteArray& haystack);
 // The float whose 4 bytes start at the 1-based position of the payload, sanitised: not finite,
 // or larger than 1e9 in magnitude, gives 0. Bytes outside the payload count as 0.
 float ReadFloatAt(const QByteArray& payload, int position);
+// The value as the decoders use it: not finite, or larger than 1e9 in magnitude, gives 0.
+float SanitisedFloat(float value);

@@ -28,10 +28,10 @@ public:
     // Appends the input and handles at most one frame from the head of the buffer.
     void ReceiveFrames(const QByteArray& input);
 
-    // Bytes received and not yet consumed. Others empty it (port open/close, the stream
-    // toggle, the firmware download) and the bootloader reply wait appends to it.
-    ReceiveBuffer& RxBuffer() { return m_rxBuffer; }
+    // Bytes received and not yet cut into frames. Only the receiver holds them.
     const ReceiveBuffer& RxBuffer() const { return m_rxBuffer; }
+    // Forgets them (the port opened or closed, the stream toggled, the mode changed).
+    void discardReceived() { m_rxBuffer.discard(); }
 
 private:
     bool isTableCount(float count) const;

@@ -2,6 +2,13 @@
 
 #include "protocol/Floats.h"
 
+float Measurement::at(int k) const
+{
+    if (k < 1 || k > values.size())
+        return 0.0f;
+    return SanitisedFloat(values[k - 1]);
+}
+
 QByteArray Measurement::payload() const
 {
     QByteArray bytes;

@@ -2,13 +2,10 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QString>
 
-#include <optional>
-
-// One decoded measurement frame: its letter, every float of its payload as the board sent it
-// (not sanitised, payload order), the attitude the decoder holds after it (radians), and what
-// the window shows of it, already worked out, so that a view only draws.
+// One decoded measurement frame as data: its letter, every float of its payload as the board
+// sent it (not sanitised, payload order) and the attitude the decoder holds after it (radians).
+// What the window shows of it (texts, the dial's point) is worked out by the views.
 struct Measurement
 {
     char kind = 'F';
@@ -17,15 +14,9 @@ struct Measurement
     float theta = 0.0f;
     float psi = 0.0f;
 
-    // The magnetometer dial's two numbers (F and R: Hy, Hx; G: 0, 0); C draws no dial.
-    bool drawsDial = false;
-    double dialU = 0.0;
-    double dialV = 0.0;
-    // The sensor box (Text3): the magnetic or the values text; C leaves the box alone.
-    std::optional<QString> sensorText;
-    // The calibration box (Text5): the prompt of an F frame's step code (codes 0 to 13), the
-    // value of a C frame; nothing for the others.
-    std::optional<QString> calibrationText;
+    // Float k of the payload (counted from 1) as the decoder reads it: not finite, or larger
+    // than 1e9 in magnitude, gives 0, and so does a float the payload does not hold.
+    float at(int k) const;
 
     // The wire payload these values came from (4 bytes per float, least significant first).
     QByteArray payload() const;

@@ -27,48 +27,36 @@ BoardSession::BoardSession(const Parts& parts, QObject* parent)
                        : std::make_unique<WindowTimer>(QStringLiteral("Timer12"), 33, false)),
       m_receiveSwitch(parts.receiveSwitch ? parts.receiveSwitch : m_ownReceiveSwitch.get()),
       m_request(parts.request ? parts.request : m_ownRequest.get()),
-      m_dataCommunication(parts.dataCommunication), m_decoder(parts.decimalSeparator),
-      m_dispatch(m_decoder), m_receiver(m_dispatch),
-      m_link(*m_port, parts.log, m_receiver.RxBuffer()), m_commands(m_link, m_receiver.RxBuffer()),
-      m_faults(parts.traceTo)
+      m_dataCommunication(parts.dataCommunication), m_receiver(m_dispatch),
+      m_link(*m_port, parts.log), m_commands(m_link, m_receiver), m_faults(parts.traceTo),
+      m_pollingWanted(m_request->Enabled())
 {
     m_port->setObjectName(QStringLiteral("M"));
-    m_firmware = std::make_unique<FirmwareUpdater>(FirmwareUpdater::Parts{
-        m_link, parts.log, m_receiver.RxBuffer(), parts.progress ? *parts.progress : *m_noProgress,
-        *this, parts.firmwarePath, parts.rowReplyTimer});
-    m_polling = m_request->Enabled();
-    m_receiving = m_receiveSwitch->Enabled();
-
-    m_decoder.setFrameSeen([this] { emit frameSeen(); });
-    m_decoder.setMessageListener([this](const QString& text) { emit deviceMessage(text); });
+    m_firmware = std::make_unique<FirmwareUpdater>(
+        FirmwareUpdater::Parts{m_link, parts.log, parts.progress ? *parts.progress : *m_noProgress,
+                               *this, parts.firmwarePath, parts.rowReplyTimer});
 
     // Bytes are cut into frames as they arrive: the receive switch never ticks.
     m_receiveSwitch->setSwitchOnly(true);
     connect(m_port, &SerialControl::readyRead, this, [this] {
-        if (m_receiveSwitch->Enabled())
+        if (receiving())
             receiveAll();
     });
-    // Bytes that came while the receiver was stopped are picked up right after it starts
-    // again, as the first tick of a receive timer would.
-    connect(m_receiveSwitch, &WindowTimer::EnabledChanged, this, [this](bool enabled) {
-        if (enabled)
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_receiveSwitch->Enabled())
-                        receiveAll();
-                },
-                Qt::QueuedConnection);
-    });
+    // However the port closes (the session, a download step, the port itself), neither the
+    // receiver nor the data request goes on.
+    connect(m_port, &SerialControl::closed, this, &BoardSession::apply);
+    // The two timers show the session's state: a switch made elsewhere is undone at once.
+    connect(m_receiveSwitch, &WindowTimer::EnabledChanged, this, &BoardSession::apply);
+    connect(m_request, &WindowTimer::EnabledChanged, this, &BoardSession::apply);
     connect(m_port, &SerialControl::received, this, &BoardSession::received);
     connect(m_request, &WindowTimer::Timer, this,
             [this] { m_commands.RequestFrame(!m_dataCommunication || m_dataCommunication()); });
     connect(&m_link, &PortLink::lost, this, [this] {
         m_lost = true;
-        m_receiving = false;
         apply();
         emit lost();
     });
+    apply();
 }
 
 BoardSession::~BoardSession() = default;
@@ -80,11 +68,21 @@ BoardSession::Mode BoardSession::mode() const
     return m_replaying ? Mode::Replay : Mode::Live;
 }
 
+bool BoardSession::receiving() const
+{
+    return mode() == Mode::Live && m_port->PortOpen();
+}
+
 void BoardSession::apply()
 {
-    const bool live = mode() == Mode::Live;
-    m_receiveSwitch->setEnabled(m_receiving && live);
-    m_request->setEnabled(m_polling && live);
+    const bool nowReceiving = receiving();
+    // Bytes that came while the receiver was stopped are picked up right after it starts
+    // again, as the first tick of a receive timer would.
+    if (nowReceiving && !m_receivingShown)
+        QMetaObject::invokeMethod(this, &BoardSession::receiveAll, Qt::QueuedConnection);
+    m_receivingShown = nowReceiving;
+    m_receiveSwitch->setEnabled(nowReceiving);
+    m_request->setEnabled(polling());
 }
 
 void BoardSession::setFlags(bool replaying, bool downloading)
@@ -92,50 +90,47 @@ void BoardSession::setFlags(bool replaying, bool downloading)
     const Mode before = mode();
     m_replaying = replaying;
     m_downloading = downloading;
+    const bool changed = mode() != before;
+    // A recording's frames start on an empty buffer, not after half a live frame; the
+    // bootloader's replies are no frames; live frames after either start afresh.
+    if (changed)
+        discardReceived();
     apply();
-    if (mode() != before)
+    if (changed)
         emit modeChanged(mode());
 }
 
 bool BoardSession::OpenPort(const QString& name, const QString& speed)
 {
-    m_receiving = false;
+    const bool opened = m_link.OpenPort(name, speed);
+    if (opened) {
+        m_lost = false;
+        discardReceived();
+    }
     apply();
-    if (!m_link.OpenPort(name, speed))
-        return false;
-    m_lost = false;
-    m_receiving = true;
-    apply();
-    return true;
+    return opened;
 }
 
 void BoardSession::ClosePort()
 {
-    if (m_port->PortOpen()) {
-        m_receiving = false;
-        apply();
-    }
     m_link.ClosePort();
+    discardReceived();
+    apply();
 }
 
 void BoardSession::discardReceived()
 {
-    m_receiver.RxBuffer().discard();
+    m_receiver.discardReceived();
 }
 
 void BoardSession::setPolling(bool on)
 {
-    m_polling = on;
+    m_pollingWanted = on;
     apply();
 }
 
 void BoardSession::beginReplay()
 {
-    if (m_replaying)
-        return;
-    // The recording's frames start on an empty buffer, not after half a live frame.
-    if (!m_downloading)
-        discardReceived();
     setFlags(true, m_downloading);
 }
 
@@ -143,14 +138,9 @@ void BoardSession::endReplay()
 {
     if (!m_replaying)
         return;
-    // What the board sent meanwhile is not shown; live frames start afresh.
-    if (!m_downloading) {
-        if (m_port->PortOpen())
-            m_port->Input();
-        discardReceived();
-        // The receiver runs again only over an open port.
-        m_receiving = m_receiving && m_port->PortOpen();
-    }
+    // What the board sent meanwhile is not shown.
+    if (!m_downloading && m_port->PortOpen())
+        m_port->Input();
     setFlags(false, m_downloading);
 }
 
@@ -161,9 +151,14 @@ void BoardSession::playRecorded(char kind, const QByteArray& payload)
     cutFrames(WireFrame(kind, payload));
 }
 
-void BoardSession::runDownload()
+DownloadResult BoardSession::runDownload()
 {
-    m_firmware->download.run();
+    return m_firmware->download.run();
+}
+
+DownloadResult BoardSession::runDownload(const QString& path, const FirmwareLoad& load)
+{
+    return m_firmware->download.run(path, load);
 }
 
 void BoardSession::abandonDownload()
@@ -178,17 +173,21 @@ void BoardSession::takePort()
 
 void BoardSession::handPortBack()
 {
-    // Both run again at the end, whatever they did before the download.
-    m_receiving = true;
-    m_polling = true;
     setFlags(m_replaying, false);
 }
 
 void BoardSession::receiveAll()
 {
-    if (mode() != Mode::Live || !m_port->PortOpen())
+    if (!receiving())
         return;
     cutFrames(m_port->Input());
+}
+
+void BoardSession::receiveRest()
+{
+    if (!receiving())
+        return;
+    cutFrames(m_port->InputAll());
 }
 
 void BoardSession::cutFrames(QByteArray input)

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "firmware/DownloadResult.h"
 #include "firmware/FirmwareUpdater.h"
 #include "firmware/PortHandover.h"
 #include "link/PortLink.h"
 #include "protocol/DeviceCommands.h"
 #include "protocol/FrameDispatch.h"
 #include "protocol/FrameReceiver.h"
-#include "protocol/MeasurementDecoder.h"
 #include "session/FaultTrace.h"
 
-#include <QChar>
 #include <QObject>
 
 #include <cstdio>
@@ -20,20 +19,22 @@ class FlashProgress;
 class Logger;
 class SerialControl;
 class WindowTimer;
+struct FirmwareLoad;
 
 // The board as the window and skyvane-cli both use it: the serial control, the port link, the
-// frame receiver with its buffer and dispatch, the decoder with its measurement stream, the
+// frame receiver with its buffer and dispatch (the decoder and its measurement stream), the
 // one-byte commands, the data request and the firmware updater, made and wired once.
 //
-// Its mode alone decides who reads the port and whether the board is polled:
-//   Live      the frame receiver reads the port's bytes as they arrive while the receive
-//             switch (Timer2) is on, and the data request (Timer12) polls the board;
+// Its mode and the port's state alone decide who reads the port and whether the board is
+// polled:
+//   Live      the frame receiver reads the port's bytes as they arrive while the port is open,
+//             and the data request polls the board (when polling is wanted);
 //   Replay    a recording plays into the same receiver and dispatch; the port is not read and
 //             the board is not polled; leaving it drops what the board sent meanwhile;
-//   Download  the firmware download's bootloader wait reads the port; neither runs, and
-//             nothing starts them, until the download hands the port back.
-// The receive switch and the data request keep their Enabled state for whoever reads it; only
-// the session sets it.
+//   Download  the firmware download's bootloader wait reads the port; neither runs until the
+//             download hands the port back.
+// The receive switch (Timer2) and the data request (Timer12) show that state: only the session
+// sets their Enabled state, from receiving() and polling().
 class BoardSession : public QObject, private PortHandover
 {
     Q_OBJECT
@@ -56,12 +57,11 @@ public:
         std::function<QString()> firmwarePath;
         // Whether "Data communication" asks for frames (the window's Check7); null: always.
         std::function<bool()> dataCommunication;
-        // The decimal separator of the number texts.
-        QChar decimalSeparator = QLatin1Char('.');
         // The serial control; null for the real serial port, owned by the session.
         SerialControl* port = nullptr;
         // The window's Timer2 (receive switch), Timer12 (data request) and Timer3 (the row's
-        // reply timer); null for timers of the session's own, all stopped.
+        // reply timer); null for timers of the session's own, all stopped. Polling is wanted
+        // from the start when the request timer given is enabled.
         WindowTimer* receiveSwitch = nullptr;
         WindowTimer* request = nullptr;
         WindowTimer* rowReplyTimer = nullptr;
@@ -73,19 +73,23 @@ public:
     ~BoardSession() override;
 
     Mode mode() const;
+    // The frame receiver reads the port: Live mode and the port open.
+    bool receiving() const;
+    // The data request polls the board: receiving, and polling wanted.
+    bool polling() const { return receiving() && m_pollingWanted; }
 
     // Opens the port (a COM name or a device path) at the speed; the receiver reads it once it
     // is open. Logs "Port NAME opened." or the failure, kept in link().lastError().
     bool OpenPort(const QString& name, const QString& speed);
     // Closes the port (logs "COM Port closed."); the receiver stops.
     void ClosePort();
-    // The link failed under the program since the last successful OpenPort.
+    // The link failed under the program since the last successful OpenPort; the log line is
+    // link().lastLoss().
     bool linkLost() const { return m_lost; }
     // Forgets the bytes received and not yet cut into frames.
     void discardReceived();
 
-    // Whether the data request polls the board in Live mode (on from the start when the
-    // request timer given was enabled).
+    // Whether the data request should poll the board while the session is receiving.
     void setPolling(bool on);
 
     // Replay: the recording's frames go through the receiver and dispatch as live ones do.
@@ -93,24 +97,29 @@ public:
     // One recorded frame, ignored outside Replay.
     void playRecorded(char kind, const QByteArray& payload);
     // Back to Live: what the board sent meanwhile is dropped, the receiver and the data
-    // request run again as they did before.
+    // request run again as the port allows.
     void endReplay();
 
-    // The "Download Firmware" sequence (Download mode while it runs).
-    void runDownload();
+    // The "Download Firmware" sequence of the file the parts name (Download mode while it
+    // runs); its log lines tell the operator, the result tells the caller.
+    DownloadResult runDownload();
+    // The same for a firmware file the caller has loaded already.
+    DownloadResult runDownload(const QString& path, const FirmwareLoad& load);
     // "Disconnection" during a download: it stops after its current step.
     void abandonDownload();
 
-    // Reads what the port holds and handles every complete frame (Live only).
+    // Reads what the port holds and handles every complete frame (only while receiving).
     void receiveAll();
+    // The same with every byte the device holds, announced or not: the last read before the
+    // program ends.
+    void receiveRest();
 
     SerialControl& port() { return *m_port; }
     PortLink& link() { return m_link; }
     FrameReceiver& receiver() { return m_receiver; }
-    ReceiveBuffer& rxBuffer() { return m_receiver.RxBuffer(); }
     FrameDispatch& dispatch() { return m_dispatch; }
-    MeasurementDecoder& decoder() { return m_decoder; }
-    MeasurementStream& stream() { return m_decoder.stream(); }
+    MeasurementDecoder& decoder() { return m_dispatch.decoder(); }
+    MeasurementStream& stream() { return m_dispatch.stream(); }
     DeviceCommands& commands() { return m_commands; }
     FirmwareUpdater& firmware() { return *m_firmware; }
     WindowTimer& receiveSwitch() { return *m_receiveSwitch; }
@@ -119,11 +128,6 @@ public:
 
 signals:
     void modeChanged(BoardSession::Mode mode);
-    // A measurement frame was decoded: the frame-seen steps (watchdog, "Data OK") run now,
-    // before its measurement is published.
-    void frameSeen();
-    // A text frame's message (for the calibration box).
-    void deviceMessage(const QString& text);
     // The open port failed under the program; the log line is written.
     void lost();
     // Every byte read from the port, in order, whoever read it (the receiver, the bootloader's
@@ -133,7 +137,10 @@ signals:
 private:
     void takePort() override;
     void handPortBack() override;
+    // Shows receiving() and polling() on the two timers; a receiver that starts again reads
+    // right away what came while it was stopped.
     void apply();
+    // The one place where the mode changes; every change empties the receiver's buffer.
     void setFlags(bool replaying, bool downloading);
     // Handles every complete frame of the buffer after input, tracing what fails.
     void cutFrames(QByteArray input);
@@ -146,16 +153,15 @@ private:
     WindowTimer* m_receiveSwitch;
     WindowTimer* m_request;
     std::function<bool()> m_dataCommunication;
-    MeasurementDecoder m_decoder;
     FrameDispatch m_dispatch;
     FrameReceiver m_receiver;
     PortLink m_link;
     DeviceCommands m_commands;
     std::unique_ptr<FirmwareUpdater> m_firmware;
     FaultTrace m_faults;
-    // What the receive switch and the data request would be in Live mode.
-    bool m_receiving = false;
-    bool m_polling = false;
+    bool m_pollingWanted = false;
+    // What the receive switch showed last, to read at once when it comes on.
+    bool m_receivingShown = false;
     bool m_replaying = false;
     bool m_downloading = false;
     bool m_lost = false;

@@ -2,7 +2,8 @@
 #include "app/WindowViews.h"
 #include "display/PictureBox.h"
 #include "protocol/Floats.h"
-#include "protocol/MeasurementDecoder.h"
+#include "session/BoardSession.h"
+#include "support/AppRig.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,15 +22,23 @@ QByteArray fFrame(float phi, float psi, float hx)
     return bytes;
 }
 
-// The window's views listening to a decoder, as the window wires them.
+// The program's window with the views drawing at most once every refreshMs, fed frames through
+// the board session's dispatch as the receiver feeds them.
 struct Views
 {
-    Views(Form1& form, int refreshMs) : views(form, decoder.stream(), refreshMs)
+    explicit Views(int refreshMs) : rig(makeRig(refreshMs)) {}
+    static std::unique_ptr<AppRig> makeRig(int refreshMs)
     {
-        decoder.setFrameSeen([this] { views.frameSeen(); });
+        SkyvaneApp::Options options;
+        options.redrawMs = refreshMs;
+        return std::make_unique<AppRig>(options);
     }
-    MeasurementDecoder decoder{QLatin1Char('.')};
-    WindowViews views;
+    void frame(const QByteArray& wire) { rig->app->session().dispatch().DecodeFrameF(wire.mid(2)); }
+    Form1& form() { return rig->form(); }
+    WindowViews& views() { return rig->app->views(); }
+    const MeasurementDecoder& decoder() { return rig->app->session().decoder(); }
+
+    std::unique_ptr<AppRig> rig;
 };
 
 } // namespace
@@ -45,23 +54,21 @@ private slots:
         // The frames below must come within one refresh of the first drawing, which a sanitized
         // build on a busy machine does not manage in 16 ms.
         constexpr int refreshMs = 500;
-        Form1 form;
-        Views wired(form, refreshMs);
-        WindowViews& views = wired.views;
-        MeasurementDecoder& decoder = wired.decoder;
+        Views wired(refreshMs);
+        Form1& form = wired.form();
         int drawings = 0;
-        views.setDrawnListener([&] { ++drawings; });
+        wired.views().setDrawnListener([&] { ++drawings; });
 
-        decoder.DecodeFrameF(fFrame(0.25f, 1.0f, 1.5f).mid(2));
+        wired.frame(fFrame(0.25f, 1.0f, 1.5f));
         QCOMPARE(drawings, 1);
         QCOMPARE(form.Text3->toPlainText(), QString("Hx : 1.5\nHy : 0\nHz : 0"));
         const QImage first = form.Route->image().copy();
 
         const float nan = std::numeric_limits<float>::quiet_NaN();
-        decoder.DecodeFrameF(fFrame(0.5f, 2.0f, 2.5f).mid(2));
-        decoder.DecodeFrameF(fFrame(0.75f, nan, 3.5f).mid(2));
-        QCOMPARE(decoder.Phi, 0.75f);
-        QCOMPARE(decoder.Psi, 0.0f);
+        wired.frame(fFrame(0.5f, 2.0f, 2.5f));
+        wired.frame(fFrame(0.75f, nan, 3.5f));
+        QCOMPARE(wired.decoder().Phi(), 0.75f);
+        QCOMPARE(wired.decoder().Psi(), 0.0f);
         QCOMPARE(form.Text32->text(), QString("Data OK"));
         QCOMPARE(drawings, 1);
         QCOMPARE(form.Text3->toPlainText(), QString("Hx : 1.5\nHy : 0\nHz : 0"));
@@ -78,20 +85,21 @@ private slots:
     // an edit in the box is overwritten by the next frame.
     void sameValuesLeaveTheSensorBoxAlone()
     {
-        Form1 form;
-        Views wired(form, 0);
-        MeasurementDecoder& decoder = wired.decoder;
+        Views wired(0);
+        Form1& form = wired.form();
         int changes = 0;
+        int drawings = 0;
+        wired.views().setDrawnListener([&] { ++drawings; });
         connect(form.Text3->document(), &QTextDocument::contentsChanged, [&] { ++changes; });
-        decoder.DecodeFrameF(fFrame(0.25f, 1.0f, 1.5f).mid(2));
+        wired.frame(fFrame(0.25f, 1.0f, 1.5f));
         const int afterFirst = changes;
         QVERIFY(afterFirst > 0);
-        decoder.DecodeFrameF(fFrame(0.5f, 2.0f, 1.5f).mid(2));
-        QTest::qWait(20);
+        wired.frame(fFrame(0.5f, 2.0f, 1.5f));
+        QTRY_COMPARE(drawings, 2);
         QCOMPARE(changes, afterFirst);
 
         form.Text3->setPlainText(QStringLiteral("typed"));
-        decoder.DecodeFrameF(fFrame(0.5f, 2.0f, 1.5f).mid(2));
+        wired.frame(fFrame(0.5f, 2.0f, 1.5f));
         QTRY_COMPARE(form.Text3->toPlainText(), QString("Hx : 1.5\nHy : 0\nHz : 0"));
     }
 };

@@ -232,7 +232,7 @@ private slots:
         QCOMPARE(w.form().Text5->toPlainText(), QString::fromUtf8("On the left (Phi=-90°)"));
         QCOMPARE(w.form().Text32->text(), QString("Data OK"));
         QVERIFY(isGreen(w.form().Text32));
-        QCOMPARE(w.rig.app->decoder().Phi, 0.5f);
+        QCOMPARE(w.rig.app->decoder().Phi(), 0.5f);
         QTest::qWait(700);
         QCOMPARE(w.form().Text32->text(), QString("Data OK"));
         QTRY_COMPARE_WITH_TIMEOUT(w.form().Text32->text(), QString("No Data"), 600);

@@ -11,11 +11,14 @@
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "record/RecordingFormat.h"
+#include "session/BoardSession.h"
 #include "support/AppRig.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialControl.h"
 #include "support/FileDialogAnswer.h"
 #include "support/Files.h"
+
+#include "session/BoardSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -170,21 +173,21 @@ private slots:
         QVERIFY(lines[5].contains(",F,0.25,-0.125,1.5,"));
         QVERIFY(lines[7].contains(",G,0.75,0,1,1,2,3,4"));
 
-        // Replay: the decoder and the status box follow the recording; live polling stops.
-        r.app->decoder().Phi = 9.0f;
-        r.form().Timer12->setEnabled(true);
+        // Replay: the decoder and the status box follow the recording, the session leaves Live.
+        receiver.ReceiveFrames(frameF(9.0f, 0.0f, 0.0f));
+        QCOMPARE(r.app->decoder().Phi(), 9.0f);
         r.openPath = r.saveAs;
         m.replay->trigger();
         QVERIFY(r.app->replay().isReplaying());
-        QVERIFY(!r.form().Timer12->Enabled());
+        QCOMPARE(r.app->session().mode(), BoardSession::Mode::Replay);
         ReplayWindow* window = r.app->replay().window();
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QString("Replay"));
-        QTRY_COMPARE(r.app->decoder().Phi, 0.75f);
+        QTRY_COMPARE(r.app->decoder().Phi(), 0.75f);
         QCOMPARE(r.form().Text32->text(), QString("Replay"));
         window->close();
         QTRY_VERIFY(!r.app->replay().isReplaying());
-        QVERIFY(r.form().Timer12->Enabled());
+        QCOMPARE(r.app->session().mode(), BoardSession::Mode::Live);
         QVERIFY(logHas(r, "Replay ended"));
     }
 

@@ -1,3 +1,4 @@
+#include "app/DataStatus.h"
 #include "app/Form1.h"
 #include "app/WindowViews.h"
 #include "core/WindowTimer.h"
@@ -11,12 +12,16 @@
 namespace {
 
 const QColor Green(0, 255, 0);
+const QColor Red(255, 0, 0);
 
-Measurement calibrationFrame(const QString& text)
+// A measurement of the kind with the given floats (float k counted from 1), zero elsewhere.
+Measurement measurement(char kind, int count, const QList<std::pair<int, float>>& floats)
 {
     Measurement m;
-    m.kind = 'C';
-    m.calibrationText = text;
+    m.kind = kind;
+    m.values = QList<float>(count, 0.0f);
+    for (const auto& [k, value] : floats)
+        m.values[k - 1] = value;
     return m;
 }
 
@@ -26,82 +31,85 @@ class TestWindowViews : public QObject
 {
     Q_OBJECT
 private slots:
-    // A C frame changes the calibration box only: no dial, no sensor text.
+    // A C frame changes the calibration box only: no dial, no sensor text. An F frame fills
+    // both boxes from its values; the texts are made with the user's decimal separator.
     void calibrationFrameLeavesTheDialAndTheSensorBox()
     {
         Form1 form;
         MeasurementStream stream;
-        WindowViews views(form, stream);
+        WindowViews views(form, stream, QLatin1Char(','));
         int drawings = 0;
         views.setDrawnListener([&] { ++drawings; });
         form.Text3->setPlainText(QStringLiteral("Hx : 1\nHy : 2\nHz : 3"));
 
-        stream.publish(calibrationFrame(QStringLiteral("Turn the board\r\nslowly")));
-        QCOMPARE(form.Text5->toPlainText(), QString("Turn the board\nslowly"));
+        stream.publish(measurement('C', 8, {{8, 2.345f}}));
+        QCOMPARE(form.Text5->toPlainText(), QString("2,35"));
         QCOMPARE(form.Text3->toPlainText(), QString("Hx : 1\nHy : 2\nHz : 3"));
         QCOMPARE(views.magDial().drawings(), 0);
         QCOMPARE(views.sensorTextChanges(), 0);
         QCOMPARE(drawings, 1);
-        // A C frame without a value leaves the box as it is.
-        Measurement empty;
-        empty.kind = 'C';
-        stream.publish(empty);
-        QCOMPARE(form.Text5->toPlainText(), QString("Turn the board\nslowly"));
 
         // An F frame with a step prompt and its magnetic text, drawn once the refresh is over.
-        Measurement f;
-        f.kind = 'F';
-        f.drawsDial = true;
-        f.dialU = 0.5;
-        f.dialV = -0.5;
-        f.sensorText = QStringLiteral("Hx : 4\nHy : 5\nHz : 6");
-        f.calibrationText = QStringLiteral("Step 2");
+        const Measurement f = measurement('F', 18, {{14, 4.0f}, {15, 5.5f}, {16, -6.0f}, {17, 2}});
         stream.publish(f);
-        QTRY_COMPARE(form.Text3->toPlainText(), QString("Hx : 4\nHy : 5\nHz : 6"));
-        QCOMPARE(form.Text5->toPlainText(), QString("Step 2"));
+        QTRY_COMPARE(form.Text3->toPlainText(), QString("Hx : 4\nHy : 5,5\nHz : -6"));
+        QCOMPARE(form.Text5->toPlainText(), QString("Measuring..."));
         QCOMPARE(views.magDial().drawings(), 1);
         QCOMPARE(views.sensorTextChanges(), 1);
+        // A C frame after it leaves the sensor text as the F frame made it.
+        stream.publish(measurement('C', 8, {{8, 1.0f}}));
+        QCOMPARE(form.Text5->toPlainText(), QString("1"));
 
         // The same frame again changes nothing; but a box typed into since gets its text back.
-        f.dialU = 0.6;
+        const int before = drawings;
         stream.publish(f);
-        QTRY_COMPARE(views.magDial().drawings(), 2);
+        QTRY_VERIFY(drawings > before);
         QCOMPARE(views.sensorTextChanges(), 1);
+        QCOMPARE(views.magDial().drawings(), 1);
         form.Text3->appendPlainText(QStringLiteral("typed"));
         form.Text5->setPlainText(QStringLiteral("typed"));
-        f.dialU = 0.5;
         stream.publish(f);
-        QTRY_COMPARE(form.Text3->toPlainText(), QString("Hx : 4\nHy : 5\nHz : 6"));
-        QCOMPARE(form.Text5->toPlainText(), QString("Step 2"));
+        QTRY_COMPARE(form.Text3->toPlainText(), QString("Hx : 4\nHy : 5,5\nHz : -6"));
+        QCOMPARE(form.Text5->toPlainText(), QString("Measuring..."));
         QCOMPARE(views.sensorTextChanges(), 2);
+
+        // A step code that is no step leaves the prompt; a G frame shows its four values.
+        stream.publish(measurement('F', 18, {{17, 2.5f}}));
+        QCOMPARE(form.Text5->toPlainText(), QString("Measuring..."));
+        stream.publish(measurement('G', 7, {{4, 0.0625f}, {5, 1}, {6, -1}, {7, 1e10f}}));
+        QTRY_COMPARE(form.Text3->toPlainText(),
+                     QString("Value1 : 0,062\nValue2 : 1\nValue3 : -1\nValue4 : 0\n"));
     }
 
     // Replaying: "Replay" on green and no "No Data" watchdog; live again: "Data OK" and the
-    // watchdog back.
+    // watchdog back; a silent second: "No Data" on red.
     void replayingTurnsTheWatchdogOff()
     {
         Form1 form;
-        MeasurementStream stream;
-        WindowViews views(form, stream);
+        DataStatus status(form.Text32, form.Timer11);
         form.Timer11->setEnabled(true);
-        views.setReplaying(true);
+        status.setReplaying(true);
         QVERIFY(!form.Timer11->Enabled());
         QCOMPARE(form.Text32->text(), QString("Replay"));
         QCOMPARE(form.Text32->palette().color(QPalette::Base), Green);
         // Frames seen while replaying leave the watchdog off.
-        views.frameSeen();
+        status.frameSeen();
         QVERIFY(!form.Timer11->Enabled());
         // Told again, nothing changes.
         form.Text32->setText(QStringLiteral("No Data"));
-        views.setReplaying(true);
+        status.setReplaying(true);
         QCOMPARE(form.Text32->text(), QString("No Data"));
 
-        views.setReplaying(false);
+        status.setReplaying(false);
         QVERIFY(form.Timer11->Enabled());
         QCOMPARE(form.Text32->text(), QString("No Data"));
-        views.frameSeen();
+        status.frameSeen();
         QCOMPARE(form.Text32->text(), QString("Data OK"));
         QCOMPARE(form.Text32->palette().color(QPalette::Window), Green);
+        QSignalSpy ticks(form.Timer11, &WindowTimer::Timer);
+        QVERIFY(ticks.wait(3000));
+        QCOMPARE(form.Text32->text(), QString("No Data"));
+        QCOMPARE(form.Text32->palette().color(QPalette::Base), Red);
     }
 
     // The download's progress: a blue bar from the left, as long as the share done.

@@ -14,30 +14,21 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-// The window's side of the decoder, reduced to what the checks need.
+// The window's side of the dispatch, reduced to what the checks need: the frames seen, the last
+// measurement, and the calibration box's text (the step code of an F frame, a message).
 class SeenView
 {
 public:
-    explicit SeenView(MeasurementDecoder& decoder)
+    explicit SeenView(FrameDispatch& dispatch)
     {
-        decoder.setFrameSeen([this] { ++frames; });
-        decoder.setMessageListener([this](const QString& text) { message = text; });
-        decoder.stream().subscribe([this](const Measurement& m) {
-            if (m.drawsDial) {
-                dialU = m.dialU;
-                dialV = m.dialV;
-            }
-            if (m.sensorText)
-                sensorText = *m.sensorText;
-            if (m.calibrationText)
-                message = *m.calibrationText;
-        });
+        QObject::connect(&dispatch, &FrameDispatch::frameSeen, [this] { ++frames; });
+        QObject::connect(&dispatch, &FrameDispatch::deviceMessage,
+                         [this](const QString& text) { message = text; });
+        dispatch.stream().subscribe([this](const Measurement& m) { last = m; });
     }
 
     int frames = 0;
-    double dialU = 99;
-    double dialV = 99;
-    QString sensorText;
+    Measurement last;
     QString message = "untouched";
 };
 
@@ -73,10 +64,9 @@ private slots:
         const QByteArray stream = board.ask("FF", 2 * size);
         QCOMPARE(stream.size(), 2 * size);
 
-        MeasurementDecoder decoder(QLatin1Char('.'));
-        SeenView view(decoder);
-        FrameDispatch forwarder(decoder);
-        FrameReceiver receiver(forwarder);
+        FrameDispatch dispatch;
+        SeenView view(dispatch);
+        FrameReceiver receiver(dispatch);
         // Pieces that cut through the frames, as port reads do.
         receiver.ReceiveFrames(stream.left(7));
         QCOMPARE(view.frames, 0);
@@ -86,13 +76,20 @@ private slots:
         QCOMPARE(view.frames, 2);
         QVERIFY(receiver.RxBuffer().isEmpty());
 
-        QCOMPARE(decoder.Phi, radians(12.5));
-        QCOMPARE(decoder.Theta, radians(-7.25));
-        QCOMPARE(decoder.Psi, radians(200));
-        QVERIFY(std::abs(view.dialU - 0.6 * std::sin(20 * Pi / 180)) < 1e-5);
-        QVERIFY(std::abs(view.dialV + 0.6 * std::cos(20 * Pi / 180)) < 1e-5);
-        QCOMPARE(view.sensorText, QString("Hx : -0.56\r\nHy : 0.21\r\nHz : 0.4"));
-        QCOMPARE(view.message, kind == "F" ? QString() : QString("untouched"));
+        const MeasurementDecoder& decoder = dispatch.decoder();
+        QCOMPARE(decoder.Phi(), radians(12.5));
+        QCOMPARE(decoder.Theta(), radians(-7.25));
+        QCOMPARE(decoder.Psi(), radians(200));
+        // Hx, Hy, Hz are floats 14 to 16 of an F frame, 4 to 6 of an R frame.
+        const int hx = kind == "F" ? 14 : 4;
+        QCOMPARE(view.last.kind, kind.at(0).toLatin1());
+        QVERIFY(std::abs(view.last.at(hx) + 0.6 * std::cos(20 * Pi / 180)) < 1e-5);
+        QVERIFY(std::abs(view.last.at(hx + 1) - 0.6 * std::sin(20 * Pi / 180)) < 1e-5);
+        QVERIFY(std::abs(view.last.at(hx + 2) - 0.4) < 1e-6);
+        // No calibration runs: an F frame's step code is 0 (the empty prompt).
+        if (kind == "F")
+            QCOMPARE(view.last.at(17), 0.0f);
+        QCOMPARE(view.message, QString("untouched"));
     }
 
     void calibrationCodeShowsPrompt()
@@ -101,12 +98,12 @@ private slots:
                            BoardProcess::OpenPort | BoardProcess::ShowErrors);
         QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
         board.write("6");
-        MeasurementDecoder decoder(QLatin1Char('.'));
-        SeenView view(decoder);
-        FrameDispatch forwarder(decoder);
-        FrameReceiver receiver(forwarder);
+        FrameDispatch dispatch;
+        SeenView view(dispatch);
+        FrameReceiver receiver(dispatch);
+        // Code 13: "Point every possible direction".
         receiver.ReceiveFrames(board.ask("F", 74));
-        QCOMPARE(view.message, QString("Point every possible direction"));
+        QCOMPARE(view.last.at(17), 13.0f);
         receiver.ReceiveFrames(board.ask("R", 16));
         QCOMPARE(view.message, QString("Alignment done"));
     }

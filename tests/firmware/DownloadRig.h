@@ -18,15 +18,14 @@ template <class LinkType> struct DownloadRig
 
     MemoryLogger log;
     LinkType link{log};
-    ReceiveBuffer& rxBuffer = link.rxBuffer;
     WindowTimer timer2{QStringLiteral("Timer2"), 1, false};
     WindowTimer timer12;
     TimerHandover handover{timer2, timer12};
     RecordingProgress progress;
     QTemporaryDir dir;
     QString path;
-    FirmwareUpdater updater{FirmwareUpdater::Parts{link, log, link.rxBuffer, progress, handover,
-                                                   [this] { return path; }}};
+    FirmwareUpdater updater{
+        FirmwareUpdater::Parts{link, log, progress, handover, [this] { return path; }}};
     Bootloader& boot = updater.boot;
     FlashProgrammer& programmer = updater.programmer;
     FirmwareDownload& download = updater.download;

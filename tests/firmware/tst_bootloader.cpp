@@ -17,9 +17,8 @@ struct Bench
 {
     MemoryLogger log;
     FakeLink link{log};
-    ReceiveBuffer& rxBuffer = link.rxBuffer;
     WindowTimer ackTimeout{QStringLiteral("AckTimeout"), 500, true};
-    Bootloader boot{link, log, rxBuffer, ackTimeout};
+    Bootloader boot{link, log, ackTimeout};
 
     Bench() { link.port.setPortOpen(true); }
     // Bytes the board sends after ms milliseconds of the wait.
@@ -79,9 +78,11 @@ void BootloaderTest::versionReplies()
     QFETCH(QString, family);
     Bench bench;
     bench.later(0, reply);
-    bench.boot.WaitBootReply();
+    const BootWait wait = bench.boot.WaitBootReply();
+    QVERIFY(wait.replied(BootReply::Version));
+    QCOMPARE(wait.reply.code, int(quint8(reply.back())));
     QCOMPARE(bench.log.lines, QStringList{message});
-    QCOMPARE(bench.boot.BootFamily, family);
+    QCOMPARE(bench.boot.BootFamily(), family);
 }
 
 void BootloaderTest::versionKeepsTheLastKnownFamily()
@@ -113,15 +114,17 @@ void BootloaderTest::versionWaitsForItsCode()
 void BootloaderTest::rowAcknowledgement()
 {
     Bench bench;
-    double ackBeforeLastByte = 0;
+    bool timeoutBeforeLastByte = false;
     bench.later(0, QByteArray("+P\x01\x80", 4));
     QTimer::singleShot(40, &bench.link.port, [&] {
-        ackBeforeLastByte = bench.boot.AckAddress;
+        timeoutBeforeLastByte = bench.ackTimeout.Enabled();
         bench.link.port.feed(QByteArray("\x00", 1));
     });
-    bench.boot.WaitBootReply();
-    QCOMPARE(ackBeforeLastByte, -1.0);
-    QCOMPARE(bench.boot.AckAddress, 98304.0);
+    const BootWait wait = bench.boot.WaitBootReply();
+    // The wait went on over the short acknowledgement.
+    QVERIFY(timeoutBeforeLastByte);
+    QVERIFY(wait.replied(BootReply::Acknowledged));
+    QCOMPARE(wait.reply.address, 98304u);
     QVERIFY(!bench.ackTimeout.Enabled());
     QVERIFY(bench.log.lines.isEmpty());
 
@@ -133,10 +136,12 @@ void BootloaderTest::statusReplies()
 {
     Bench bench;
     bench.later(0, QByteArray("+#\x00", 3));
-    bench.boot.WaitBootReply();
+    QVERIFY(bench.boot.WaitBootReply().replied(BootReply::Status));
     QVERIFY(bench.log.lines.isEmpty());
     bench.later(0, "+#\x01");
-    bench.boot.WaitBootReply();
+    const BootWait checksum = bench.boot.WaitBootReply();
+    QVERIFY(checksum.replied(BootReply::Status));
+    QCOMPARE(checksum.reply.code, 1);
     QCOMPARE(bench.log.lines, QStringList{"Checksum error !"});
     bench.later(0, QByteArray("+#\x00", 3));
     bench.boot.WaitBootReply();
@@ -156,10 +161,10 @@ void BootloaderTest::statusByteInALaterRead()
             seenBeforeRest = bench.log.lines;
             bench.link.port.feed(report.mid(split));
         });
-        bench.boot.WaitBootReply();
+        const BootWait wait = bench.boot.WaitBootReply();
         QCOMPARE(seenBeforeRest, QStringList());
         QCOMPARE(bench.log.lines, QStringList{"Checksum error !"});
-        QCOMPARE(bench.boot.AckAddress, -1.0);
+        QVERIFY(wait.replied(BootReply::Status));
     }
 }
 
@@ -167,9 +172,8 @@ void BootloaderTest::fReplyEndsTheWaitSilently()
 {
     Bench bench;
     bench.later(0, "xx+F");
-    bench.boot.WaitBootReply();
+    QVERIFY(bench.boot.WaitBootReply().replied(BootReply::FReply));
     QVERIFY(bench.log.lines.isEmpty());
-    QCOMPARE(bench.boot.AckAddress, -1.0);
     QCOMPARE(bench.link.port.PortOpen(), true);
 }
 
@@ -194,7 +198,6 @@ void BootloaderTest::staleBytesAreDroppedBeforeEachCommand()
     // acknowledgement and a status left over from earlier.
     Bench bench;
     bench.link.port.feed("+E");
-    bench.rxBuffer.append("+R");
     bench.later(0, QByteArray("+V\x11", 3));
     bench.boot.CheckBootloaderVersion();
     QCOMPARE(bench.log.lines, (QStringList{"Checking Bootloader version...",
@@ -204,8 +207,9 @@ void BootloaderTest::staleBytesAreDroppedBeforeEachCommand()
     bench.link.port.feed(QByteArray("+P\x00\x00\x80+#\x01", 8));
     bench.boot.SendBootCommand(QByteArray("+P\x00\x01\x00", 5));
     bench.later(0, QByteArray("+P\x00\x01\x00", 5));
-    bench.boot.WaitBootReply();
-    QCOMPARE(bench.boot.AckAddress, 256.0);
+    const BootWait ack = bench.boot.WaitBootReply();
+    QVERIFY(ack.replied(BootReply::Acknowledged));
+    QCOMPARE(ack.reply.address, 256u);
     QVERIFY(bench.log.lines.isEmpty());
     QVERIFY(bench.link.port.written.endsWith(QByteArray("+P\x00\x01\x00", 5)));
 }
@@ -219,18 +223,17 @@ void BootloaderTest::replyTimeoutEndsTheWait()
     bench.later(100, "Zx");
     QElapsedTimer wall;
     wall.start();
-    bench.boot.WaitBootReply();
+    const BootWait missed = bench.boot.WaitBootReply();
     QVERIFY(wall.elapsed() >= 195);
     QVERIFY2(wall.elapsed() < 1500, qPrintable(QString::number(wall.elapsed())));
-    QVERIFY(bench.boot.ReplyMissed);
+    QCOMPARE(missed.ending, BootWait::TimedOut);
     QCOMPARE(bench.log.lines, QStringList{"No reply from the bootloader within 0.2 s."});
 
-    // A reply within the time ends the wait as before; the flag stays until cleared.
+    // A reply within the time ends the wait as before.
     bench.log.lines.clear();
     bench.later(20, "+E");
-    bench.boot.WaitBootReply();
+    QVERIFY(bench.boot.WaitBootReply().replied(BootReply::Erased));
     QCOMPARE(bench.log.lines, QStringList{"Flash Erased successfully."});
-    QVERIFY(bench.boot.ReplyMissed);
 }
 
 void BootloaderTest::waitingSleeps()
@@ -251,9 +254,7 @@ void BootloaderTest::closedPortEndsTheWaitAtOnce()
 {
     Bench bench;
     bench.link.port.drop();
-    bench.rxBuffer.append("+V");
-    bench.boot.WaitBootReply();
-    QVERIFY(bench.rxBuffer.isEmpty());
+    QCOMPARE(bench.boot.WaitBootReply().ending, BootWait::PortClosed);
     QVERIFY(bench.log.lines.isEmpty());
 }
 
@@ -262,12 +263,11 @@ void BootloaderTest::stepsLogInOrder()
     Bench bench;
     bench.link.port.drop();
     bench.link.port.openCount = 0;
-    bench.rxBuffer.append("stale");
     bench.later(0, "+E");
     // The port is closed: EnsurePortOpen opens it and the erase reply arrives.
-    bench.boot.EraseFlash();
+    QVERIFY(bench.boot.EraseFlash().replied(BootReply::Erased));
     bench.later(0, "+R");
-    bench.boot.RunApplication();
+    QVERIFY(bench.boot.RunApplication().replied(BootReply::Running));
     QCOMPARE(bench.log.lines, (QStringList{"Connection established.", "Erasing Flash Memory...",
                                            "Flash Erased successfully.", "Connection established.",
                                            "Running Application...", "Application Launched."}));
@@ -275,7 +275,7 @@ void BootloaderTest::stepsLogInOrder()
     QCOMPARE(bench.link.port.openCount, 1);
 
     bench.log.lines.clear();
-    bench.boot.ResetDevice();
+    QVERIFY(bench.boot.ResetDevice());
     QCOMPARE(bench.log.lines, (QStringList{"Connection established.", "Device Reset."}));
     QCOMPARE(bench.link.port.written, QByteArray("+E+RG"));
 }
@@ -287,15 +287,19 @@ void BootloaderTest::resetWithARefusedPort()
     bench.link.port.refuseOpen = true;
     QElapsedTimer wall;
     wall.start();
-    bench.boot.ResetDevice();
+    QVERIFY(!bench.boot.ResetDevice());
     QVERIFY(wall.elapsed() >= 95);
     QCOMPARE(bench.log.lines, (QStringList{"Connection refused.", "Device Reset."}));
     QCOMPARE(bench.link.port.written, QByteArray());
 
     bench.log.lines.clear();
-    bench.boot.EraseFlash();
-    QCOMPARE(bench.log.lines, (QStringList{"Connection refused.", "Erasing Flash Memory...",
-                                           "Send failed because the COM port is closed."}));
+    QCOMPARE(bench.boot.EraseFlash().ending, BootWait::Refused);
+    QCOMPARE(bench.boot.RunApplication().ending, BootWait::Refused);
+    QCOMPARE(bench.log.lines.mid(3), (QStringList{"Connection refused.", "Running Application...",
+                                                  "Send failed because the COM port is closed."}));
+    QCOMPARE(bench.log.lines.mid(0, 3),
+             (QStringList{"Connection refused.", "Erasing Flash Memory...",
+                          "Send failed because the COM port is closed."}));
 }
 
 void BootloaderTest::versionCheckDoesNotOpenThePort()
@@ -303,7 +307,7 @@ void BootloaderTest::versionCheckDoesNotOpenThePort()
     Bench bench;
     bench.link.port.drop();
     bench.link.port.openCount = 0;
-    bench.boot.CheckBootloaderVersion();
+    QCOMPARE(bench.boot.CheckBootloaderVersion().ending, BootWait::PortClosed);
     QCOMPARE(bench.log.lines, (QStringList{"Checking Bootloader version...",
                                            "Send failed because the COM port is closed."}));
     QCOMPARE(bench.link.port.openCount, 0);

@@ -63,8 +63,10 @@ void FirmwareDownloadTest::wholeDownload()
     GoodBoard board;
     bench.link.port.responder = std::ref(board);
     bench.writeFirmware(HexData(0x0000, QByteArray(512, '\x42')) + HexEnd());
-    bench.rxBuffer.append("old frame bytes");
-    bench.download.run();
+    const DownloadResult result = bench.download.run();
+    QCOMPARE(result.outcome, DownloadResult::Programmed);
+    QCOMPARE(result.step, DownloadResult::Launch);
+    QCOMPARE(result.row, -1);
 
     // What will be sent is told before the board is touched.
     QCOMPARE(bench.log.lines.first(), "Firmware file " + bench.path +
@@ -90,8 +92,7 @@ void FirmwareDownloadTest::wholeDownload()
     QCOMPARE(board.rows.keys(), (QList<int>{0, 128, 256, 384}));
     QCOMPARE(board.rows[128], QByteArray(192, '\x42'));
     QCOMPARE(board.rows[256], QByteArray(192, '\xFF'));
-    QCOMPARE(bench.boot.BootFamily, QStringLiteral("33E"));
-    QVERIFY(bench.rxBuffer.isEmpty());
+    QCOMPARE(bench.boot.BootFamily(), QStringLiteral("33E"));
     QVERIFY(bench.timer2.Enabled());
     QVERIFY(bench.timer12.Enabled());
     QVERIFY(!bench.download.isRunning());
@@ -105,16 +106,17 @@ void FirmwareDownloadTest::malformedFileReachesNothing()
     bench.writeFirmware(":080000000102030004050600E3\r\n:0400000011223344FF\r\n");
     bench.timer2.setEnabled(true);
     bench.timer12.setEnabled(false);
-    bench.rxBuffer.append("pending");
-    bench.download.run();
+    const DownloadResult result = bench.download.run();
 
-    QCOMPARE(bench.log.lines,
-             QStringList{"Firmware file " + bench.path + ", line 2: wrong checksum."});
+    const QString refusal = "Firmware file " + bench.path + ", line 2: wrong checksum.";
+    QCOMPARE(bench.log.lines, QStringList{refusal});
+    QCOMPARE(result.outcome, DownloadResult::Refused);
+    QCOMPARE(result.step, DownloadResult::FileCheck);
+    QCOMPARE(result.reason, refusal);
     QCOMPARE(bench.link.port.openCount, 0);
     QVERIFY(bench.link.port.written.isEmpty());
     QVERIFY(bench.timer2.Enabled());
     QVERIFY(!bench.timer12.Enabled());
-    QCOMPARE(bench.rxBuffer.bytes(), QByteArray("pending"));
 }
 
 void FirmwareDownloadTest::missingFileReachesNothing()
@@ -134,17 +136,22 @@ void FirmwareDownloadTest::failedProgrammingLeavesTheBoardInItsBootloader()
     board.refusals = 72;
     bench.link.port.responder = std::ref(board);
     bench.writeFirmware(HexData(0x2000, QByteArray(16, '\x07')) + HexEnd());
-    bench.download.run();
+    const DownloadResult failed = bench.download.run();
+    QCOMPARE(failed.outcome, DownloadResult::Failed);
+    QCOMPARE(failed.step, DownloadResult::Rows);
+    // Word address 0x2000 / 2: the row at 0x1000 was the one refused.
+    QCOMPARE(failed.row, 0x1000);
+    QCOMPARE(failed.reason,
+             QStringLiteral("the row at word address 0x001000 was not acknowledged"));
     QList<QByteArray>& commands = bench.link.port.commands;
     QCOMPARE(commands.mid(0, 3), (QList<QByteArray>{"G", "+V", "+E"}));
     QCOMPARE(commands.count(commands[3]), 72);
     // A half-written application is never started: only the bootloader can still be reached.
     QCOMPARE(commands.size(), 3 + 72);
-    const qsizetype failed = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
-    QVERIFY(failed > 0);
-    QCOMPARE(bench.log.lines.mid(failed + 1), QStringList{NotStarted});
+    const qsizetype failedAt = bench.log.lines.indexOf(QStringLiteral("Programmation failed."));
+    QVERIFY(failedAt > 0);
+    QCOMPARE(bench.log.lines.mid(failedAt + 1), QStringList{NotStarted});
     QVERIFY(board.inBootloader);
-    QVERIFY(bench.rxBuffer.isEmpty());
     QVERIFY(bench.timer2.Enabled());
     QVERIFY(bench.timer12.Enabled());
     QVERIFY(!bench.download.isRunning());
@@ -152,7 +159,7 @@ void FirmwareDownloadTest::failedProgrammingLeavesTheBoardInItsBootloader()
     // Again from there: the bootloader ignores the "G" and the download goes through.
     bench.log.lines.clear();
     commands.clear();
-    bench.download.run();
+    QCOMPARE(bench.download.run().outcome, DownloadResult::Programmed);
     QCOMPARE(commands.mid(0, 3), (QList<QByteArray>{"G", "+V", "+E"}));
     QCOMPARE(commands.last(), QByteArray("+R"));
     QCOMPARE(board.good.rows.keys(), (QList<int>{0x1000, 0x1080}));
@@ -173,11 +180,12 @@ void FirmwareDownloadTest::refusedEraseProgramsNothing()
         return command == "+E" ? QByteArray("+F") : board(command);
     };
     bench.writeFirmware(HexData(0x0000, QByteArray(16, '\x01')) + HexEnd());
-    bench.download.run();
+    const DownloadResult result = bench.download.run();
+    QCOMPARE(result.outcome, DownloadResult::Failed);
+    QCOMPARE(result.step, DownloadResult::Erase);
     QCOMPARE(bench.link.port.commands, (QList<QByteArray>{"G", "+V", "+E"}));
     QCOMPARE(bench.log.lines.mid(5),
              (QStringList{"Connection established.", "Erasing Flash Memory...", NotStarted}));
-    QVERIFY(bench.rxBuffer.isEmpty());
     QVERIFY(bench.timer2.Enabled());
     QVERIFY(bench.timer12.Enabled());
 }
@@ -189,12 +197,15 @@ void FirmwareDownloadTest::clickDuringADownloadIsIgnored()
     bench.link.port.responder = std::ref(board);
     bench.writeFirmware(HexData(0x0000, QByteArray(16, '\x01')) + HexEnd());
     bool clicked = false;
+    DownloadResult second;
     QTimer::singleShot(100, &bench.link.port, [&] {
         clicked = true;
-        bench.download.run();
+        second = bench.download.run();
     });
-    bench.download.run();
+    QCOMPARE(bench.download.run().outcome, DownloadResult::Programmed);
     QVERIFY(clicked);
+    QCOMPARE(second.outcome, DownloadResult::Refused);
+    QCOMPARE(second.reason, QStringLiteral("a download is running"));
     QCOMPARE(bench.link.port.commands.count(QByteArray("G")), 1);
     QCOMPARE(bench.log.lines.count(QStringLiteral("Application Launched.")), 1);
 }
@@ -204,19 +215,23 @@ void FirmwareDownloadTest::missedReplyEndsTheDownload_data()
     QTest::addColumn<QByteArray>("silentAt");
     QTest::addColumn<QList<QByteArray>>("sent");
     QTest::addColumn<QStringList>("logEnd");
+    QTest::addColumn<int>("step");
     const QString missed = QStringLiteral("No reply from the bootloader within 0.2 s.");
     QTest::newRow("version") << QByteArray("+V") << QList<QByteArray>{"G", "+V"}
                              << QStringList{"Checking Bootloader version...", missed,
-                                            "Programmation failed.", NotStarted};
+                                            "Programmation failed.", NotStarted}
+                             << int(DownloadResult::Version);
     QTest::newRow("erase") << QByteArray("+E") << QList<QByteArray>{"G", "+V", "+E"}
                            << QStringList{"Erasing Flash Memory...", missed,
-                                          "Programmation failed.", NotStarted};
+                                          "Programmation failed.", NotStarted}
+                           << int(DownloadResult::Erase);
     // The second row goes unanswered: it is not sent again.
     QTest::newRow("row") << QByteArray("+P\x00\x00\x80", 5)
                          << QList<QByteArray>{"G", "+V", "+E", QByteArray("+P\x00\x00\x00", 5),
                                               QByteArray("+P\x00\x00\x80", 5)}
                          << QStringList{"Programming Flash Memory...", missed,
-                                        "Programmation failed.", NotStarted};
+                                        "Programmation failed.", NotStarted}
+                         << int(DownloadResult::Rows);
 }
 
 void FirmwareDownloadTest::missedReplyEndsTheDownload()
@@ -224,6 +239,7 @@ void FirmwareDownloadTest::missedReplyEndsTheDownload()
     QFETCH(QByteArray, silentAt);
     QFETCH(QList<QByteArray>, sent);
     QFETCH(QStringList, logEnd);
+    QFETCH(int, step);
     Bench bench;
     GoodBoard board;
     bench.link.port.responder = [&](const QByteArray& command) -> QByteArray {
@@ -231,21 +247,21 @@ void FirmwareDownloadTest::missedReplyEndsTheDownload()
     };
     bench.boot.setReplyTimeout(200);
     bench.writeFirmware(HexData(0x0000, QByteArray(512, '\x42')) + HexEnd());
-    bench.download.run();
+    const DownloadResult result = bench.download.run();
+    QCOMPARE(result.outcome, DownloadResult::NoReply);
+    QCOMPARE(int(result.step), step);
     QList<QByteArray> commands;
     for (const QByteArray& command : bench.link.port.commands)
         commands.append(command.left(5));
     QCOMPARE(commands, sent);
     QCOMPARE(bench.log.lines.mid(bench.log.lines.size() - logEnd.size()), logEnd);
-    QVERIFY(bench.boot.ReplyMissed);
     QVERIFY(bench.timer2.Enabled());
 
     // The next download starts afresh.
     bench.log.lines.clear();
     bench.link.port.responder = std::ref(board);
-    bench.download.run();
+    QCOMPARE(bench.download.run().outcome, DownloadResult::Programmed);
     QCOMPARE(bench.log.lines.last(), QStringLiteral("Application Launched."));
-    QVERIFY(!bench.boot.ReplyMissed);
 }
 
 #include "support/TestMain.h"

@@ -20,10 +20,9 @@ struct Bench
 {
     MemoryLogger log;
     ScriptedLink link{log};
-    ReceiveBuffer& rxBuffer = link.rxBuffer;
     WindowTimer ackTimeout{QStringLiteral("AckTimeout"), 500, false};
     RecordingProgress progress;
-    Bootloader boot{link, log, rxBuffer, ackTimeout};
+    Bootloader boot{link, log, ackTimeout};
     FlashProgrammer programmer{boot, link, log, ackTimeout, progress};
 
     Bench() { link.port.setPortOpen(true); }
@@ -124,7 +123,7 @@ void FlashProgrammingTest::programsTheSpanFile()
     QCOMPARE(image.LowestAddress, 4096.0);
     QCOMPARE(image.EndIndex, 4863.0);
 
-    QVERIFY(bench.programmer.ProgramFlash(image));
+    QVERIFY(bench.programmer.ProgramFlash(image).programmed);
     QCOMPARE(bench.rowsSent(), (QList<int>{4096, 4224, 4352, 4480, 4608, 4736}));
     QCOMPARE(board.rows[4096].left(6), QByteArray("\x00\x5A\xC3\x01\x5A\xC3", 6));
     QCOMPARE(board.rows[4480].right(3), QByteArray("\xFF\x5A\xC3", 3));
@@ -155,7 +154,7 @@ void FlashProgrammingTest::rowHoldingLowestAddressIsSent()
     // Word 0x1040 (byte 0x2080) lies inside the row at 0x1000.
     const FirmwareImage image = Load(HexData(0x2080, QByteArray("\x11\x22\x33\x00", 4)));
     QCOMPARE(image.LowestAddress, double(0x1040));
-    QVERIFY(bench.programmer.ProgramFlash(image));
+    QVERIFY(bench.programmer.ProgramFlash(image).programmed);
     QCOMPARE(bench.rowsSent(), (QList<int>{0x1000, 0x1080}));
     QCOMPARE(board.rows[0x1000].mid(96, 3), QByteArray("\x11\x22\x33"));
     QCOMPARE(board.rows[0x1000].left(96), QByteArray(96, '\xFF'));
@@ -168,7 +167,7 @@ void FlashProgrammingTest::highestRecordDecidesTheLastRow()
     bench.link.port.responder = std::ref(board);
     // The record for word 0x1100 comes before the one for word 0x1000.
     const FirmwareImage image = Load(":04220000AABBCCDDCC\n:042000001122334432\n");
-    QVERIFY(bench.programmer.ProgramFlash(image));
+    QVERIFY(bench.programmer.ProgramFlash(image).programmed);
     QVERIFY(bench.rowsSent().contains(0x1100));
     QCOMPARE(board.rows[0x1100].left(3), QByteArray("\xAA\xBB\xCC"));
 }
@@ -184,7 +183,7 @@ void FlashProgrammingTest::lastRowOfTheImageIsSent()
                                      HexRecord(0, 0x846C, QByteArray("\x11\x22\x33\x00", 4)) +
                                      HexRecord(0, 0x8480, QByteArray("\xAA\xBB", 2)));
     QCOMPARE(image.EndIndex, 1000000.0);
-    QVERIFY(bench.programmer.ProgramFlash(image));
+    QVERIFY(bench.programmer.ProgramFlash(image).programmed);
     const QList<int> rows = bench.rowsSent();
     QCOMPARE(rows.size(), 7813 - 512);
     QCOMPARE(rows.first(), 65536);
@@ -211,7 +210,7 @@ void FlashProgrammingTest::rowRetriedUntilAcknowledged()
             return QByteArray("+P\x00\x10\x80", 5);
         return board(command);
     };
-    QVERIFY(bench.programmer.ProgramFlash(Load(HexData(0x2000, QByteArray(8, '\x01')))));
+    QVERIFY(bench.programmer.ProgramFlash(Load(HexData(0x2000, QByteArray(8, '\x01')))).programmed);
     QCOMPARE(bench.rowsSent(), (QList<int>{0x1000, 0x1000, 0x1000, 0x1080}));
     QCOMPARE(bench.log.lines.count(QStringLiteral("Checksum error !")), 1);
     QVERIFY2(bench.programmedLogged(), qPrintable(bench.log.lines.join('|')));
@@ -221,7 +220,12 @@ void FlashProgrammingTest::rowZeroNeedsItsAcknowledgement()
 {
     Bench bench;
     bench.link.port.responder = [](const QByteArray&) { return QByteArray("+F"); };
-    QVERIFY(!bench.programmer.ProgramFlash(Load(":080000000102030004050600E3\r\n")));
+    const ProgramResult refused =
+        bench.programmer.ProgramFlash(Load(":080000000102030004050600E3\r\n"));
+    QVERIFY(!refused.programmed);
+    QCOMPARE(refused.failedRow, 0);
+    QVERIFY(!refused.replyMissed);
+    QVERIFY(!refused.portRefused);
     QCOMPARE(bench.rowsSent(), QList<int>(72, 0));
     QCOMPARE(bench.log.lines.last(), QStringLiteral("Programmation failed."));
     QVERIFY(!bench.programmedLogged());
@@ -231,7 +235,7 @@ void FlashProgrammingTest::rowZeroNeedsItsAcknowledgement()
     Bench good;
     GoodBoard board;
     good.link.port.responder = std::ref(board);
-    QVERIFY(good.programmer.ProgramFlash(Load(":080000000102030004050600E3\r\n")));
+    QVERIFY(good.programmer.ProgramFlash(Load(":080000000102030004050600E3\r\n")).programmed);
     QCOMPARE(good.rowsSent(), (QList<int>{0, 128}));
 }
 
@@ -246,7 +250,9 @@ void FlashProgrammingTest::lostLinkAbandons()
         }
         return board(command);
     };
-    QVERIFY(!bench.programmer.ProgramFlash(Load(SpanFile())));
+    const ProgramResult lost = bench.programmer.ProgramFlash(Load(SpanFile()));
+    QVERIFY(!lost.programmed);
+    QCOMPARE(lost.failedRow, 4352);
     QCOMPARE(bench.rowsSent(), (QList<int>{4096, 4224, 4352}));
     QCOMPARE(bench.log.lines.count(QStringLiteral("Send failed because the COM port is closed.")),
              71);

@@ -12,6 +12,7 @@
 #include "FuzzCheck.h"
 
 #include "constants/ConstantsList.h"
+#include "display/ShownValues.h"
 #include "protocol/Floats.h"
 #include "protocol/FrameDispatch.h"
 #include "protocol/FrameHandler.h"
@@ -42,15 +43,17 @@ bool sane(double x)
 class CheckingView
 {
 public:
-    explicit CheckingView(QChar separator) : m_separator(separator) {}
+    explicit CheckingView(QChar separator) : m_separator(separator), m_shown(separator) {}
 
     void show(const Measurement& m) const
     {
         fuzzCheck(sane(m.phi) && sane(m.theta), "attitude angles finite and within 1e9");
         fuzzCheck(sane(m.psi), "heading finite and within 1e9");
-        fuzzCheck(sane(m.dialU) && sane(m.dialV), "magnetometer values finite and within 1e9");
-        if (m.sensorText)
-            checkSensorText(*m.sensorText);
+        if (const std::optional<QPointF> dial = ShownValues::DialPoint(m))
+            fuzzCheck(sane(dial->x()) && sane(dial->y()),
+                      "magnetometer values finite and within 1e9");
+        if (const std::optional<QString> text = m_shown.SensorText(m))
+            checkSensorText(*text);
     }
 
 private:
@@ -66,6 +69,7 @@ private:
     }
 
     QChar m_separator;
+    ShownValues m_shown;
 };
 
 // What the receiver handed over during one call, noted on its way through the program's own
@@ -178,10 +182,9 @@ bool wholeFrameAt(const char* head, qsizetype n)
 
 struct Harness
 {
-    Harness(QChar separator)
-        : view(separator), decoder(separator), dispatch(decoder), receiver(dispatch, BufferLimit)
+    Harness(QChar separator) : view(separator), receiver(dispatch, BufferLimit)
     {
-        decoder.stream().subscribe([this](const Measurement& m) { view.show(m); });
+        dispatch.stream().subscribe([this](const Measurement& m) { view.show(m); });
     }
 
     // One call of the receiver, checked against the stream fed since the buffer was last empty.
@@ -204,7 +207,8 @@ struct Harness
         const QByteArray& rx = receiver.RxBuffer().bytes();
 
         fuzzCheck(dispatch.calls <= 1, "at most one frame per call");
-        fuzzCheck(sane(decoder.Phi) && sane(decoder.Theta) && sane(decoder.Psi),
+        const MeasurementDecoder& decoder = dispatch.decoder();
+        fuzzCheck(sane(decoder.Phi()) && sane(decoder.Theta()) && sane(decoder.Psi()),
                   "stored angles finite and within 1e9");
         if (dispatch.calls == 0) {
             fuzzCheck(!whole, "a whole frame at the head is handled");
@@ -283,7 +287,6 @@ struct Harness
     }
 
     CheckingView view;
-    MeasurementDecoder decoder;
     Dispatch dispatch;
     FrameReceiver receiver;
     QByteArray fed;
@@ -313,7 +316,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         if (op == 0xFE) {
-            h.receiver.RxBuffer().discard();
+            h.receiver.discardReceived();
             h.fed.clear();
             continue;
         }

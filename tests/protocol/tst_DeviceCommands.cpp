@@ -55,8 +55,9 @@ void TestDeviceCommands::eachButtonSendsItsByte()
     MemoryLogger log;
     FakeLink link(log);
     link.port.setPortOpen(true);
-    ReceiveBuffer rxBuffer;
-    DeviceCommands commands(link, rxBuffer);
+    RecordingHandler handler;
+    FrameReceiver receiver(handler);
+    DeviceCommands commands(link, receiver);
     command(commands);
     QCOMPARE(link.port.written, bytes);
     QVERIFY(log.lines.isEmpty());
@@ -72,8 +73,9 @@ void TestDeviceCommands::closedPortLogsOnce()
     QFETCH(Command, command);
     MemoryLogger log;
     FakeLink link(log);
-    ReceiveBuffer rxBuffer;
-    DeviceCommands commands(link, rxBuffer);
+    RecordingHandler handler;
+    FrameReceiver receiver(handler);
+    DeviceCommands commands(link, receiver);
     command(commands);
     QVERIFY(link.port.written.isEmpty());
     QCOMPARE(log.lines, QStringList{"Send failed because the COM port is closed."});
@@ -83,8 +85,9 @@ void TestDeviceCommands::requestFrame()
 {
     MemoryLogger log;
     FakeLink link(log);
-    ReceiveBuffer rxBuffer;
-    DeviceCommands commands(link, rxBuffer);
+    RecordingHandler handler;
+    FrameReceiver receiver(handler);
+    DeviceCommands commands(link, receiver);
 
     // Closed port: nothing sent and, unlike the buttons, nothing logged.
     commands.RequestFrame(true);
@@ -107,7 +110,7 @@ void TestDeviceCommands::startStopTrameKeepsReceivingDuringThePause()
     link.port.setPortOpen(true);
     RecordingHandler handler;
     FrameReceiver receiver(handler);
-    DeviceCommands commands(link, receiver.RxBuffer());
+    DeviceCommands commands(link, receiver);
 
     // A receive timer's tick while the port is open.
     QTimer ticks;
@@ -133,14 +136,15 @@ void TestDeviceCommands::startStopTrameWithClosedPort()
 {
     MemoryLogger log;
     FakeLink link(log);
-    ReceiveBuffer rxBuffer;
-    rxBuffer.append(hex("78 46 00"));
+    RecordingHandler handler;
+    FrameReceiver receiver(handler);
+    receiver.ReceiveFrames(hex("78 46 12 00"));
     QByteArray heldDuringThePause;
-    QTimer::singleShot(100, [&] { heldDuringThePause = rxBuffer.bytes(); });
-    DeviceCommands commands(link, rxBuffer);
+    QTimer::singleShot(100, [&] { heldDuringThePause = receiver.RxBuffer().bytes(); });
+    DeviceCommands commands(link, receiver);
     commands.StartStopTrame();
-    QCOMPARE(heldDuringThePause, hex("78 46 00"));
-    QVERIFY(rxBuffer.isEmpty());
+    QCOMPARE(heldDuringThePause, hex("46 12 00"));
+    QVERIFY(receiver.RxBuffer().isEmpty());
     QCOMPARE(log.lines, QStringList{"Send failed because the COM port is closed."});
 }
 

@@ -176,7 +176,7 @@ void TestFrameReceiver::strayBytesBeforeAFrameAreDropped()
     QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
 
     // Noise between frames (a desync): one frame per call still, the noise goes with it.
-    receiver.RxBuffer().discard();
+    receiver.discardReceived();
     receiver.ReceiveFrames(hex("52 00 78 78 78 47 01 00 00"));
     QCOMPARE(handler.calls, (QStringList{"F:", "R:"}));
     QCOMPARE(receiver.RxBuffer().bytes(), hex("78 78 78 47 01 00 00"));
@@ -269,7 +269,7 @@ void TestFrameReceiver::countsOfNoTableAreDropped()
     QCOMPARE(receiver.RxBuffer().bytes(), hex("46"));
 
     // A count arriving in pieces is judged once its 4 bytes are there.
-    receiver.RxBuffer().discard();
+    receiver.discardReceived();
     receiver.ReceiveFrames(hex("5B") + count.left(2));
     QCOMPARE(receiver.RxBuffer().bytes(), hex("5B") + count.left(2));
     receiver.ReceiveFrames(count.mid(2) + hex("52 00"));

@@ -60,7 +60,7 @@ struct Rig
                 throw 7;
             }
         });
-        QObject::connect(session.get(), &BoardSession::deviceMessage,
+        QObject::connect(&session->dispatch(), &FrameDispatch::deviceMessage,
                          [this](const QString& text) { messages.append(text); });
     }
     ~Rig()
@@ -138,17 +138,17 @@ private slots:
         QCOMPARE(r.measurements.size(), 1);
         QCOMPARE(r.measurements[0].kind, 'F');
         QCOMPARE(r.measurements[0].values, QList<float>{1.0f});
-        QCOMPARE(r.session->decoder().Phi, 1.0f);
+        QCOMPARE(r.session->decoder().Phi(), 1.0f);
         r.port.feed(QByteArray("#", 1));
         QCOMPARE(r.messages.last(), QString("C"));
 
         r.session->ClosePort();
         QVERIFY(!r.timer2().Enabled());
         QCOMPARE(r.log.lines.last(), QString("COM Port closed."));
-        r.session->rxBuffer().append(hex("46"));
+        r.session->receiver().ReceiveFrames(hex("46"));
         r.port.feed(hex("00 52 00"));
         r.session->receiveAll();
-        QCOMPARE(r.session->rxBuffer().bytes(), hex("46"));
+        QCOMPARE(r.session->receiver().RxBuffer().bytes(), hex("46"));
         QCOMPARE(r.measurements.size(), 1);
     }
 
@@ -161,7 +161,7 @@ private slots:
         r.throwNext = 1;
         r.port.feed(fFrame(0.25f) + fFrame(0.5f));
         QCOMPARE(r.measurements.size(), 2);
-        QCOMPARE(r.session->decoder().Phi, 0.5f);
+        QCOMPARE(r.session->decoder().Phi(), 0.5f);
         QCOMPARE(r.traced(),
                  QByteArray("skyvane: receive path: std::runtime_error: drawing failed (shown "
                             "once)\n"));
@@ -170,14 +170,14 @@ private slots:
         r.port.feed(fFrame(0.75f));
         r.throwNext = 2;
         r.port.feed(fFrame(1.0f) + QByteArray("*next#", 6));
-        QCOMPARE(r.session->decoder().Phi, 1.0f);
+        QCOMPARE(r.session->decoder().Phi(), 1.0f);
         QCOMPARE(r.messages, QStringList{"next"});
         QCOMPARE(r.traced(),
                  QByteArray("skyvane: receive path: std::runtime_error: drawing failed (shown "
                             "once)\nskyvane: receive path: unknown exception (shown once)\n"));
         QCOMPARE(r.session->faults().written(), 2);
         QCOMPARE(r.log.lines, QStringList{"Port /dev/pts/77 opened."});
-        QVERIFY(r.session->rxBuffer().isEmpty());
+        QVERIFY(r.session->receiver().RxBuffer().isEmpty());
     }
 
     // Replay: the recorded frames take the live frames' road; the port is not read and the
@@ -186,7 +186,7 @@ private slots:
     {
         Rig r;
         QSignalSpy modes(r.session.get(), &BoardSession::modeChanged);
-        QSignalSpy seen(r.session.get(), &BoardSession::frameSeen);
+        QSignalSpy seen(&r.session->dispatch(), &FrameDispatch::frameSeen);
         QVERIFY(r.open());
         // Half a live frame when the replay starts: it must not swallow the recorded ones.
         r.port.feed(hex("46 12 00 00"));
@@ -195,7 +195,7 @@ private slots:
         QCOMPARE(modes.size(), 1);
         QVERIFY(!r.timer2().Enabled());
         QVERIFY(!r.timer12.Enabled());
-        QVERIFY(r.session->rxBuffer().isEmpty());
+        QVERIFY(r.session->receiver().RxBuffer().isEmpty());
 
         r.port.feed(fFrame(2.0f));
         r.session->playRecorded('F', floatsBytes({0.75f, 0.5f, 0.25f}));
@@ -203,9 +203,9 @@ private slots:
         r.session->playRecorded('X', floatsBytes({1.0f}));
         QCOMPARE(r.measurements.size(), 2);
         QCOMPARE(r.measurements[0].values, (QList<float>{0.75f, 0.5f, 0.25f}));
-        QCOMPARE(r.session->decoder().Phi, 0.75f);
+        QCOMPARE(r.session->decoder().Phi(), 0.75f);
         QCOMPARE(r.measurements[1].kind, 'C');
-        QCOMPARE(*r.measurements[1].calibrationText, QString("12.35"));
+        QCOMPARE(r.measurements[1].at(8), 12.345f);
         QCOMPARE(seen.size(), 2);
         QVERIFY(r.port.written.isEmpty());
 
@@ -214,17 +214,20 @@ private slots:
         QCOMPARE(modes.size(), 2);
         QVERIFY(r.timer2().Enabled());
         QVERIFY(r.timer12.Enabled());
+        // The receiver's first read after the replay finds the port emptied.
+        QSignalSpy received(r.session.get(), &BoardSession::received);
         QTest::qWait(10);
+        QCOMPARE(received.size(), 0);
         QCOMPARE(r.measurements.size(), 2);
-        QCOMPARE(r.session->decoder().Phi, 0.75f);
+        QCOMPARE(r.session->decoder().Phi(), 0.75f);
         r.session->playRecorded('F', floatsBytes({3.0f}));
         QCOMPARE(r.measurements.size(), 2);
         r.port.feed(fFrame(1.5f));
-        QCOMPARE(r.session->decoder().Phi, 1.5f);
+        QCOMPARE(r.session->decoder().Phi(), 1.5f);
     }
 
     // The port changes in the middle of a replay: opened, the receiver waits for the end of the
-    // replay; closed, it stays off after it.
+    // replay; closed, the receiver and the request stay off after it.
     void portChangesDuringAReplay()
     {
         Rig r;
@@ -240,7 +243,8 @@ private slots:
         r.session->ClosePort();
         r.session->endReplay();
         QVERIFY(!r.timer2().Enabled());
-        QVERIFY(r.timer12.Enabled());
+        QVERIFY(!r.timer12.Enabled());
+        QVERIFY(!r.session->polling());
     }
 
     // Download: the bootloader wait owns the port; "Connection", a restarted request and a
@@ -261,7 +265,7 @@ private slots:
             r.session->setPolling(true);
             onDuringDownload = r.timer2().Enabled() || r.timer12.Enabled();
         });
-        r.session->runDownload();
+        QCOMPARE(r.session->runDownload().outcome, DownloadResult::Programmed);
         QVERIFY(!onDuringDownload);
         QCOMPARE(modes, (QList<BoardSession::Mode>{BoardSession::Mode::Download,
                                                    BoardSession::Mode::Live}));
@@ -297,6 +301,79 @@ private slots:
         QCOMPARE(r.session->mode(), BoardSession::Mode::Live);
         QVERIFY(r.timer2().Enabled());
         QVERIFY(r.timer12.Enabled());
+    }
+
+    // "Disconnection" during a download: it ends as abandoned, and the session returns to what
+    // the closed port allows: neither the receiver nor the request runs until the port opens.
+    void downloadEndsAsThePortAllows()
+    {
+        Rig r;
+        QTemporaryDir dir;
+        QVERIFY(r.writeFirmware(dir));
+        QVERIFY(r.open());
+        QTimer::singleShot(700, [&] {
+            r.session->abandonDownload();
+            r.session->ClosePort();
+        });
+        const DownloadResult result = r.session->runDownload();
+        QCOMPARE(result.outcome, DownloadResult::Abandoned);
+        QCOMPARE(r.session->mode(), BoardSession::Mode::Live);
+        QVERIFY(!r.session->receiving());
+        QVERIFY(!r.session->polling());
+        QVERIFY(!r.timer2().Enabled());
+        QVERIFY(!r.timer12.Enabled());
+        // Someone else's switch does not stick: the session shows its own state.
+        r.timer12.setEnabled(true);
+        QVERIFY(!r.timer12.Enabled());
+        QVERIFY(r.open());
+        QVERIFY(r.timer2().Enabled());
+        QVERIFY(r.timer12.Enabled());
+
+        // A port that no step can open: the download tells so.
+        r.session->ClosePort();
+        r.port.refuseOpen = true;
+        const DownloadResult refused = r.session->runDownload();
+        QCOMPARE(refused.outcome, DownloadResult::NoPort);
+        QCOMPARE(refused.step, DownloadResult::Erase);
+        QVERIFY(r.log.lines.contains(QStringLiteral("Connection refused.")));
+        QVERIFY(!r.timer2().Enabled());
+    }
+
+    // The receiver's bytes are emptied in one place for every change: the port opened or
+    // closed, a replay begun or ended, a download begun or ended, the stream toggled.
+    void receivedBytesEmptiedOnEveryChange()
+    {
+        Rig r;
+        QTemporaryDir dir;
+        QVERIFY(r.writeFirmware(dir));
+        const QByteArray half = hex("46 12 00 00");
+        const auto held = [&r] { return r.session->receiver().RxBuffer().size(); };
+        QVERIFY(r.open());
+        r.port.feed(half);
+        QCOMPARE(held(), 4);
+        QVERIFY(r.open());
+        QCOMPARE(held(), 0);
+        r.port.feed(half);
+        r.session->ClosePort();
+        QCOMPARE(held(), 0);
+        QVERIFY(r.open());
+        r.port.feed(half);
+        r.session->beginReplay();
+        QCOMPARE(held(), 0);
+        r.session->playRecorded('F', half.mid(2));
+        r.session->receiver().ReceiveFrames(half);
+        r.session->endReplay();
+        QCOMPARE(held(), 0);
+        r.port.feed(half);
+        qsizetype heldInDownload = -1;
+        QTimer::singleShot(100, [&] { heldInDownload = held(); });
+        QCOMPARE(r.session->runDownload().outcome, DownloadResult::Programmed);
+        QCOMPARE(heldInDownload, 0);
+        QCOMPARE(held(), 0);
+        r.port.feed(half);
+        r.session->commands().StartStopTrame();
+        QCOMPARE(held(), 0);
+        QVERIFY(r.port.written.contains('C'));
     }
 
     // Every byte read from the port reaches the session's received tap (a raw mirror), whoever
@@ -335,7 +412,7 @@ private slots:
         r.port.feed(fFrame(1.0f));
         r.session->receiveAll();
         QVERIFY(r.measurements.isEmpty());
-        QVERIFY(r.session->rxBuffer().isEmpty());
+        QVERIFY(r.session->receiver().RxBuffer().isEmpty());
         r.session->discardReceived();
         r.port.Input();
         r.port.refuseOpen = true;
@@ -355,6 +432,7 @@ private slots:
         QCOMPARE(
             r.log.lines.last(),
             QString("Link to /dev/pts/77 (/dev/pts/77) lost: the device is gone. Port closed."));
+        QCOMPARE(r.session->link().lastLoss(), r.log.lines.last());
         r.session->ClosePort();
         QCOMPARE(r.log.lines.last(), QString("COM Port closed."));
         QVERIFY(!r.timer2().Enabled());
@@ -407,7 +485,7 @@ private slots:
         });
         port.feed(fFrame(0.25f) + fFrame(0.5f));
         QCOMPARE(seen, 2);
-        QCOMPARE(session.decoder().Phi, 0.5f);
+        QCOMPARE(session.decoder().Phi(), 0.5f);
         QCOMPARE(session.faults().written(), 0);
     }
 

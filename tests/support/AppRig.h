@@ -15,13 +15,18 @@ struct AppRig : Prompts
 {
     explicit AppRig(const QByteArray& settings = QByteArray(), bool writeSettings = false,
                     SerialControl* port = nullptr)
+        : AppRig(SkyvaneApp::Options(), settings, writeSettings, port)
+    {}
+    // The same with the options given (the program folder, the end and the prompts are the
+    // rig's).
+    explicit AppRig(SkyvaneApp::Options o, const QByteArray& settings = QByteArray(),
+                    bool writeSettings = false, SerialControl* port = nullptr)
     {
         if (writeSettings) {
             QFile f(folder.filePath("Settings.ini"));
             f.open(QIODevice::WriteOnly);
             f.write(settings);
         }
-        SkyvaneApp::Options o;
         o.programFolder = folder.path();
         o.endProgram = [this] { ended = true; };
         o.port = port;

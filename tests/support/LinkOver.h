@@ -2,20 +2,17 @@
 
 #include "core/Logger.h"
 #include "link/PortLink.h"
-#include "link/ReceiveBuffer.h"
 #include "support/FakeSerialControl.h"
 
-template <class Port> struct PortAndBuffer
+template <class Port> struct PortOf
 {
     Port port;
-    ReceiveBuffer rxBuffer;
 };
 
-// The program's own port link over any port control, with its own receive buffer (built
-// before the link that uses them).
-template <class Port> struct LinkOver : PortAndBuffer<Port>, PortLink
+// The program's own port link over any port control (built before the link that uses it).
+template <class Port> struct LinkOver : PortOf<Port>, PortLink
 {
-    explicit LinkOver(Logger& log) : PortLink(this->port, log, this->rxBuffer) {}
+    explicit LinkOver(Logger& log) : PortLink(this->port, log) {}
 };
 
 using FakeLink = LinkOver<FakeSerialControl>;

@@ -87,7 +87,7 @@ Chunks Application::measurement(double now)
     const QList<QByteArray>& replay = m_options.replayFrames;
     if (!replay.isEmpty())
         return shaped(replay.at(m_replayNext++ % replay.size()), false);
-    return shaped(measurementFrame(now), false);
+    return shaped(measurementFrame(now, ++m_measurements), false);
 }
 
 void Application::restart()
@@ -95,7 +95,7 @@ void Application::restart()
     m_calibration.stop();
 }
 
-QByteArray Application::measurementFrame(double now)
+QByteArray Application::measurementFrame(double now, qint64 number)
 {
     SensorSample s = m_motion.at(now);
     m_sensorErrors.apply(s, now);
@@ -141,7 +141,7 @@ QByteArray Application::measurementFrame(double now)
                         f(s.hy),
                         f(s.hz),
                         f(m_calibration.stepCode(now)),
-                        f(std::fmod(now, 1.0e6))};
+                        m_options.numberFrames ? f(double(number)) : f(std::fmod(now, 1.0e6))};
     if (m_options.shortFrames)
         values.resize(ShortFFloats);
     return FrameEncoding::countedFrame('F', values);

@@ -38,7 +38,7 @@ public:
     void startFaults() { m_faultsOn = true; }
 
 private:
-    QByteArray measurementFrame(double now);
+    QByteArray measurementFrame(double now, qint64 number);
     // Adds the configured faults (noise, a bad first byte, splitting) around one frame.
     Chunks shaped(const QByteArray& frame, bool split);
 
@@ -49,5 +49,7 @@ private:
     ConstantsTable m_constants;
     bool m_firstFrameSent = false;
     qsizetype m_replayNext = 0;
+    // Measurement frames made so far.
+    qint64 m_measurements = 0;
     bool m_faultsOn;
 };

@@ -20,8 +20,8 @@ constexpr int DrainPollMs = 5;
 
 Board::Board(const Options& options, PseudoTerminal& pty, QObject* parent)
     : QObject(parent), m_options(options), m_pty(pty),
-      m_wire(new WireChannel(pty, options.baud, this)), m_application(options),
-      m_flash(options.flashOut), m_bootloader(options, m_flash)
+      m_wire(new WireChannel(pty, options.baud, options.readerBacklog, this)),
+      m_application(options), m_flash(options.flashOut), m_bootloader(options, m_flash)
 {
     m_clock.start();
     if (!options.recordPath.isEmpty()) {

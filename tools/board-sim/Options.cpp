@@ -119,6 +119,8 @@ void addOptions(QCommandLineParser& parser)
         {"flash-out", "Keep <file> listing the flash rows programmed since the last erase.",
          "file"},
         {"record", "Append every received byte to <file>.", "file"},
+        {"number-frames",
+         "The last float of each F frame counts the measurement frames sent (1, 2, ...)."},
         {"fixed", "Freeze the attitude at PHI,THETA,PSI degrees.", "phi,theta,psi"},
         {"tumble",
          "Turn through every direction: a whole roll every 2 s, pitch swinging by 85 degrees, a "
@@ -165,6 +167,8 @@ void addOptions(QCommandLineParser& parser)
          "answer). May be repeated.",
          "X=hex"},
         {"baud", "Emulate the wire time of <rate> bits per second both ways.", "rate"},
+        {"backlog",
+         "Drop output once the program has left <bytes> unread (default 4000; 0: never).", "bytes"},
     });
 }
 
@@ -186,6 +190,7 @@ Options readOptions(const QCommandLineParser& parser)
     o.bootVersion = intValue(parser, "boot-version", 0, 255);
     o.flashOut = parser.value("flash-out");
     o.recordPath = parser.value("record");
+    o.numberFrames = parser.isSet("number-frames");
     if (parser.isSet("fixed"))
         o.fixed = fixedAttitude(parser.value("fixed"));
     o.tumble = parser.isSet("tumble");
@@ -236,6 +241,8 @@ Options readOptions(const QCommandLineParser& parser)
     o.bootReplies = bootReplies(parser.values("boot-reply"));
     if (parser.isSet("baud"))
         o.baud = intValue(parser, "baud", 50, 100000000);
+    if (parser.isSet("backlog"))
+        o.readerBacklog = intValue(parser, "backlog", 0);
     return o;
 }
 

@@ -34,6 +34,9 @@ struct Options
     double rateWalk = 0;
     // With --replay: the recording's frames, answered to "F" one after the other, in a loop.
     QList<QByteArray> replayFrames;
+    // The last float of an F frame counts the measurement frames (1, 2, ...) instead of holding
+    // the board's time.
+    bool numberFrames = false;
 
     int noise = 0;
     bool shortFrames = false;
@@ -65,6 +68,9 @@ struct Options
     std::map<char, QByteArray> bootReplies;
 
     int baud = 0;
+    // Output is dropped once the program has left this many bytes unread (about a second of
+    // frames at the usual rate), as on a line nobody listens to; 0: never.
+    int readerBacklog = 4000;
 };
 
 // Parses the arguments (the program name first). Either options, or the help text asked for

@@ -9,8 +9,6 @@
 
 namespace {
 
-// Bytes the pseudo-terminal holds for a reader before the board treats the reader as gone.
-constexpr int ReaderBacklog = 4000;
 // With a baud rate, input is taken in slices of about this many microseconds of wire time.
 constexpr std::int64_t InputSliceMicros = 5000;
 // How late a slice's timer may fire and the next slice still count as following it directly.
@@ -18,8 +16,8 @@ constexpr std::int64_t InputLatenessMicros = 2000;
 
 } // namespace
 
-WireChannel::WireChannel(PseudoTerminal& pty, int baud, QObject* parent)
-    : QObject(parent), m_pty(pty), m_baud(baud),
+WireChannel::WireChannel(PseudoTerminal& pty, int baud, int readerBacklog, QObject* parent)
+    : QObject(parent), m_pty(pty), m_baud(baud), m_readerBacklog(readerBacklog),
       m_readNotifier(pty.masterFd(), QSocketNotifier::Read),
       m_writeNotifier(pty.masterFd(), QSocketNotifier::Write)
 {
@@ -153,7 +151,7 @@ void WireChannel::writeCurrent()
         // Nobody has read for a long while: the bytes are lost as on an unheard line, so the
         // program never gets a pile of stale frames when it opens the port again.
         const int unread = m_pty.unreadBySlave();
-        if (unread > 0 && unread + m_current.size() > ReaderBacklog)
+        if (m_readerBacklog > 0 && unread > 0 && unread + m_current.size() > m_readerBacklog)
             m_pty.discardUnread();
     }
     while (m_currentWritten < m_current.size()) {

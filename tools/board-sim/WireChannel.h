@@ -19,8 +19,9 @@ class WireChannel : public QObject
 {
     Q_OBJECT
 public:
-    // `baud` 0: no wire time.
-    WireChannel(PseudoTerminal& pty, int baud, QObject* parent = nullptr);
+    // `baud` 0: no wire time. Output is dropped once the program has left more than
+    // `readerBacklog` bytes unread (0: never).
+    WireChannel(PseudoTerminal& pty, int baud, int readerBacklog, QObject* parent = nullptr);
 
     void send(const QByteArray& bytes, int gapMs = 0);
     // Nothing queued, waiting or half written.
@@ -50,6 +51,7 @@ private:
 
     PseudoTerminal& m_pty;
     int m_baud;
+    int m_readerBacklog;
     QElapsedTimer m_clock;
     QSocketNotifier m_readNotifier;
     QSocketNotifier m_writeNotifier;

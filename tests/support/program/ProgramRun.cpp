@@ -1,4 +1,4 @@
-#include "common/ProgramRun.h"
+#include "support/program/ProgramRun.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -19,7 +19,8 @@ QByteArray ProgramRun::settingsText(const QString& portPath, const QString& rate
 }
 
 bool ProgramRun::start(const QString& program, const QString& portPath, const QString& rate,
-                       bool dataCommunication, const QProcessEnvironment& environment)
+                       bool dataCommunication, const QProcessEnvironment& environment,
+                       const QByteArray& moreSettings)
 {
     if (!m_folder.isValid()) {
         m_error = QStringLiteral("no temporary folder: %1").arg(m_folder.errorString());
@@ -33,7 +34,7 @@ bool ProgramRun::start(const QString& program, const QString& portPath, const QS
     }
     QFile settings(m_folder.filePath(QStringLiteral("Settings.ini")));
     if (!settings.open(QIODevice::WriteOnly) ||
-        settings.write(settingsText(portPath, rate, dataCommunication)) < 0) {
+        settings.write(settingsText(portPath, rate, dataCommunication) + moreSettings) < 0) {
         m_error = QStringLiteral("cannot write %1").arg(settings.fileName());
         return false;
     }

@@ -1,4 +1,4 @@
-#include "WindowClose.h"
+#include "support/program/WindowClose.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -36,31 +36,54 @@ QString windowTitle(Display* display, Window window)
 
 } // namespace
 
+namespace {
+
+// The first shown window below parent (without a window manager, the root) of process pid whose
+// title starts with title.
+Window findIn(Display* d, Window parent, qint64 pid, const QString& title)
+{
+    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
+    Window root = 0;
+    Window up = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, parent, &root, &up, &children, &count))
+        return 0;
+    Window target = 0;
+    for (unsigned int i = 0; i < count && !target; ++i) {
+        XWindowAttributes attributes{};
+        if (windowPid(d, children[i], pidAtom) == pid &&
+            windowTitle(d, children[i]).startsWith(title) &&
+            XGetWindowAttributes(d, children[i], &attributes) &&
+            attributes.map_state == IsViewable)
+            target = children[i];
+    }
+    if (children)
+        XFree(children);
+    return target;
+}
+
+using DisplayPtr = std::unique_ptr<Display, int (*)(Display*)>;
+
+} // namespace
+
+quint64 FindWindow(qint64 pid, const QString& title)
+{
+    DisplayPtr display(XOpenDisplay(nullptr), XCloseDisplay);
+    if (!display)
+        return 0;
+    return findIn(display.get(), DefaultRootWindow(display.get()), pid, title);
+}
+
 bool CloseWindow(qint64 pid, const QString& title, QString& error)
 {
-    std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
+    DisplayPtr display(XOpenDisplay(nullptr), XCloseDisplay);
     if (!display) {
         error = QStringLiteral("no X display");
         return false;
     }
     Display* d = display.get();
-    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
-        error = QStringLiteral("cannot list the windows");
-        return false;
-    }
-    Window target = 0;
-    // Without a window manager the program's windows are children of the root.
-    for (unsigned int i = 0; i < count && !target; ++i) {
-        if (windowPid(d, children[i], pidAtom) == pid && windowTitle(d, children[i]) == title)
-            target = children[i];
-    }
-    if (children)
-        XFree(children);
+    const Window target = findIn(d, DefaultRootWindow(d), pid, title);
     if (!target) {
         error = QStringLiteral("no window \"%1\" of process %2").arg(title).arg(pid);
         return false;

@@ -19,11 +19,12 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     // rate is the text of the rate choice, e.g. "33ms"; without dataCommunication the port is
-    // opened but the board is not polled. False (reason in error()) when the folder cannot be
-    // made or the program does not start.
+    // opened but the board is not polled; moreSettings are further lines of the settings file.
+    // False (reason in error()) when the folder cannot be made or the program does not start.
     bool start(const QString& program, const QString& portPath, const QString& rate,
                bool dataCommunication = true,
-               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+               const QByteArray& moreSettings = QByteArray());
     // Asks the process to end (SIGTERM, which the program does not handle), then kills it.
     void stop();
     // Sleeps until the program has ended on its own, at most timeoutMs.
