@@ -1,5 +1,7 @@
 #include "analysis/CalibrationReport.h"
 
+#include "analysis/SphereCoverage.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -59,7 +61,7 @@ QString calibrationText(const MagneticCalibration& c)
                  .arg(M::GoodPoints);
     lines << QStringLiteral("Coverage: %1 of %2 directions, %3 % (good from %4 %)")
                  .arg(c.coveredCells)
-                 .arg(48)
+                 .arg(SphereCoverage::Cells)
                  .arg(QString::number(c.coveragePercent, 'f', 1))
                  .arg(M::GoodCoveragePercent);
     if (c.fitted) {

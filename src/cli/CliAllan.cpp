@@ -71,6 +71,8 @@ int runAllan(Terminal& terminal, const QStringList& args)
             return ExitBadUsage;
         }
         const AllanResult result = analyseAllan(collector.take(), input);
+        // Too few samples: the one outcome of a good file and column that is no result, told
+        // apart like magfit's too few points.
         if (!result.ok()) {
             terminal.error(allanTimingText(result));
             exit = ExitBoardFailed;

