@@ -90,7 +90,7 @@ MagneticCalibration calibrateMagnetometer(std::span<const Eigen::Vector3d> raw)
     }
 
     const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> axes(fit.shape);
-    const Eigen::Vector3d lambda = axes.eigenvalues();
+    const Eigen::Vector3d& lambda = axes.eigenvalues();
     c.field = std::pow(lambda.prod(), -1.0 / 6.0);
     const Eigen::Matrix3d root =
         axes.eigenvectors() * lambda.cwiseSqrt().asDiagonal() * axes.eigenvectors().transpose();

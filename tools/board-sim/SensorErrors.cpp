@@ -29,9 +29,8 @@ void SensorErrors::apply(SensorSample& s, double seconds)
     double raw[3] = {field[0], field[1], field[2]};
     if (m_options.softIron) {
         const auto& a = *m_options.softIron;
-        for (int r = 0; r < 3; ++r)
-            raw[r] = a[std::size_t(3 * r)] * field[0] + a[std::size_t(3 * r + 1)] * field[1] +
-                     a[std::size_t(3 * r + 2)] * field[2];
+        for (std::size_t r = 0; r < 3; ++r)
+            raw[r] = a[3 * r] * field[0] + a[3 * r + 1] * field[1] + a[3 * r + 2] * field[2];
     }
     if (m_options.hardIron)
         for (int r = 0; r < 3; ++r)
