@@ -60,6 +60,7 @@ void CockpitView::setFormatRequest(const QSurfaceFormat& format)
 
 void CockpitView::InitOpenGL()
 {
+    ++m_setUps;
     if (!m_surface->handle()) {
         m_surface->create();
     }

@@ -41,6 +41,8 @@ public:
     void DrawAttitude3D(float phi, float theta);
     // Horizon pictures presented so far.
     long long pictures() const { return m_pictures; }
+    // Set-ups asked for so far (InitOpenGL calls).
+    long long setUps() const { return m_setUps; }
 
     // Who hears of a failed set-up; by default a window-modal message box with an OK button,
     // opened without waiting for it, and not opened again while one is shown.
@@ -81,6 +83,7 @@ private:
     float m_shownTheta = 0.0f;
     QSize m_shownPixels;
     long long m_pictures = 0;
+    long long m_setUps = 0;
     bool m_capture = false;
     QImage m_lastFrame;
 };

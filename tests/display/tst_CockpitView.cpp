@@ -1,6 +1,5 @@
 #include "display/CockpitView.h"
 
-#include <QElapsedTimer>
 #include <QOpenGLContext>
 #include <QPointer>
 #include <QWindow>
@@ -87,7 +86,6 @@ private slots:
     void failedSetUpKeepsTheWorkingView();
     void smallMovesWaitUntilTheyShow();
     void exposeShowsTheNewestAngles();
-    void drawingSpeed();
     void aHiddenViewDrawsTheNewestAnglesWhenShownAgain();
     void aResizedViewIsDrawnAgainAtItsNewSize();
     void twoViewsDrawEachInItsOwnContext();
@@ -334,22 +332,6 @@ void CockpitViewTest::exposeShowsTheNewestAngles()
     // From that picture on, a move of the same size is again too small to show.
     view.DrawAttitude3D(static_cast<float>(Pi / 2), 0.0f);
     QCOMPARE(view.pictures(), 2);
-}
-
-void CockpitViewTest::drawingSpeed()
-{
-    CockpitView& view = showView(497, 321);
-    view.setFrameCapture(false);
-    constexpr int Draws = 300;
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < Draws; ++i) {
-        view.DrawAttitude3D(0.001f * i, 0.002f * i);
-    }
-    const double perDraw = clock.nsecsElapsed() / 1e6 / Draws;
-    qInfo("DrawAttitude3D at 497 x 321: %.3f ms per draw over %d draws", perDraw, Draws);
-    // Far above what 30 pictures a second need; only catches a draw that blocks.
-    QVERIFY(perDraw < 100);
 }
 
 // Hidden, the view skips its pictures; shown again, it draws the newest angles it was given.

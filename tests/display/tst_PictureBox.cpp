@@ -557,6 +557,13 @@ void PictureBoxTest::repaintsShowTheDrawing()
     box.Circle(450, 300, 150, QColor(Qt::blue));
     const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), QSize(60, 40));
+    // The drawing is there (a blank repaint of a blank image would match too).
+    QCOMPARE(shown.pixelColor(5, 20), QColor(Qt::red));
+    int blue = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            blue += shown.pixelColor(x, y) == QColor(Qt::blue) ? 1 : 0;
+    QVERIFY(blue > 20);
     QCOMPARE(shown, box.image());
 }
 
