@@ -16,6 +16,7 @@
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
 #include "core/SettingsFile.h"
+#include "core/SettingsFolder.h"
 #include "core/WindowTimer.h"
 #include "display/CockpitView.h"
 #include "firmware/FirmwareFiles.h"
@@ -38,7 +39,7 @@ SkyvaneApp::Options defaultOptions(const QString& programFolder)
 {
     SkyvaneApp::Options o;
     o.programFolder = programFolder;
-    o.fallbackFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    o.fallbackFolder = SettingsFallbackFolder();
     return o;
 }
 } // namespace
