@@ -42,6 +42,8 @@ MainMenu::MainMenu(Form1& form)
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     plots = entry(view, "actionPlots", QStringLiteral("&Plots"), "Ctrl+P");
     magneticField = entry(view, "actionMagneticField", QStringLiteral("&Magnetic Field"), "Ctrl+M");
+    allanDeviation =
+        entry(view, "actionAllanDeviation", QStringLiteral("&Allan Deviation"), "Ctrl+D");
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     about = entry(help, "actionAbout", QStringLiteral("&About"), nullptr);

@@ -20,5 +20,6 @@ struct MainMenu
     QAction* quit;
     QAction* plots;
     QAction* magneticField;
+    QAction* allanDeviation;
     QAction* about;
 };

@@ -21,6 +21,7 @@
 #include "display/CockpitView.h"
 #include "firmware/FirmwareFiles.h"
 #include "output/RawMirror.h"
+#include "plots/AllanWindow.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
 #include "session/BoardSession.h"

@@ -8,6 +8,7 @@
 #include <QString>
 
 class AdvancedLock;
+class AllanWindow;
 class ConstantsFileControl;
 class FieldWindow;
 class ForwardControl;
@@ -84,6 +85,7 @@ public:
     // The view windows, made when first shown (null before).
     PlotsWindow* plots() { return m_plots.get(); }
     FieldWindow* field();
+    AllanWindow* allan() { return m_allan.get(); }
 
 private:
     void build();
@@ -118,4 +120,5 @@ private:
     std::unique_ptr<ConstantsFileControl> m_constantsFile;
     std::unique_ptr<PlotsWindow> m_plots;
     QPointer<FieldWindow> m_field;
+    std::unique_ptr<AllanWindow> m_allan;
 };

@@ -16,6 +16,7 @@
 #include "app/WindowViews.h"
 #include "core/SettingsFile.h"
 #include "link/RateText.h"
+#include "plots/AllanWindow.h"
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
 #include "session/BoardSession.h"
@@ -106,6 +107,23 @@ void SkyvaneApp::buildMenu()
             m_field->setAttribute(Qt::WA_DeleteOnClose);
         }
         showView(m_field);
+    });
+    connect(menu.allanDeviation, &QAction::triggered, this, [this, openFile, csv] {
+        if (!m_allan) {
+            m_allan = std::make_unique<AllanWindow>();
+            m_allan->setReport([this](const QString& text) { m_log->AddLog(text); });
+            m_allan->setPlotsFrames(
+                [this] { return m_plots ? m_plots->heldFrames() : QList<PlotFrames::Frame>(); });
+            if (m_options.prompts) {
+                m_allan->setChooseOpenFile(
+                    [openFile, csv] { return openFile(QStringLiteral("Open Recording"), csv); });
+                m_allan->setChooseSaveFile([this](const QString& suggested) {
+                    return m_prompts->chooseSaveFile(QStringLiteral("Export Allan Deviation"),
+                                                     suggested);
+                });
+            }
+        }
+        showView(m_allan.get());
     });
     connect(menu.about, &QAction::triggered, this, [&f] {
         QMessageBox::about(

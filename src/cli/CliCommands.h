@@ -13,3 +13,5 @@ int runRecord(Terminal& terminal, const QStringList& args);
 int runStream(Terminal& terminal, const QStringList& args);
 int runConstants(Terminal& terminal, const QStringList& args);
 int runEncode(Terminal& terminal, const QStringList& args);
+int runAllan(Terminal& terminal, const QStringList& args);
+int runMagfit(Terminal& terminal, const QStringList& args);

@@ -25,6 +25,9 @@ const char* const Usage =
     "  flash --dry-run FILE                    check a firmware package, tell what it sends\n"
     "  encode FILE                             write the encoded copy FILE.bin\n"
     "  send --port P COMMAND                   alignment, reset, save, read or stream\n"
+    "  allan FILE --column NAME [--phase] [--out FILE]\n"
+    "                                          Allan deviation of recorded columns (CSV)\n"
+    "  magfit FILE [--json]                    hard and soft iron fit of a recording\n"
     "\n"
     "P is a COM name (COM3), a device path (/dev/ttyUSB0) or a board behind a serial server\n"
     "(socket://HOST:PORT); record and stream take --port more than once for several boards.\n"
@@ -72,6 +75,10 @@ int main(int argc, char* argv[])
         return runConstants(terminal, rest);
     if (command == QStringLiteral("encode"))
         return runEncode(terminal, rest);
+    if (command == QStringLiteral("allan"))
+        return runAllan(terminal, rest);
+    if (command == QStringLiteral("magfit"))
+        return runMagfit(terminal, rest);
     terminal.error(QStringLiteral("unknown command \"%1\" (see --help)").arg(command));
     return ExitBadUsage;
 }

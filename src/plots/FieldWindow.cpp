@@ -1,14 +1,17 @@
 #include "plots/FieldWindow.h"
 
+#include "plots/Field3DPanel.h"
 #include "plots/FieldPlot.h"
 #include "plots/FieldSample.h"
 
+#include <QAction>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -80,9 +83,25 @@ FieldWindow::FieldWindow(MeasurementStream& stream, QWidget* parent)
     side->addWidget(m_verdict);
     side->addStretch(1);
     side->addWidget(m_clear, 0, Qt::AlignLeft);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_plot, 1);
-    layout->addWidget(panel);
+    auto* flat = new QWidget(this);
+    auto* flatLayout = new QHBoxLayout(flat);
+    flatLayout->addWidget(m_plot, 1);
+    flatLayout->addWidget(panel);
+    m_panel3d = new Field3DPanel(this);
+    m_sides = new QTabWidget(this);
+    m_sides->setObjectName(QStringLiteral("sides"));
+    m_sides->addTab(flat, QStringLiteral("2D"));
+    m_sides->addTab(m_panel3d, QStringLiteral("3D"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_sides);
+
+    auto* exportAction = new QAction(QStringLiteral("Export..."), this);
+    exportAction->setObjectName(QStringLiteral("actionExportField"));
+    exportAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    exportAction->setShortcutContext(Qt::WindowShortcut);
+    connect(exportAction, &QAction::triggered, m_panel3d, &Field3DPanel::exportShown);
+    addAction(exportAction);
 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(RedrawIntervalMs);
@@ -106,12 +125,14 @@ FieldWindow::~FieldWindow()
 void FieldWindow::clear()
 {
     m_fit.clear();
+    m_panel3d->clear();
     m_redraw.stop();
     refresh();
 }
 
 void FieldWindow::take(const Measurement& m)
 {
+    m_panel3d->take(m);
     const std::optional<QPointF> field = horizontalField(m);
     if (!field)
         return;

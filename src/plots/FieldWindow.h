@@ -6,14 +6,17 @@
 #include <QTimer>
 #include <QWidget>
 
+class Field3DPanel;
 class FieldPlot;
 class QLabel;
 class QPushButton;
+class QTabWidget;
 
 // The "Magnetic Field" window: the horizontal field points of F and R frames collected since
 // it was opened or cleared (at most 20 000, the oldest dropped), the least-squares circle
 // through them and the figures of a hard-iron calibration. Redrawn at most about 30 times a
-// second, never once per frame.
+// second, never once per frame. Its "3D" side fits hard and soft iron to Hx, Hy, Hz
+// (Field3DPanel); Ctrl+S exports that result.
 class FieldWindow : public QWidget
 {
     Q_OBJECT
@@ -24,6 +27,9 @@ public:
 
     // The fit as shown at the last redraw.
     const FieldFigures& figures() const { return m_figures; }
+    Field3DPanel& panel3d() { return *m_panel3d; }
+    // The "2D" and "3D" sides.
+    QTabWidget* sides() const { return m_sides; }
 
 public slots:
     // Forgets every point and redraws at once ("Clear").
@@ -52,4 +58,6 @@ private:
     QLabel* m_count;
     QLabel* m_verdict;
     QPushButton* m_clear;
+    QTabWidget* m_sides;
+    Field3DPanel* m_panel3d;
 };

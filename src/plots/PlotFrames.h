@@ -7,7 +7,8 @@
 #include <deque>
 
 // The frames behind the plots, as they came (letter and every float), with the time the plots
-// gave each, for the last two minutes: what an export of the shown span writes. The values
+// gave each, for the last keepSeconds: what an export of the shown span writes, and what the
+// Allan deviation takes. The values
 // are shared with the stream's measurement, so keeping a frame costs no copy of its floats.
 class PlotFrames
 {
@@ -24,6 +25,8 @@ public:
     void add(double t, const Measurement& m);
     // The frames from end - span to end, oldest first.
     QList<Frame> inSpan(double end, double span) const;
+    // Every frame held, oldest first.
+    QList<Frame> all() const { return QList<Frame>(m_frames.begin(), m_frames.end()); }
     qsizetype size() const { return qsizetype(m_frames.size()); }
 
 private:

@@ -42,6 +42,8 @@ constexpr int kIdleTickMs = 250;
 // machine, but following the stream never takes the machine over.
 constexpr double kDrawShare = 0.01;
 constexpr double kLongestRedrawWait = 0.5;
+// The frames are kept longer than the plots show them: the Allan deviation takes minutes.
+constexpr double kFramesKeptSeconds = 600;
 
 struct SpanChoice
 {
@@ -83,8 +85,8 @@ QString valueText(float v, const QString& unit)
 } // namespace
 
 PlotsWindow::PlotsWindow(MeasurementStream& stream, QWidget* parent)
-    : QWidget(parent), m_stream(stream), m_history(kPlotChannelCount),
-      m_frames(PlotHistory::kKeepSeconds), m_mouseTime(std::numeric_limits<double>::quiet_NaN())
+    : QWidget(parent), m_stream(stream), m_history(kPlotChannelCount), m_frames(kFramesKeptSeconds),
+      m_mouseTime(std::numeric_limits<double>::quiet_NaN())
 {
     setWindowTitle(QStringLiteral("Plots"));
     m_elapsed.start();

@@ -36,6 +36,9 @@ public:
     // Seconds on the clock that stamps frames and places the right edge (a monotonic clock
     // by default; tests give their own).
     void setClock(std::function<double()> seconds);
+    // Every frame the plots hold (the last ten minutes, also while hidden), oldest first, on
+    // the plots' clock in seconds.
+    QList<PlotFrames::Frame> heldFrames() const { return m_frames.all(); }
     // Times the charts were redrawn since construction.
     qint64 redrawCount() const { return m_redraws; }
 

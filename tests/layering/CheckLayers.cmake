@@ -10,8 +10,8 @@ if(NOT SOURCE_DIR)
     message(FATAL_ERROR "CheckLayers.cmake: pass -DSOURCE_DIR=<repository>")
 endif()
 
-# core -> link -> protocol -> constants, firmware, record, output -> session -> display, plots ->
-# app. cli sits beside app: it may use 0..4, never the views, app or widgets.
+# core -> link -> protocol -> constants, firmware, record, output, analysis -> session ->
+# display, plots -> app. cli sits beside app: it may use 0..4, never the views, app or widgets.
 set(_level_core 0)
 set(_level_link 1)
 set(_level_protocol 2)
@@ -19,12 +19,13 @@ set(_level_constants 3)
 set(_level_firmware 3)
 set(_level_record 3)
 set(_level_output 3)
+set(_level_analysis 3)
 set(_level_session 4)
 set(_level_display 5)
 set(_level_plots 5)
 set(_level_app 6)
 set(_level_cli 6)
-set(_widget_free core link protocol constants firmware record output session cli)
+set(_widget_free core link protocol constants firmware record output analysis session cli)
 set(_above_of_cli 5)
 
 # Widget headers: every name in Qt's QtWidgets folder. Its lower-case compatibility headers
@@ -112,7 +113,7 @@ foreach(_library IN LISTS _libraries)
             if(_library STREQUAL "cli")
                 if(_other GREATER_EQUAL _above_of_cli)
                     _fail("${_file}" ${_number}
-                          "src/cli may include core, link, protocol, constants, firmware, record, output and session, not ${_target}/ (\"${_header}\")")
+                          "src/cli may include core, link, protocol, constants, firmware, record, output, analysis and session, not ${_target}/ (\"${_header}\")")
                 endif()
             elseif(_other GREATER_EQUAL _level)
                 _fail("${_file}" ${_number}
@@ -125,6 +126,6 @@ endforeach()
 if(_failures GREATER 0)
     message("${_report}")
     message(FATAL_ERROR "layering: ${_failures} include(s) break the one-way layers "
-                        "(core -> link -> protocol -> constants, firmware, record, output -> session -> display, plots -> app; cli beside app)")
+                        "(core -> link -> protocol -> constants, firmware, record, output, analysis -> session -> display, plots -> app; cli beside app)")
 endif()
 message(STATUS "layering: every include in src/ follows the layers")

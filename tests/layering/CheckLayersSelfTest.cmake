@@ -48,6 +48,7 @@ put(src/display/Side.h "#include \"plots/Chart.h\"\n")
 put(src/session/Up.cpp "#include \"display/View.h\"\n#include <QLabel>\n")
 put(src/record/Up.cpp "#include \"session/Board.h\"\n")
 put(src/output/Up.cpp "#include \"session/Board.h\"\n#include <QSpinBox>\n")
+put(src/analysis/Fit.cpp "#include \"record/Reader.h\"\n#include <QChart>\n#include \"protocol/Frame.h\"\n")
 put(src/cli/Bad.cpp "#include \"plots/Chart.h\"\n#include <QLineEdit>\n#include \"app/Form1.h\"\n")
 put(src/app/Side.cpp "#include \"cli/Main.h\"\n")
 put(src/core/Dialog.cpp "#include <QFileDialog>\n#include <qmessagebox.h>\n")
@@ -70,9 +71,10 @@ set(_expected
     "src/record/Up.cpp:1: src/record (layer 3) must not include session/ (layer 4): \"session/Board.h\""
     "src/output/Up.cpp:1: src/output (layer 3) must not include session/ (layer 4): \"session/Board.h\""
     "src/output/Up.cpp:2: src/output must not include the widget header <QSpinBox>"
-    "src/cli/Bad.cpp:1: src/cli may include core, link, protocol, constants, firmware, record, output and session, not plots/ (\"plots/Chart.h\")"
+    "src/analysis/Fit.cpp:1: src/analysis (layer 3) must not include record/ (layer 3): \"record/Reader.h\""
+    "src/cli/Bad.cpp:1: src/cli may include core, link, protocol, constants, firmware, record, output, analysis and session, not plots/ (\"plots/Chart.h\")"
     "src/cli/Bad.cpp:2: src/cli must not include the widget header <QLineEdit>"
-    "src/cli/Bad.cpp:3: src/cli may include core, link, protocol, constants, firmware, record, output and session, not app/ (\"app/Form1.h\")"
+    "src/cli/Bad.cpp:3: src/cli may include core, link, protocol, constants, firmware, record, output, analysis and session, not app/ (\"app/Form1.h\")"
     "src/app/Side.cpp:1: src/app (layer 6) must not include cli/ (layer 6): \"cli/Main.h\""
     "src/core/Dialog.cpp:1: src/core must not include the widget header <QFileDialog>"
     "src/core/Dialog.cpp:2: src/core must not include the widget header <qmessagebox.h>"

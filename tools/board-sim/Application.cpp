@@ -31,8 +31,9 @@ Calibration::Kind calibrationKind(char code)
 } // namespace
 
 Application::Application(const Options& options)
-    : m_options(options), m_motion(options.fixed), m_calibration(options.stepSeconds),
-      m_constants(options.constants), m_faultsOn(options.faultAfter == 0)
+    : m_options(options), m_motion(options.fixed, options.tumble), m_sensorErrors(options),
+      m_calibration(options.stepSeconds), m_constants(options.constants),
+      m_faultsOn(options.faultAfter == 0)
 {}
 
 Application::Outcome Application::handle(const AppCommand& command, double now)
@@ -94,9 +95,10 @@ void Application::restart()
     m_calibration.stop();
 }
 
-QByteArray Application::measurementFrame(double now, qint64 number) const
+QByteArray Application::measurementFrame(double now, qint64 number)
 {
-    const SensorSample s = m_motion.at(now);
+    SensorSample s = m_motion.at(now);
+    m_sensorErrors.apply(s, now);
     const float phi = f(s.phi);
     const float theta = f(s.theta);
     const float psi = f(s.psi);

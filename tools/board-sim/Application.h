@@ -6,6 +6,7 @@
 #include "ConstantsTable.h"
 #include "Motion.h"
 #include "Options.h"
+#include "SensorErrors.h"
 
 // The board's application firmware: answers the one-byte commands with frames, runs the
 // calibrations and keeps the constants table. Works on commands and time, not on the wire.
@@ -37,12 +38,13 @@ public:
     void startFaults() { m_faultsOn = true; }
 
 private:
-    QByteArray measurementFrame(double now, qint64 number) const;
+    QByteArray measurementFrame(double now, qint64 number);
     // Adds the configured faults (noise, a bad first byte, splitting) around one frame.
     Chunks shaped(const QByteArray& frame, bool split);
 
     const Options& m_options;
     Motion m_motion;
+    SensorErrors m_sensorErrors;
     Calibration m_calibration;
     ConstantsTable m_constants;
     bool m_firstFrameSent = false;

@@ -33,11 +33,16 @@ public:
     static constexpr double FieldHorizontal = 0.6;
     static constexpr double FieldVertical = 0.4;
 
-    explicit Motion(std::optional<FixedAttitude> fixed = std::nullopt);
+    // Tumbling, the board turns through every direction and the earth's field turns with it
+    // in all three axes (otherwise only the heading turns the field).
+    explicit Motion(std::optional<FixedAttitude> fixed = std::nullopt, bool tumble = false);
 
     // The sample at `seconds` since the board started.
     SensorSample at(double seconds) const;
 
 private:
+    SensorSample tumbling(double seconds) const;
+
     std::optional<FixedAttitude> m_fixed;
+    bool m_tumble;
 };

@@ -73,6 +73,33 @@ FixedAttitude fixedAttitude(const QString& text)
     return {values[0], values[1], values[2]};
 }
 
+template <std::size_t N>
+std::array<double, N> numbers(const QCommandLineParser& parser, const QString& name,
+                              const char* form)
+{
+    const QStringList parts = parser.value(name).split(QLatin1Char(','));
+    std::array<double, N> values{};
+    bool ok = parts.size() == qsizetype(N);
+    for (std::size_t i = 0; ok && i < N; ++i)
+        values[i] = parts[qsizetype(i)].trimmed().toDouble(&ok);
+    if (!ok)
+        throw Failure{QStringLiteral("--%1 needs %2 numbers %3, not \"%4\"")
+                          .arg(name)
+                          .arg(N)
+                          .arg(QLatin1String(form), parser.value(name))};
+    return values;
+}
+
+double nonNegative(const QCommandLineParser& parser, const QString& name)
+{
+    bool ok = false;
+    const double value = parser.value(name).toDouble(&ok);
+    if (!ok || !(value >= 0) || value > 1e6)
+        throw Failure{QStringLiteral("--%1 needs a number of 0 or more, not \"%2\"")
+                          .arg(name, parser.value(name))};
+    return value;
+}
+
 void addOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
@@ -100,6 +127,20 @@ void addOptions(QCommandLineParser& parser)
         {"number-frames",
          "The last float of each F frame counts the measurement frames sent (1, 2, ...)."},
         {"fixed", "Freeze the attitude at PHI,THETA,PSI degrees.", "phi,theta,psi"},
+        {"tumble",
+         "Turn through every direction: a whole roll every 2 s, pitch swinging by 85 degrees, a "
+         "whole turn of heading every 4.3 s (the field turns with the board)."},
+        {"hard-iron", "Add X,Y,Z to the measured field (hard iron).", "x,y,z"},
+        {"soft-iron",
+         "Multiply the field by the matrix A11,A12,...,A33 (row by row) before the hard iron "
+         "(soft iron).",
+         "a11,...,a33"},
+        {"sensor-noise",
+         "White noise of this standard deviation on every accelerometer, gyrometer and "
+         "magnetometer value.",
+         "sigma"},
+        {"rate-walk", "The rates' bias wanders as a random walk of this much per root second.",
+         "k"},
         {"replay",
          "Answer each \"F\" with the next frame recorded in <file> (a Skyvane recording), "
          "from the first again after the last.",
@@ -157,6 +198,15 @@ Options readOptions(const QCommandLineParser& parser)
     o.numberFrames = parser.isSet("number-frames");
     if (parser.isSet("fixed"))
         o.fixed = fixedAttitude(parser.value("fixed"));
+    o.tumble = parser.isSet("tumble");
+    if (parser.isSet("hard-iron"))
+        o.hardIron = numbers<3>(parser, "hard-iron", "X,Y,Z");
+    if (parser.isSet("soft-iron"))
+        o.softIron = numbers<9>(parser, "soft-iron", "A11,A12,A13,A21,...,A33");
+    if (parser.isSet("sensor-noise"))
+        o.sensorNoise = nonNegative(parser, "sensor-noise");
+    if (parser.isSet("rate-walk"))
+        o.rateWalk = nonNegative(parser, "rate-walk");
     if (parser.isSet("replay")) {
         QString error;
         o.replayFrames = loadReplayFrames(parser.value("replay"), error);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <map>
 #include <optional>
 
@@ -22,6 +23,15 @@ struct Options
     QString flashOut;
     QString recordPath;
     std::optional<FixedAttitude> fixed;
+    // The board turns through every direction (a magnetometer calibration's motion).
+    bool tumble = false;
+    // The field as the board measures it: A * field + h (--soft-iron A, row by row,
+    // --hard-iron h), with white noise of --sensor-noise on every accelerometer, gyrometer and
+    // magnetometer value and the rates' bias wandering by --rate-walk per root second.
+    std::optional<std::array<double, 3>> hardIron;
+    std::optional<std::array<double, 9>> softIron;
+    double sensorNoise = 0;
+    double rateWalk = 0;
     // With --replay: the recording's frames, answered to "F" one after the other, in a loop.
     QList<QByteArray> replayFrames;
     // The last float of an F frame counts the measurement frames (1, 2, ...) instead of holding
