@@ -47,4 +47,5 @@ private:
     QString m_lastLoss;
     QString m_name;
     bool m_writeFailing = false;
+    QString m_lowLatencyLogged;
 };
