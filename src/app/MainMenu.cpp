@@ -44,5 +44,6 @@ MainMenu::MainMenu(Form1& form)
     magneticField = entry(view, "actionMagneticField", QStringLiteral("&Magnetic Field"), "Ctrl+M");
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    checkLink = entry(help, "actionCheckLink", QStringLiteral("Check the &Link..."), "Ctrl+L");
     about = entry(help, "actionAbout", QStringLiteral("&About"), nullptr);
 }

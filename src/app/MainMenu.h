@@ -21,4 +21,6 @@ struct MainMenu
     QAction* plots;
     QAction* magneticField;
     QAction* about;
+    // Help > Check the Link...: the link doctor.
+    QAction* checkLink;
 };

@@ -13,3 +13,4 @@ int runRecord(Terminal& terminal, const QStringList& args);
 int runStream(Terminal& terminal, const QStringList& args);
 int runConstants(Terminal& terminal, const QStringList& args);
 int runEncode(Terminal& terminal, const QStringList& args);
+int runDoctor(Terminal& terminal, const QStringList& args);

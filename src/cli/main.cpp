@@ -19,11 +19,14 @@ const char* const Usage =
     "                                          send them as UDP JSON (PlotJuggler)\n"
     "  constants get --port P [--out FILE]     read the constants table as CSV\n"
     "  constants set --port P --file FILE      send the entries that differ, re-read, report\n"
-    "  flash --port P [--reply-timeout 10] FILE\n"
+    "  flash --port P [--reply-timeout 10] [--backup FILE | --no-backup] FILE\n"
     "                                          download a firmware package\n"
     "  flash --dry-run FILE                    check a firmware package, tell what it sends\n"
     "  encode FILE                             write the encoded copy FILE.bin\n"
     "  send --port P COMMAND                   alignment, reset, save, read or stream\n"
+    "  doctor --port P [--seconds N] [--find-speed]\n"
+    "                                          check the link: rights, holders, latency, round "
+    "trip\n"
     "\n"
     "P is a COM name (COM3) or a device path (/dev/ttyUSB0); record and stream take --port\n"
     "more than once for several boards. \"skyvane-cli COMMAND --help\"\n"
@@ -70,6 +73,8 @@ int main(int argc, char* argv[])
         return runConstants(terminal, rest);
     if (command == QStringLiteral("encode"))
         return runEncode(terminal, rest);
+    if (command == QStringLiteral("doctor"))
+        return runDoctor(terminal, rest);
     terminal.error(QStringLiteral("unknown command \"%1\" (see --help)").arg(command));
     return ExitBadUsage;
 }

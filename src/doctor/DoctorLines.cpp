@@ -121,9 +121,14 @@ QList<DoctorLine> holders(const PortFacts& facts)
 {
     if (!facts.holdersKnown)
         return {line(Verdict::Ok, facts.holdersNote + QLatin1Char('.'))};
-    if (facts.holders.isEmpty())
-        return {line(Verdict::Ok, QStringLiteral("no other process has it open"))};
     QList<DoctorLine> lines;
+    for (const PortHolder& h : facts.otherEnd)
+        lines << line(Verdict::Ok,
+                      QStringLiteral("%1 (process %2) is the other end of the pseudo-terminal")
+                          .arg(h.name)
+                          .arg(h.pid));
+    if (facts.holders.isEmpty())
+        return lines << line(Verdict::Ok, QStringLiteral("no other process has it open"));
     for (const PortHolder& h : facts.holders)
         lines << line(Verdict::Problem,
                       QStringLiteral("%1 (process %2) has it open: the port is busy, or the two "

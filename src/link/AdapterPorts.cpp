@@ -101,6 +101,16 @@ AdapterIdentity IdentityOf(const QString& name, const QList<AdapterPort>& presen
     return port ? port->identity : AdapterIdentity();
 }
 
+QString AdapterFileTag(const QString& name, const QList<AdapterPort>& present)
+{
+    const AdapterIdentity id = IdentityOf(name, present);
+    if (!id.serialNumber.isEmpty())
+        return id.serialNumber;
+    if (id.hasIds)
+        return hex4(id.vendorId) + QLatin1Char('-') + hex4(id.productId);
+    return name;
+}
+
 FollowedPort FollowAdapter(const QString& storedName, const AdapterIdentity& remembered,
                            const QList<AdapterPort>& present)
 {

@@ -40,6 +40,9 @@ QList<AdapterPort> PresentAdapters();
 QString AdapterText(const AdapterPort& port);
 // The identity of the port of that name in the list (empty when it is not there or has none).
 AdapterIdentity IdentityOf(const QString& name, const QList<AdapterPort>& present);
+// What names the adapter of that port in a file name: its serial number, else its ids
+// ("0403-6001"), else the port's name itself.
+QString AdapterFileTag(const QString& name, const QList<AdapterPort>& present);
 
 // Where the remembered adapter is now.
 struct FollowedPort

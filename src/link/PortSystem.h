@@ -87,6 +87,9 @@ struct PortFacts
     bool holdersKnown = false;
     QString holdersNote;
     QList<PortHolder> holders;
+    // For a pseudo-terminal: the processes holding its other (master) side, the board's end.
+    // They may also hold the device itself.
+    QList<PortHolder> otherEnd;
     // Services known to open new serial adapters themselves ("ModemManager", "brltty").
     QStringList grabbers;
     LatencyFacts latency;

@@ -109,8 +109,35 @@ AdapterFacts adapterOf(const QString& tty, const SystemRoots& roots)
     return a;
 }
 
+// The pseudo-terminal's number behind a master descriptor ("tty-index:" of its fdinfo), or -1.
+int ptyIndexOf(const QString& fdinfo)
+{
+    QFile file(fdinfo);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& row : file.readAll().split('\n')) {
+        if (!row.startsWith("tty-index:"))
+            continue;
+        bool ok = false;
+        const int index = row.mid(10).trimmed().toInt(&ok);
+        return ok ? index : -1;
+    }
+    return -1;
+}
+
+// The number of a pseudo-terminal's device ("/dev/pts/3" gives 3), or -1.
+int ptyNumberOf(const QString& device)
+{
+    if (!device.startsWith(QLatin1String("/dev/pts/")))
+        return -1;
+    bool ok = false;
+    const int number = device.mid(9).toInt(&ok);
+    return ok ? number : -1;
+}
+
 void findHolders(PortFacts& facts, qint64 ownPid, const SystemRoots& roots)
 {
+    const int pty = ptyNumberOf(facts.device);
     const QDir proc(roots.proc);
     if (!proc.exists()) {
         facts.holdersNote = QStringLiteral("%1 cannot be read").arg(roots.proc);
@@ -132,12 +159,20 @@ void findHolders(PortFacts& facts, qint64 ownPid, const SystemRoots& roots)
         const QString fdFolder = proc.filePath(entry) + QStringLiteral("/fd");
         const QStringList fds =
             QDir(fdFolder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        bool holds = false;
+        bool otherEnd = false;
         for (const QString& fd : fds) {
-            if (QFileInfo(fdFolder + QLatin1Char('/') + fd).symLinkTarget() == facts.device) {
-                facts.holders.append({pid, name});
-                break;
-            }
+            const QString target = QFileInfo(fdFolder + QLatin1Char('/') + fd).symLinkTarget();
+            holds = holds || target == facts.device;
+            if (pty >= 0 &&
+                (target == QLatin1String("/dev/ptmx") || target == QLatin1String("/dev/pts/ptmx")))
+                otherEnd = otherEnd || ptyIndexOf(proc.filePath(entry) +
+                                                  QStringLiteral("/fdinfo/") + fd) == pty;
         }
+        if (otherEnd)
+            facts.otherEnd.append({pid, name});
+        else if (holds)
+            facts.holders.append({pid, name});
     }
 }
 
