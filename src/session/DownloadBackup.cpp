@@ -93,11 +93,12 @@ bool DownloadBackup::waitForFrame(int waitMs)
         loop.quit();
     });
     QObject::connect(&m_session.port(), &SerialControl::closed, &loop, &QEventLoop::quit);
-    // Where nothing polls the board (skyvane-cli), it is asked here, "F" only.
+    // The board is asked here ("F" only): nothing else may be polling it (skyvane-cli, or the
+    // window with "Data communication" off).
     QTimer ask;
     ask.setInterval(FrameRequestMs);
     const auto request = [this] {
-        if (m_session.receiving() && !m_session.polling())
+        if (m_session.receiving())
             m_session.link().SendCommand(QByteArrayLiteral("F"));
     };
     QObject::connect(&ask, &QTimer::timeout, &loop, request);

@@ -25,7 +25,7 @@ public:
     // How long the table and the first frame after the start may take.
     static constexpr int TableWaitMs = 800;
     static constexpr int FrameWaitMs = 3000;
-    // A session that is not polling is asked for a frame this often after the start.
+    // The board is asked for a frame this often after the start until one comes.
     static constexpr int FrameRequestMs = 250;
 
     struct Setup
