@@ -39,7 +39,8 @@ int runFlash(Terminal& terminal, const QStringList& args)
             "the download with exit 1; Ctrl+C ends the download as \"Disconnection\" does.\n"
             "Before the reset the board's constants table is read and kept as a constants file "
             "(as \"constants get\" writes it); after the start it is read again and the entries "
-            "that differ from the copy are counted. \"constants set --file\" restores them."));
+            "that differ from the copy are counted; \"constants set\" restores them from the "
+            "copy."));
     options.addPortOptions();
     options.addOption({QStringLiteral("reply-timeout"),
                        QStringLiteral("Seconds to wait for each bootloader reply (default 10)."),

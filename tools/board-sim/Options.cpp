@@ -180,7 +180,7 @@ Options readOptions(const QCommandLineParser& parser)
     if (parser.isSet("speed"))
         o.onlySpeed = intValue(parser, "speed", 50, 100000000);
     if (parser.isSet("latency"))
-        o.latencyMs = intValue(parser, "latency", 0, 255);
+        o.latencyMs = intValue(parser, "latency", 0, 60000);
     if (parser.isSet("app-reply"))
         o.appReply = hexBytes(QStringLiteral("app-reply"), parser.value("app-reply"));
     if (parser.isSet("fault-after"))
