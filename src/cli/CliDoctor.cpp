@@ -96,11 +96,6 @@ int runDoctor(Terminal& terminal, const QStringList& args)
     const DoctorReport report =
         options.parser.isSet(QStringLiteral("find-speed")) ? doctor.findSpeed() : doctor.check();
     terminal.out(report.text().toUtf8());
-    // What the log said about "Low latency" belongs to the report's reader as well.
-    for (const QString& line : board.log().lines()) {
-        if (line.startsWith(QLatin1String("Low latency")))
-            terminal.line(line);
-    }
     if (session.port().PortOpen())
         session.ClosePort();
     return report.count(DoctorLine::Problem) > 0 ? ExitBoardFailed : ExitDone;

@@ -5,7 +5,6 @@
 
 void CliLog::AddLog(const QString& message)
 {
-    m_lines.append(message);
     if (m_echo)
         m_terminal.line(DateTimeStamp() + QStringLiteral(" : ") + message);
 }

@@ -2,13 +2,11 @@
 
 #include "core/Logger.h"
 
-#include <QStringList>
-
 class Terminal;
 
-// The message log of the command-line tool: every line is kept, and written to standard error
-// with its time stamp ("2026.12.07 - 15.04.05 : Port COM3 opened.") when echoing, as the
-// window's message log shows it.
+// The message log of the command-line tool: when echoing, every line goes to standard error
+// with its time stamp ("2026.12.07 - 15.04.05 : Port COM3 opened."), as the window's message
+// log shows it; otherwise it is dropped. Nothing reads it back: results come as values.
 class CliLog : public Logger
 {
 public:
@@ -16,10 +14,7 @@ public:
 
     void AddLog(const QString& message) override;
 
-    const QStringList& lines() const { return m_lines; }
-
 private:
     Terminal& m_terminal;
     bool m_echo;
-    QStringList m_lines;
 };

@@ -217,6 +217,13 @@ QList<DoctorLine> latency(const PortFacts& facts, int rateMs, bool lowLatencyOn)
     return {line(verdict, text, remedy)};
 }
 
+DoctorLine lowLatencyNote(const QString& note)
+{
+    const bool done = note.startsWith(QLatin1String("Low latency on")) ||
+                      note.startsWith(QLatin1String("Low latency off"));
+    return line(done ? Verdict::Ok : Verdict::Warning, note);
+}
+
 QList<DoctorLine> roundTrip(const RoundTripFigures& f, int baud, const Remedies& remedies)
 {
     QList<DoctorLine> lines;

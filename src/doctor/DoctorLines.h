@@ -37,6 +37,9 @@ QList<DoctorLine> services(const PortFacts& facts);
 // The adapter's latency timer and what it costs at the polling rate; `lowLatencyOn`: the
 // program's "Low latency" is in force on this port (the driver runs the timer at 1 ms).
 QList<DoctorLine> latency(const PortFacts& facts, int rateMs, bool lowLatencyOn);
+// What "Low latency" did when the doctor opened the port (the port control's note): ok when it
+// was set or cleared, a warning when it could not be.
+DoctorLine lowLatencyNote(const QString& note);
 // The round trip, the wire's own time, the frame interval, noise and lost frames.
 QList<DoctorLine> roundTrip(const RoundTripFigures& figures, int baud, const Remedies& remedies);
 // The speed search.

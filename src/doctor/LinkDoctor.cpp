@@ -53,6 +53,7 @@ QString LinkDoctor::openIfClosed(bool& openedHere)
         return {};
     if (m_session.OpenPort(m_setup.portName, m_setup.speed)) {
         openedHere = true;
+        m_lowLatencyNote = m_session.port().lowLatencyNote();
         return {};
     }
     return m_session.link().lastError().description;
@@ -104,9 +105,11 @@ DoctorReport LinkDoctor::systemSections(const QString& openFailure)
     access << DoctorLines::holders(m_facts);
     access << DoctorLines::services(m_facts);
     report.sections.append({QStringLiteral("Access"), access});
-    report.sections.append(
-        {QStringLiteral("Latency"),
-         DoctorLines::latency(m_facts, m_setup.rateMs, lowLatencyInForce(m_facts))});
+    QList<DoctorLine> latency =
+        DoctorLines::latency(m_facts, m_setup.rateMs, lowLatencyInForce(m_facts));
+    if (!m_lowLatencyNote.isEmpty())
+        latency << DoctorLines::lowLatencyNote(m_lowLatencyNote);
+    report.sections.append({QStringLiteral("Latency"), latency});
     return report;
 }
 

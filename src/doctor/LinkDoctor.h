@@ -52,6 +52,8 @@ private:
     BoardSession& m_session;
     Setup m_setup;
     PortFacts m_facts;
+    // What "Low latency" did at the doctor's own opening of the port ("" for nothing).
+    QString m_lowLatencyNote;
 };
 
 // The device a port name stands for ("COM33" -> "/dev/ttyUSB0"; a path as it is).

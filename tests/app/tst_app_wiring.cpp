@@ -13,6 +13,7 @@
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementStream.h"
 #include "record/RecordingFormat.h"
+#include "record/RecordingReader.h"
 #include "session/BoardSession.h"
 #include "support/AppRig.h"
 #include "support/Bytes.h"
@@ -27,6 +28,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -263,6 +265,35 @@ private slots:
         QVERIFY(!r.app->recording().isRecording());
         QVERIFY(r.logLines().last().contains(
             " : Recording stopped: cannot write /nonexistent-folder/flight.csv: "));
+    }
+
+    // Closing the window ends the program only after the frames the port still held are
+    // recorded, the recording is written and closed, and the mirror's link is removed, each
+    // with its closing line.
+    void closingWritesTheRecordingAndRemovesTheMirror()
+    {
+        QTemporaryDir dir;
+        FakeSerialControl port;
+        Rig r(QByteArray(), false, &port);
+        QVERIFY(r.app->session().OpenPort(QStringLiteral("COM3"), QStringLiteral("115200")));
+        r.saveAs = dir.filePath("close.csv");
+        r.app->menu().record->trigger();
+        r.answer = dir.filePath("mirror");
+        r.app->menu().mirrorRawStream->trigger();
+        QVERIFY(QFileInfo(r.answer).isSymLink());
+        r.app->receiver().ReceiveFrames(countedFrame('G', {0.25f, 0.0f, 1.0f, 1, 2, 3, 4}));
+        // Bytes the port holds but nobody has read yet.
+        port.queue(countedFrame('G', {0.5f, 0.0f, 1.0f, 1, 2, 3, 4}));
+
+        r.form().close();
+        QVERIFY(r.ended);
+        QVERIFY(!QFileInfo(r.answer).exists() && !QFileInfo(r.answer).isSymLink());
+        QVERIFY(r.logHas(" : Recording stopped: 2 frames, "));
+        QVERIFY(r.logHas(" : Mirror " + r.answer + " closed: "));
+        const RecordingReader::Result read = RecordingReader::read(r.saveAs);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(read.recording.frames.size(), 2);
+        QCOMPARE(read.recording.frames[1].measurement.values.value(0), 0.5f);
     }
 
     // A recording running when the program ends is closed with its line, and lets go of the

@@ -185,7 +185,7 @@ private slots:
         for (const auto& b : buttons) {
             const int lines = w.log().size();
             b.button->click();
-            QCOMPARE(w.received(30), b.bytes);
+            QCOMPARE(w.pty.read(b.bytes.size()), b.bytes);
             QCOMPARE(w.log().size(), lines);
         }
     }

@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -146,13 +147,14 @@ private slots:
         QCOMPARE(w.port.openCount, 1);
         QTest::mouseClick(w.form().Check4, Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(w.form().Check4->isChecked());
-        QTest::qWait(50);
+        // The box's mouse-up handling is queued: it has run once the posted events have.
+        QCoreApplication::processEvents();
         QCOMPARE(w.port.openCount, 1);
         QVERIFY(w.port.PortOpen());
         // Unchecked with the mouse: nothing opens or closes.
         QTest::mouseClick(w.form().Check4, Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!w.form().Check4->isChecked());
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QCOMPARE(w.port.openCount, 1);
         QVERIFY(w.port.PortOpen());
     }

@@ -208,8 +208,8 @@ void CliCommandsTest::sendOneByteCommands()
     const CliResult run = RunCli({"send", "--port", board.port(), command});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, (command + " sent to " + board.port() + ".\n").toUtf8());
-    QTest::qWait(100);
-    QCOMPARE(readFile(board.received()), wire);
+    // The board takes the bytes in its own time.
+    QTRY_COMPARE(readFile(board.received()), wire);
 }
 
 void CliCommandsTest::sendToAMissingPort()

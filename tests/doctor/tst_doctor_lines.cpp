@@ -183,6 +183,17 @@ private slots:
         facts.latency = LatencyFacts();
         QCOMPARE(DoctorLines::latency(facts, 33, false)[0].verdict, DoctorLine::Ok);
 
+        // What "Low latency" did at the doctor's own opening.
+        QCOMPARE(DoctorLines::lowLatencyNote("Low latency on for /dev/ttyUSB0: the driver hands "
+                                             "on received bytes at once (ASYNC_LOW_LATENCY, "
+                                             "latency timer 1 ms).")
+                     .verdict,
+                 DoctorLine::Ok);
+        QCOMPARE(DoctorLines::lowLatencyNote("Low latency is not available for /dev/pts/3: "
+                                             "Inappropriate ioctl for device.")
+                     .verdict,
+                 DoctorLine::Warning);
+
         // Windows: the registry's value, and where to change it.
         facts.latency.present = true;
         facts.latency.ms = 16;

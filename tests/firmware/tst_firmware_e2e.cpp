@@ -130,8 +130,7 @@ void FirmwareEndToEndTest::refusedEraseProgramsNothing()
     bench.download.run();
     QCOMPARE(bench.log.lines.mid(5),
              (QStringList{"Connection established.", "Erasing Flash Memory...", NotStarted}));
-    QTest::qWait(100);
-    QCOMPARE(readFile(bench.received()), QByteArray("G+V+E"));
+    QTRY_COMPARE(readFile(bench.received()), QByteArray("G+V+E"));
     QVERIFY(bench.timer2.Enabled());
 }
 

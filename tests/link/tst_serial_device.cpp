@@ -24,19 +24,6 @@ PortError openFailure(QtSerialControl& port)
     return {PortError::Other, QStringLiteral("(opened)")};
 }
 
-// Reads the master side until count bytes have come or the wait runs out, handling events
-// meanwhile so that the port can write what it queued.
-QByteArray readFromMaster(Pty& pty, qsizetype count)
-{
-    QByteArray got;
-    QDeadlineTimer deadline(10000);
-    while (got.size() < count && !deadline.hasExpired()) {
-        got += pty.readAvailable();
-        if (got.size() < count)
-            QTest::qWait(5);
-    }
-    return got;
-}
 } // namespace
 
 class TestSerialDevice : public QObject
@@ -108,7 +95,7 @@ private slots:
 
         QVERIFY(port.Output(QByteArray("R\x01\x02", 3)));
         QVERIFY(port.Output({}));
-        QCOMPARE(readFromMaster(pty, 3), QByteArray("R\x01\x02", 3));
+        QCOMPARE(pty.read(3), QByteArray("R\x01\x02", 3));
 
         pty.write(QByteArray("F\x12\x00", 3));
         QByteArray in;
@@ -145,7 +132,7 @@ private slots:
         // A full transmit buffer is no vanished device: the port stays open.
         QVERIFY2(port.PortOpen() && lost.isEmpty(), "the port closed on a full transmit buffer");
         QVERIFY(queued);
-        const QByteArray got = readFromMaster(pty, big.size() + 3);
+        const QByteArray got = pty.read(big.size() + 3);
         QCOMPARE(got.size(), big.size() + 3);
         QVERIFY(got.startsWith(big));
         QVERIFY(got.endsWith("END"));
@@ -182,7 +169,7 @@ private slots:
         QVERIFY(port.PortOpen());
         QVERIFY(lost.isEmpty());
         QCOMPARE(port.lastWriteError(), QString());
-        const QByteArray got = readFromMaster(pty, held.size() + 2);
+        const QByteArray got = pty.read(held.size() + 2);
         QCOMPARE(got.size(), held.size() + 2);
         QVERIFY(got.startsWith(held));
         QVERIFY(got.endsWith("R\x01"));

@@ -43,3 +43,12 @@ void FakeSerialControl::drop()
 {
     setPortOpen(false);
 }
+
+QByteArray FakeSerialControl::InputAll()
+{
+    if (m_open) {
+        m_input += m_unannounced;
+        m_unannounced.clear();
+    }
+    return Input();
+}

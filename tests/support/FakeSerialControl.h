@@ -13,10 +13,13 @@ public:
     bool PortOpen() const override { return m_open; }
     void setPortOpen(bool open) override;
     QByteArray Input() override;
+    QByteArray InputAll() override;
     bool Output(const QByteArray& bytes) override;
 
     // Bytes "received from the board"; emits readyRead when the port is open.
     void feed(const QByteArray& bytes);
+    // Bytes the device holds but has not announced yet: only InputAll() takes them.
+    void queue(const QByteArray& bytes) { m_unannounced += bytes; }
     // Closes the port as a lost link would.
     void drop();
 
@@ -28,4 +31,5 @@ public:
 private:
     bool m_open = false;
     QByteArray m_input;
+    QByteArray m_unannounced;
 };

@@ -1,5 +1,9 @@
 #include "support/Pty.h"
 
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <pty.h>
@@ -43,6 +47,28 @@ QByteArray Pty::readAvailable()
         out.append(buf, n);
     }
     return out;
+}
+
+QByteArray Pty::read(qsizetype count, int timeoutMs)
+{
+    QByteArray got = readAvailable();
+    if (m_master < 0 || got.size() >= count)
+        return got;
+    // Sleeps until the master side has bytes or the time is up; the program's events run
+    // meanwhile, so it can write what it queued.
+    QEventLoop loop;
+    QSocketNotifier readable(m_master, QSocketNotifier::Read);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&readable, &QSocketNotifier::activated, &loop, [&] {
+        got += readAvailable();
+        if (got.size() >= count)
+            loop.quit();
+    });
+    deadline.start(timeoutMs);
+    loop.exec();
+    return got;
 }
 
 void Pty::write(const QByteArray& bytes)

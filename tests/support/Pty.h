@@ -16,6 +16,9 @@ public:
     QString slavePath() const { return m_slavePath; }
     // Everything the program has written so far (non-blocking).
     QByteArray readAvailable();
+    // Waits, handling events, until count bytes have come or timeoutMs has passed, and returns
+    // what came.
+    QByteArray read(qsizetype count, int timeoutMs = 5000);
     void write(const QByteArray& bytes);
     // Closes the master side: the program sees its peer vanish.
     void closeMaster();
