@@ -2,8 +2,8 @@
 
 #include "common/ListeningBoard.h"
 #include "common/ProcStat.h"
-#include "support/program/ProgramRun.h"
 #include "core/Pause.h"
+#include "support/program/ProgramRun.h"
 
 #include <QElapsedTimer>
 

@@ -4,13 +4,13 @@
 #include "app/SkyvaneApp.h"
 #include "app/WindowViews.h"
 #include "common/ListeningBoard.h"
-#include "support/program/ProgramRun.h"
 #include "core/Pause.h"
 #include "display/CockpitView.h"
 #include "protocol/FrameReceiver.h"
 #include "protocol/MeasurementDecoder.h"
 #include "session/BoardSession.h"
 #include "support/QuietPrompts.h"
+#include "support/program/ProgramRun.h"
 
 #include <QElapsedTimer>
 #include <QFile>

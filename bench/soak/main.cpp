@@ -4,13 +4,13 @@
 // Run it under an X server (xvfb-run -a): the program shows its window and OpenGL view.
 
 #include "LeakReport.h"
-#include "support/program/WindowClose.h"
 #include "common/Figures.h"
 #include "common/ListeningBoard.h"
 #include "common/ProcStat.h"
-#include "support/program/ProgramRun.h"
 #include "core/Pause.h"
 #include "support/BoardProcess.h"
+#include "support/program/ProgramRun.h"
+#include "support/program/WindowClose.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -54,8 +54,7 @@ Window findIn(Display* d, Window parent, qint64 pid, const QString& title)
         XWindowAttributes attributes{};
         if (windowPid(d, children[i], pidAtom) == pid &&
             windowTitle(d, children[i]).startsWith(title) &&
-            XGetWindowAttributes(d, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
+            XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable)
             target = children[i];
     }
     if (children)
