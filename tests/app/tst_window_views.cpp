@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
