@@ -113,7 +113,8 @@ void DownloadBackup::backUp()
 {
     if (!m_session.receiving()) {
         m_log.AddLog(QStringLiteral("The constants were not read before the download: the port "
-                                    "is not open. The download goes on without a copy."));
+                                    "is not read (closed, or a replay runs). The download goes "
+                                    "on without a copy."));
         return;
     }
     const QList<float> table = ConstantsTableFile::tableOf(readTable(TableWaitMs));
