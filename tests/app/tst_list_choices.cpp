@@ -10,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
