@@ -40,8 +40,25 @@ function(_skyvane_test_main program)
     target_sources(${program} PRIVATE ${_main})
 endfunction()
 
+# Tests that cannot run on Windows, with the reason; tests that start a program (DEPENDS) are
+# left out there too, as the programs they start (board-sim) are Linux programs.
+set(SKYVANE_LINUX_ONLY_TESTS
+    # the port control against a pseudo-terminal, and the Linux COM-number table
+    tst_serial_device tst_port_settings
+    # the window against a pseudo-terminal
+    tst_connection
+    # the raw mirror's pseudo-terminal
+    tst_raw_mirror
+    # resource limits and forks of the recorder's full-disk cases
+    tst_recorder
+    # the terminal's escape codes
+    tst_cli_progress)
+
 function(skyvane_test)
     cmake_parse_arguments(T "DISPLAY;OWN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    if(WIN32 AND (T_DEPENDS OR T_NAME IN_LIST SKYVANE_LINUX_ONLY_TESTS))
+        return()
+    endif()
     if(T_OWN)
         set(_program ${T_NAME})
         _skyvane_test_program(${_program})
@@ -68,7 +85,10 @@ function(skyvane_test)
         add_dependencies(${_program} ${T_DEPENDS})
     endif()
     add_test(NAME ${T_NAME} COMMAND ${_command})
-    if(T_DISPLAY)
+    if(T_DISPLAY AND WIN32)
+        set(_platform "QT_QPA_PLATFORM=windows")
+        set_tests_properties(${T_NAME} PROPERTIES LABELS display)
+    elseif(T_DISPLAY)
         set(_platform "QT_QPA_PLATFORM=xcb")
         set_tests_properties(${T_NAME} PROPERTIES LABELS display)
     else()

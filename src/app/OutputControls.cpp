@@ -85,13 +85,8 @@ void MirrorControl::toggle()
     }
     QString last = m_settings.ReadSetting(kMirrorKey).trimmed();
     if (last.isEmpty())
-        last = QStringLiteral("/tmp/skyvane-mirror");
-    const QString path =
-        m_ask(QStringLiteral("Mirror Raw Stream"),
-              QStringLiteral("Link to a pseudo-terminal that mirrors every byte from the "
-                             "board\n(open it as a serial port; what is written there is "
-                             "dropped):"),
-              last);
+        last = RawMirror::defaultTarget();
+    const QString path = m_ask(QStringLiteral("Mirror Raw Stream"), RawMirror::targetHelp(), last);
     if (path.isEmpty())
         return;
     if (m_mirror->open(path))

@@ -17,6 +17,7 @@
 #include "app/ReplayControl.h"
 #include "app/WindowViews.h"
 #include "core/SettingsFile.h"
+#include "core/SettingsFolder.h"
 #include "core/WindowTimer.h"
 #include "display/CockpitView.h"
 #include "firmware/FirmwareFiles.h"
@@ -39,7 +40,7 @@ SkyvaneApp::Options defaultOptions(const QString& programFolder)
 {
     SkyvaneApp::Options o;
     o.programFolder = programFolder;
-    o.fallbackFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    o.fallbackFolder = SettingsFallbackFolder();
     return o;
 }
 } // namespace

@@ -113,7 +113,11 @@ void SkyvaneApp::buildMenu()
             &f, QStringLiteral("About Skyvane"),
             QStringLiteral("<b>Skyvane %1</b><p>Tool for the VELTIS attitude and heading sensor "
                            "board: live views, calibration, constants, firmware, recording, "
-                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>")
+                           "replay and plots.</p><p>Command line: skyvane-cli --help</p>"
+                           "<p>Copyright 2026 VELTIS. Free software under the GNU General Public "
+                           "License, version 3 or (at your option) any later version; it comes "
+                           "with no warranty. Built with Qt (LGPL-3.0 and GPL-3.0) and Qt Charts "
+                           "(GPL-3.0).</p>")
                 .arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
     });
     buildLinkCheck();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SkyvaneVersion.h"
 #include "app/SkyvaneApp.h"
 
@@ -6,8 +7,8 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    // Names the fallback folder of the settings (~/.config/skyvane) for an installed program
-    // whose own folder cannot be written.
+    // Names the fallback folder of the settings (~/.config/skyvane on Linux) for an installed
+    // program whose own folder cannot be written.
     QCoreApplication::setApplicationName(QStringLiteral("skyvane"));
     // The About box shows it.
     QCoreApplication::setApplicationVersion(QStringLiteral(SKYVANE_VERSION));

@@ -4,14 +4,17 @@
 #include "CliOptions.h"
 #include "SignalPipe.h"
 #include "Terminal.h"
+#include "link/NetworkPort.h"
 #include "link/RateText.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 void CliBoards::addOptions(CliOptions& options)
 {
@@ -24,8 +27,9 @@ void CliBoards::addOptions(CliOptions& options)
                        QStringLiteral("N")});
     options.addOption(
         {QStringLiteral("mirror"),
-         QStringLiteral("Mirror the port's raw bytes on a pseudo-terminal linked at PATH (once "
-                        "per --port, in the same order)."),
+         QStringLiteral("Mirror the port's raw bytes on a pseudo-terminal linked at PATH (Linux), "
+                        "or on a local TCP port with tcp:PORT or tcp:ADDRESS:PORT (once per "
+                        "--port, in the same order)."),
          QStringLiteral("PATH")});
 }
 
@@ -66,6 +70,12 @@ int CliBoards::parse(Terminal& terminal, const CliOptions& options, Polling& pol
 
 QString CliBoards::fileNameOf(const QString& port)
 {
+    if (IsNetworkPortName(port)) {
+        // "socket://10.0.0.7:4001" gives "10.0.0.7-4001": no slash, and no colon for Windows.
+        static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]+"));
+        QString name = port.trimmed().mid(int(std::strlen("socket://")));
+        return name.replace(unsafe, QStringLiteral("-"));
+    }
     return port.startsWith(QLatin1Char('/')) ? QFileInfo(port).fileName() : port;
 }
 

@@ -14,7 +14,8 @@ void CliOptions::addPortOptions()
 {
     m_hasPort = true;
     parser.addOption({QStringLiteral("port"),
-                      QStringLiteral("The board's port: a COM name (COM3) or a device path."),
+                      QStringLiteral("The board's port: a COM name (COM3), a device path, or "
+                                     "socket://HOST:PORT for a board behind a serial server."),
                       QStringLiteral("P")});
     parser.addOption({QStringLiteral("speed"),
                       QStringLiteral("Line speed in bits per second (default 115200)."),

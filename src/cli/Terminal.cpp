@@ -1,8 +1,8 @@
 #include "Terminal.h"
 
-#include <unistd.h>
+#include "TerminalPlatform.h"
 
-Terminal::Terminal(std::FILE* err, std::FILE* out) : Terminal(err, out, isatty(fileno(err)) == 1) {}
+Terminal::Terminal(std::FILE* err, std::FILE* out) : Terminal(err, out, StreamIsTerminal(err)) {}
 
 Terminal::Terminal(std::FILE* err, std::FILE* out, bool errIsTerminal)
     : m_err(err), m_out(out), m_isTerminal(errIsTerminal)
@@ -47,7 +47,7 @@ void Terminal::out(const QByteArray& bytes)
 
 void Terminal::eraseStatus()
 {
-    // Carriage return and "erase to the end of the line": the next text starts clean.
+    // The next text starts on a clean line.
     if (!m_status.isEmpty())
-        std::fputs("\r\033[K", m_err);
+        std::fputs(EraseLine(m_status.size()).constData(), m_err);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliCommands.h"
 #include "CliExit.h"
 #include "SkyvaneVersion.h"
@@ -28,8 +29,9 @@ const char* const Usage =
     "                                          check the link: rights, holders, latency, round "
     "trip\n"
     "\n"
-    "P is a COM name (COM3) or a device path (/dev/ttyUSB0); record and stream take --port\n"
-    "more than once for several boards. \"skyvane-cli COMMAND --help\"\n"
+    "P is a COM name (COM3), a device path (/dev/ttyUSB0) or a board behind a serial server\n"
+    "(socket://HOST:PORT); record and stream take --port more than once for several boards.\n"
+    "\"skyvane-cli COMMAND --help\" "
     "tells more. Exit codes: 0 done, 1 the board refused or failed, 2 bad usage or a bad\n"
     "file (nothing sent), 3 the port could not be opened or was lost.\n";
 

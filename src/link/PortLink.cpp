@@ -1,6 +1,7 @@
 #include "link/PortLink.h"
 
 #include "core/Logger.h"
+#include "link/NetworkPort.h"
 #include "link/PortNames.h"
 
 PortLink::PortLink(SerialControl& port, Logger& log, QObject* parent)
@@ -15,7 +16,7 @@ bool PortLink::OpenPort(const QString& name, const QString& speed)
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
-        if (name.startsWith(QLatin1Char('/'))) {
+        if (name.startsWith(QLatin1Char('/')) || IsNetworkPortName(name)) {
             m_port.setDevicePath(name);
         } else {
             const PortNameResult number = ComNumberOfName(name);

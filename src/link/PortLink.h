@@ -17,7 +17,8 @@ class PortLink : public QObject, public Link
 public:
     PortLink(SerialControl& port, Logger& log, QObject* parent = nullptr);
 
-    // Opens the port named by a COM name or a device path ("/dev/pts/3") at the speed
+    // Opens the port named by a COM name, a device path ("/dev/pts/3") or a network address
+    // ("socket://192.168.1.20:4001") at the speed
     // ("115200"), closing it first when open. Logs "Port NAME opened." or the failure and
     // returns false; the failure is kept in lastError().
     bool OpenPort(const QString& name, const QString& speed);

@@ -2,14 +2,10 @@
 
 #include "link/LineSettings.h"
 #include "link/LowLatency.h"
+#include "link/NetworkPort.h"
 #include "link/PortNames.h"
 #include "link/PortOpenFailure.h"
-
-#include <QFileInfo>
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
+#include "link/SerialDevice.h"
 
 QtSerialControl::QtSerialControl(QObject* parent) : SerialControl(parent)
 {
@@ -17,6 +13,11 @@ QtSerialControl::QtSerialControl(QObject* parent) : SerialControl(parent)
     m_port.setReadBufferSize(0);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialControl::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialControl::onError);
+    connect(&m_network, &NetworkChannel::readyRead, this, &SerialControl::readyRead);
+    connect(&m_network, &NetworkChannel::lost, this, [this](const QString& description) {
+        emit linkLost(m_openPath, description);
+        emit closed();
+    });
 }
 
 QtSerialControl::~QtSerialControl() = default;
@@ -30,31 +31,37 @@ QString QtSerialControl::device() const
 
 bool QtSerialControl::PortOpen() const
 {
-    return m_port.isOpen();
+    return m_port.isOpen() || m_network.isOpen();
 }
 
 void QtSerialControl::setPortOpen(bool open)
 {
     if (!open) {
-        if (!m_port.isOpen())
+        if (!PortOpen())
             return;
         m_port.close();
+        m_network.close();
         emit closed();
         return;
     }
-    if (m_port.isOpen())
+    if (PortOpen())
         return;
     // The line settings are taken before the port is looked for, so a bad speed is told
     // first (and does not count as a port that is missing).
     const LineSettings line = ParseLineSettings(Settings());
     if (!line.ok)
         throw PortError{PortError::BadSettings, line.error};
+    if (IsNetworkPortName(DevicePath())) {
+        m_network.open(DevicePath());
+        m_openPath = DevicePath();
+        return;
+    }
     const QString path = device();
     if (path.isEmpty())
         throw PortError{
             PortError::InvalidPortNumber,
             QStringLiteral("Invalid port number: COM%1 names no port.").arg(CommPort())};
-    if (!QFileInfo::exists(path))
+    if (SerialDeviceMissing(path))
         throw PortError{PortError::InvalidPortNumber,
                         QStringLiteral("Invalid port number: %1 does not exist.").arg(path)};
     m_port.setPortName(path);
@@ -77,9 +84,9 @@ void QtSerialControl::setPortOpen(bool open)
 
 QByteArray QtSerialControl::Input()
 {
-    if (!m_port.isOpen())
+    if (!PortOpen())
         return {};
-    QByteArray bytes = m_port.readAll();
+    QByteArray bytes = m_network.isOpen() ? m_network.readAll() : m_port.readAll();
     if (!bytes.isEmpty())
         emit received(bytes);
     return bytes;
@@ -95,19 +102,25 @@ QByteArray QtSerialControl::InputAll()
 
 bool QtSerialControl::Output(const QByteArray& bytes)
 {
-    if (!m_port.isOpen() || bytes.isEmpty())
-        return m_port.isOpen();
-    // When nothing waits before them, the bytes go to the device at once: QSerialPort's own
-    // write switches its write notifier on and back off around every command, and each
-    // switch wakes the event loop for nothing. What the device does not take at once (a full
-    // transmit buffer) takes QSerialPort's way.
+    if (!PortOpen() || bytes.isEmpty())
+        return PortOpen();
+    if (m_network.isOpen()) {
+        QString error;
+        if (m_network.write(bytes, error))
+            return true;
+        setWriteError(error);
+        return false;
+    }
+    // When nothing waits before them, the bytes go to the device at once. What the device does
+    // not take at once (a full transmit buffer) takes QSerialPort's way.
     QByteArray rest = bytes;
     if (m_port.bytesToWrite() == 0) {
-        const ssize_t taken = ::write(m_port.handle(), bytes.constData(), size_t(bytes.size()));
+        QString error;
+        const qint64 taken = WriteToDeviceAtOnce(m_port, bytes, error);
         if (taken == bytes.size())
             return true;
-        if (taken < 0 && errno != EAGAIN && errno != EINTR) {
-            setWriteError(QString::fromLocal8Bit(std::strerror(errno)));
+        if (taken < 0) {
+            setWriteError(error);
             return false;
         }
         if (taken > 0)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "link/NetworkChannel.h"
 #include "link/SerialControl.h"
 
 #include <QSerialPort>
 
-// The port control on a real serial device through QSerialPort: the only code of the
-// program that touches a port.
+// The port control on a real serial device through QSerialPort, or on a TCP connection when the
+// device path is "socket://HOST:PORT" (chosen at each open): the only code of the program that
+// touches a port.
 class QtSerialControl : public SerialControl
 {
     Q_OBJECT
@@ -26,5 +28,6 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
+    NetworkChannel m_network;
     QString m_openPath;
 };

@@ -36,7 +36,8 @@ public:
         m_commPort = number;
         m_devicePath.clear();
     }
-    // A device path used as it stands ("/dev/pts/3"); it overrides the port number.
+    // A device path used as it stands ("/dev/pts/3"), or a network address
+    // ("socket://HOST:PORT"); it overrides the port number.
     QString DevicePath() const { return m_devicePath; }
     void setDevicePath(const QString& path) { m_devicePath = path; }
     QString Settings() const { return m_settings; }

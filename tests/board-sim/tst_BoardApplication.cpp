@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -289,6 +290,50 @@ private slots:
         QCOMPARE(frames.mid(70, 2), QByteArray("+E"));
         QCOMPARE(frames.mid(144, 2), QByteArray("+E"));
         QCOMPARE(frames.mid(74, 2), FHeader);
+    }
+
+    // --tcp: the same board on a TCP port, one client at a time, as a serial device server.
+    void servesOneTcpClientAtATime()
+    {
+        BoardProcess board({"--tcp", "0"}, BoardProcess::ShowErrors);
+        QVERIFY2(board.error().isEmpty(), qPrintable(board.error()));
+        QVERIFY(board.networkPort().startsWith("socket://127.0.0.1:"));
+        const quint16 port = board.networkPort().section(':', -1).toUShort();
+        const auto frameOver = [](QTcpSocket& socket) {
+            socket.write("F");
+            QByteArray got;
+            while (got.size() < 74 &&
+                   (socket.bytesAvailable() > 0 || socket.waitForReadyRead(5000)))
+                got += socket.readAll();
+            return got;
+        };
+
+        QTcpSocket first;
+        first.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(first.waitForConnected(5000));
+        const QByteArray frame = frameOver(first);
+        QCOMPARE(frame.size(), 74);
+        QCOMPARE(frame.left(2), FHeader);
+
+        // A second client is turned away while the first is connected.
+        QTcpSocket second;
+        second.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(second.waitForConnected(5000));
+        QVERIFY(second.state() == QAbstractSocket::UnconnectedState ||
+                second.waitForDisconnected(5000));
+        QCOMPARE(frameOver(first).size(), 74);
+
+        // Once the first has gone, the next one is served.
+        first.disconnectFromHost();
+        QTcpSocket third;
+        QByteArray answer;
+        for (int attempt = 0; attempt < 50 && answer.size() < 74; ++attempt) {
+            third.abort();
+            third.connectToHost(QHostAddress::LocalHost, port);
+            QVERIFY(third.waitForConnected(5000));
+            answer = frameOver(third);
+        }
+        QCOMPARE(answer.left(2), FHeader);
     }
 
     void helpAndBadOptions()

@@ -109,6 +109,7 @@ private slots:
     void namesOfTheFilesByDefault();
     void noRateAsksForNothing();
     void fileThatCannotBeWrittenEndsItsRecording();
+    void recordsOverTheNetworkLink();
 };
 
 void CliRecordTest::initTestCase()
@@ -369,3 +370,38 @@ void CliRecordTest::fileThatCannotBeWrittenEndsItsRecording()
 
 QTEST_GUILESS_MAIN(CliRecordTest)
 #include "tst_cli_record.moc"
+
+// Two boards behind serial servers (the virtual board's TCP port): the same frames and values as
+// over a serial line, each in a file named after its address.
+void CliRecordTest::recordsOverTheNetworkLink()
+{
+    Board first({"--tcp", "0", "--fixed", "10,20,30"});
+    Board second({"--tcp", "0", "--fixed", "-5,0,90"});
+    const QString firstPort = first.process->networkPort();
+    const QString secondPort = second.process->networkPort();
+    QVERIFY(firstPort.startsWith("socket://127.0.0.1:"));
+    const QString out = first.file(QStringLiteral("boards"));
+    const CliResult run = RunCli({"record", "--port", firstPort, "--port", secondPort, "--rate",
+                                  "50ms", "--seconds", "1.5", "--out", out});
+    QCOMPARE(run.exitCode, 0);
+
+    const auto fileOf = [&](const QString& port) {
+        return QDir(out).filePath("127.0.0.1-" + port.section(':', -1) + ".csv");
+    };
+    const QList<std::pair<QString, QByteArray>> expected = {
+        {fileOf(firstPort), ",F,0.17453292,0.34906584,0.52359879,"},
+        {fileOf(secondPort), ",F,-0.0872664601,0,1.57079637,"}};
+    for (const auto& [path, angles] : expected) {
+        const QByteArray file = readFile(path);
+        QVERIFY2(!file.isEmpty(), qPrintable(path + " is missing or empty"));
+        const QList<QByteArray> rows = dataRows(file);
+        QVERIFY2(rows.size() >= 15, QByteArray::number(rows.size()).constData());
+        for (const QByteArray& row : rows) {
+            QVERIFY2(wholeRow(row), row.constData());
+            QVERIFY2(row.contains(angles), row.constData());
+        }
+    }
+    const QByteArray received = readFile(first.received());
+    QVERIFY(received.size() >= 15);
+    QCOMPARE(received, QByteArray(received.size(), 'F'));
+}

@@ -52,6 +52,20 @@ bool BoardProcess::start(const QStringList& arguments, int options, const QStrin
         kill();
         return false;
     }
+    // With --tcp the next line is the board's network address.
+    if (arguments.contains(QStringLiteral("--tcp"))) {
+        while (!m_process.canReadLine() && !deadline.hasExpired() &&
+               m_process.state() == QProcess::Running) {
+            if (!m_process.waitForReadyRead(int(deadline.remainingTime())))
+                break;
+        }
+        m_networkPort = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        if (!m_networkPort.startsWith(QLatin1String("socket://"))) {
+            m_error = QStringLiteral("%1 printed no network address").arg(program);
+            kill();
+            return false;
+        }
+    }
     return !(options & OpenPort) || openPort();
 }
 

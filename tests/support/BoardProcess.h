@@ -37,6 +37,8 @@ public:
     QString error() const { return m_error; }
     // Empty when the board did not start.
     QString portPath() const { return m_portPath; }
+    // With --tcp among the arguments: "socket://127.0.0.1:PORT".
+    QString networkPort() const { return m_networkPort; }
     qint64 pid() const { return m_process.processId(); }
     bool running() const { return m_process.state() == QProcess::Running; }
 
@@ -65,6 +67,7 @@ private:
 
     QProcess m_process;
     QString m_portPath;
+    QString m_networkPort;
     QString m_error;
     int m_fd = -1;
     bool m_ended = false;

@@ -82,6 +82,11 @@ void addOptions(QCommandLineParser& parser)
     parser.addHelpOption();
     parser.addOptions({
         {"link", "Also keep a symbolic link to the pseudo-terminal at <path>.", "path"},
+        {"tcp",
+         "Also serve the board on TCP <port> of 127.0.0.1 (one client at a time, as a serial "
+         "device server does; 0 picks a free port), printed as socket://127.0.0.1:PORT on the "
+         "second line of standard output.",
+         "port"},
         {"frame", "Kind of measurement frame answered to \"F\": F, G, R or C (default F).", "kind",
          "F"},
         {"stream-ms", "Interval of the frame stream toggled by \"C\" (default 33).", "ms", "33"},
@@ -207,6 +212,9 @@ Options readOptions(const QCommandLineParser& parser)
         o.baud = intValue(parser, "baud", 50, 100000000);
     if (parser.isSet("backlog"))
         o.readerBacklog = intValue(parser, "backlog", 0);
+    o.tcpPort = optionalInt(parser, "tcp", 0);
+    if (o.tcpPort && *o.tcpPort > 65535)
+        throw Failure{QStringLiteral("--tcp needs a port from 0 to 65535")};
     return o;
 }
 

@@ -68,6 +68,8 @@ struct Options
     // Output is dropped once the program has left this many bytes unread (about a second of
     // frames at the usual rate), as on a line nobody listens to; 0: never.
     int readerBacklog = 4000;
+    // With --tcp: the board is also served on this TCP port of 127.0.0.1 (0: a free one).
+    std::optional<int> tcpPort;
 };
 
 // Parses the arguments (the program name first). Either options, or the help text asked for

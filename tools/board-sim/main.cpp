@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Board.h"
 #include "Options.h"
 #include "PseudoTerminal.h"
 #include "SignalWatcher.h"
 #include "SlaveLink.h"
+#include "TcpBridge.h"
 
 #include <QCoreApplication>
 
@@ -43,8 +45,17 @@ int main(int argc, char* argv[])
                      &Board::terminate);
     QObject::connect(&board, &Board::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
 
-    // Whoever started the board reads this line to find the port.
+    TcpBridge bridge(pty->slavePath());
+    if (options.tcpPort && !bridge.listen(quint16(*options.tcpPort), error)) {
+        std::fprintf(stderr, "board-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    // Whoever started the board reads this line to find the port (and the next one for the
+    // TCP port).
     std::printf("%s\n", qPrintable(pty->slavePath()));
+    if (options.tcpPort)
+        std::printf("socket://127.0.0.1:%u\n", unsigned(bridge.port()));
     std::fflush(stdout);
 
     const int code = QCoreApplication::exec();

@@ -1,10 +1,13 @@
 #include "SignalPipe.h"
 
+#include <QSocketNotifier>
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
+// The self-pipe pattern: the handler only writes one byte, the loop reads it.
 namespace {
 
 // A signal handler can reach nothing but this: the write end of the one live pipe.
@@ -30,13 +33,27 @@ void handle(int number, void (*handler)(int))
 
 } // namespace
 
-SignalPipe::SignalPipe(QObject* parent) : QObject(parent)
+struct SignalPipe::Platform
 {
-    if (::pipe2(m_fds, O_CLOEXEC | O_NONBLOCK) != 0)
+    int fds[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier;
+};
+
+SignalPipe::SignalPipe(QObject* parent) : QObject(parent), m_platform(std::make_unique<Platform>())
+{
+    int* fds = m_platform->fds;
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    g_writeFd = m_fds[1];
-    m_notifier = std::make_unique<QSocketNotifier>(m_fds[0], QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SignalPipe::onReadable);
+    g_writeFd = fds[1];
+    m_platform->notifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
+    connect(m_platform->notifier.get(), &QSocketNotifier::activated, this, [this, fds] {
+        unsigned char bytes[16];
+        ssize_t count = 0;
+        while ((count = ::read(fds[0], bytes, sizeof bytes)) > 0) {
+            for (ssize_t i = 0; i < count; ++i)
+                deliver(bytes[i]);
+        }
+    });
     handle(SIGINT, onSignal);
     handle(SIGTERM, onSignal);
 }
@@ -46,20 +63,9 @@ SignalPipe::~SignalPipe()
     handle(SIGINT, SIG_DFL);
     handle(SIGTERM, SIG_DFL);
     g_writeFd = -1;
-    m_notifier.reset();
-    for (int fd : m_fds) {
+    m_platform->notifier.reset();
+    for (int fd : m_platform->fds) {
         if (fd >= 0)
             ::close(fd);
-    }
-}
-
-void SignalPipe::onReadable()
-{
-    unsigned char bytes[16];
-    ssize_t count = 0;
-    while ((count = ::read(m_fds[0], bytes, sizeof bytes)) > 0) {
-        m_lastSignal = bytes[count - 1];
-        for (ssize_t i = 0; i < count; ++i)
-            emit interrupted(bytes[i]);
     }
 }
