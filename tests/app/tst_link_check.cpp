@@ -99,8 +99,6 @@ private slots:
         f.Command2->click();
         QCOMPARE(port.CommPort(), 12);
 
-        f.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
         present = {ftdi("COM7", "B20X9999")};
         chooseFromList(f.Combo1, QStringLiteral("COM7"));
         QVERIFY(rig.settingsFile().contains("\"ComAdapter\",\"0403:6001:B20X9999\"\r\n"));
