@@ -1,6 +1,7 @@
 #include "app/ConnectionPanel.h"
 
 #include "app/Form1.h"
+#include "core/Logger.h"
 #include "core/SettingsStore.h"
 #include "core/WindowTimer.h"
 #include "link/RateText.h"
@@ -54,9 +55,26 @@ bool ConnectionPanel::portOpen() const
     return m_session.port().PortOpen();
 }
 
+QString ConnectionPanel::followAdapter(const QString& name)
+{
+    const AdapterIdentity remembered =
+        AdapterIdentity::fromKey(m_settings.ReadSetting(QStringLiteral("ComAdapter")));
+    // The adapter belongs to the stored port, not to a name typed since.
+    if (remembered.isEmpty() || !m_adapters ||
+        name != m_settings.ReadSetting(QStringLiteral("ComPort")))
+        return name;
+    const FollowedPort followed = FollowAdapter(name, remembered, m_adapters());
+    if (!followed.moved)
+        return name;
+    m_session.link().log().AddLog(followed.logLine);
+    m_c.Combo1->setEditText(followed.name);
+    m_settings.WriteSetting(QStringLiteral("ComPort"), followed.name);
+    return followed.name;
+}
+
 void ConnectionPanel::OpenPort()
 {
-    const QString name = m_c.Combo1->currentText();
+    const QString name = followAdapter(m_c.Combo1->currentText());
     if (m_session.OpenPort(name, m_c.Combo2->currentText())) {
         m_lostPort.clear();
         return;
@@ -130,7 +148,16 @@ void ConnectionPanel::storeListChoice(QComboBox* combo, const QString& key)
 
 void ConnectionPanel::Combo1_Click()
 {
+    if (m_choosingIn != m_c.Combo1)
+        return;
     storeListChoice(m_c.Combo1, QStringLiteral("ComPort"));
+    // The adapter chosen with it; a port without one forgets the adapter remembered before
+    // (a file that never had one stays as it was).
+    if (!m_adapters)
+        return;
+    const QString key = IdentityOf(m_c.Combo1->currentText(), m_adapters()).key();
+    if (!key.isEmpty() || !m_settings.ReadSetting(QStringLiteral("ComAdapter")).isEmpty())
+        m_settings.WriteSetting(QStringLiteral("ComAdapter"), key);
 }
 
 void ConnectionPanel::Combo2_Click()

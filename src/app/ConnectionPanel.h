@@ -1,6 +1,10 @@
 #pragma once
 
+#include "link/AdapterPorts.h"
+
 #include <QObject>
+
+#include <functional>
 
 class BoardSession;
 class Form1;
@@ -23,6 +27,13 @@ public:
     // port whose link was lost: that one is tried again until it comes back.
     void OpenPort();
     void ClosePort();
+    // Where the ports present and their adapters come from: a port chosen in the list is
+    // remembered with its adapter ("ComAdapter"), and the stored port follows that adapter
+    // to another name when it comes back under one.
+    void setAdapters(std::function<QList<AdapterPort>()> adapters)
+    {
+        m_adapters = std::move(adapters);
+    }
 
     // Event handlers, connected to their controls and timers by the constructor.
     void Combo1_Click();
@@ -45,6 +56,8 @@ private:
     void storeListChoice(QComboBox* combo, const QString& key);
     void onLinkLost();
     void showPortState(bool open);
+    // The stored port, or the name its remembered adapter now has.
+    QString followAdapter(const QString& name);
     bool portOpen() const;
 
     Form1& m_c;
@@ -56,4 +69,5 @@ private:
     // The port or speed box whose list the user is choosing from (its popup, an arrow key,
     // the wheel), until the next key, click or focus change in that box.
     QComboBox* m_choosingIn = nullptr;
+    std::function<QList<AdapterPort>()> m_adapters;
 };

@@ -56,7 +56,7 @@ void ConstantsFileControl::exportFile()
 
 void ConstantsFileControl::importFile()
 {
-    const QString path = m_dialogs.chooseImport();
+    const QString path = m_dialogs.chooseImport(m_offered);
     if (path.isEmpty())
         return;
     QFile file(path);

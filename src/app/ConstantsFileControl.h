@@ -22,7 +22,8 @@ public:
     {
         // The file to export to (suggested path given) or to import; "" when cancelled.
         std::function<QString(const QString& suggested)> chooseExport;
-        std::function<QString()> chooseImport;
+        // The offered file is chosen already ("" for none).
+        std::function<QString(const QString& offered)> chooseImport;
         // Shows the differences; true sends them.
         std::function<bool(const QList<ConstantDifference>&)> confirm;
     };
@@ -35,6 +36,8 @@ public:
     void update(bool advancedShown);
     void exportFile();
     void importFile();
+    // The file Import Constants offers first: the copy made before a firmware download.
+    void offerImport(const QString& path) { m_offered = path; }
 
 private:
     QList<float> boardTable() const;
@@ -47,4 +50,5 @@ private:
     std::function<QString()> m_portName;
     Dialogs m_dialogs;
     bool m_advancedShown = false;
+    QString m_offered;
 };

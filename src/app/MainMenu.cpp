@@ -46,5 +46,6 @@ MainMenu::MainMenu(Form1& form)
         entry(view, "actionAllanDeviation", QStringLiteral("&Allan Deviation"), "Ctrl+D");
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    checkLink = entry(help, "actionCheckLink", QStringLiteral("Check the &Link..."), "Ctrl+L");
     about = entry(help, "actionAbout", QStringLiteral("&About"), nullptr);
 }

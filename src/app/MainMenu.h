@@ -22,4 +22,6 @@ struct MainMenu
     QAction* magneticField;
     QAction* allanDeviation;
     QAction* about;
+    // Help > Check the Link...: the link doctor.
+    QAction* checkLink;
 };

@@ -21,8 +21,10 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // A file to save, with a suggested path; "" when cancelled.
     virtual QString chooseSaveFile(const QString& title, const QString& suggested) = 0;
-    // A file to open of the filter's kinds; "" when cancelled.
-    virtual QString chooseOpenFile(const QString& title, const QString& filter) = 0;
+    // A file to open of the filter's kinds, the offered one chosen already ("" for none); ""
+    // when cancelled.
+    virtual QString chooseOpenFile(const QString& title, const QString& filter,
+                                   const QString& offered) = 0;
     // A one-line box (Forward Live Data, Mirror Raw Stream) whose line edit has the focus,
     // offering a text; the answer trimmed, "" when cancelled.
     virtual QString askText(const QString& title, const QString& label, const QString& offered) = 0;
@@ -39,7 +41,8 @@ public:
     QString askPassword() override;
     void showMessage(const QString& text) override;
     QString chooseSaveFile(const QString& title, const QString& suggested) override;
-    QString chooseOpenFile(const QString& title, const QString& filter) override;
+    QString chooseOpenFile(const QString& title, const QString& filter,
+                           const QString& offered) override;
     QString askText(const QString& title, const QString& label, const QString& offered) override;
     bool confirmImport(const QList<ConstantDifference>& differences) override;
 

@@ -6,6 +6,7 @@
 #include "app/ConstantsPanel.h"
 #include "app/DataStatus.h"
 #include "app/Form1.h"
+#include "app/LinkCheckDialog.h"
 #include "app/MainMenu.h"
 #include "app/MenuKeys.h"
 #include "app/MessageLog.h"
@@ -25,6 +26,7 @@
 #include "plots/FieldWindow.h"
 #include "plots/PlotsWindow.h"
 #include "session/BoardSession.h"
+#include "session/DownloadBackup.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -169,7 +171,7 @@ void SkyvaneApp::wireButtons()
     onClick(f.Command17, [cmd] { cmd->CalibrateGyrometers(); });
     onClick(f.Command18, [cmd] { cmd->CalibrateMagnetometers(); });
     onClick(f.Command10, [this] { m_constants->RequestConstants(); });
-    onClick(f.Command4, [this] { m_session->runDownload(); });
+    onClick(f.Command4, [this] { downloadFirmware(); });
     onClick(f.Command5, [this] {
         const QString path = m_files->chooseFirmware();
         if (!path.isEmpty())

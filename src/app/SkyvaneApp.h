@@ -3,9 +3,14 @@
 #include <functional>
 #include <memory>
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+
+struct AdapterPort;
+class DownloadBackup;
+class LinkCheckDialog;
 
 class AdvancedLock;
 class AllanWindow;
@@ -56,6 +61,10 @@ public:
         // Answers the password box, the message boxes, the file dialogs and the Import
         // Constants confirmation (tests); null for the window's own dialogs.
         Prompts* prompts = nullptr;
+        // The ports present with their adapters (tests give lists); null for the system's.
+        std::function<QList<AdapterPort>()> adapters;
+        // Where the constants copy of a firmware download goes; "" for the documents folder.
+        QString documentsFolder;
     };
 
     explicit SkyvaneApp(const QString& programFolder);
@@ -86,6 +95,10 @@ public:
     PlotsWindow* plots() { return m_plots.get(); }
     FieldWindow* field();
     AllanWindow* allan() { return m_allan.get(); }
+    // The link doctor's dialog, made when first shown (null before).
+    LinkCheckDialog* linkCheck() { return m_linkCheck.get(); }
+    // The firmware download with its constants copy ("Download Firmware").
+    DownloadBackup& download() { return *m_download; }
 
 private:
     void build();
@@ -93,6 +106,11 @@ private:
     void restoreSettings();
     void buildMenu();
     void showView(QWidget* window);
+    // Help > Check the Link..., the "Low latency" setting, and the download with its copy of
+    // the constants (SkyvaneAppLink.cpp).
+    void buildLinkCheck();
+    void showLinkCheck();
+    void downloadFirmware();
     // The window closes: what the board sent so far is decoded, the recording written and
     // closed, the mirror's link removed (each with its closing log line), then the program ends.
     void closeWindow();
@@ -121,4 +139,6 @@ private:
     std::unique_ptr<PlotsWindow> m_plots;
     QPointer<FieldWindow> m_field;
     std::unique_ptr<AllanWindow> m_allan;
+    std::unique_ptr<LinkCheckDialog> m_linkCheck;
+    std::unique_ptr<DownloadBackup> m_download;
 };

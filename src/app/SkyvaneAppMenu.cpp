@@ -39,8 +39,9 @@ void SkyvaneApp::buildMenu()
     const auto saveFile = [&prompts](const QString& title, const QString& suggested) {
         return prompts.chooseSaveFile(title, suggested);
     };
-    const auto openFile = [&prompts](const QString& title, const QString& filter) {
-        return prompts.chooseOpenFile(title, filter);
+    const auto openFile = [&prompts](const QString& title, const QString& filter,
+                                     const QString& offered = QString()) {
+        return prompts.chooseOpenFile(title, filter, offered);
     };
     const QString csv = QStringLiteral("CSV files (*.csv);;All files (*)");
 
@@ -75,8 +76,8 @@ void SkyvaneApp::buildMenu()
     dialogs.chooseExport = [saveFile](const QString& suggested) {
         return saveFile(QStringLiteral("Export Constants"), suggested);
     };
-    dialogs.chooseImport = [openFile, csv] {
-        return openFile(QStringLiteral("Import Constants"), csv);
+    dialogs.chooseImport = [openFile, csv](const QString& offered) {
+        return openFile(QStringLiteral("Import Constants"), csv, offered);
     };
     dialogs.confirm = [&prompts](const QList<ConstantDifference>& differences) {
         return prompts.confirmImport(differences);
@@ -137,6 +138,7 @@ void SkyvaneApp::buildMenu()
                            "(GPL-3.0).</p>")
                 .arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
     });
+    buildLinkCheck();
     f.setOuterWidth(f.outerWidth());
 }
 

@@ -1,12 +1,15 @@
 #include "app/ConnectionPanel.h"
 #include "app/Form1.h"
 #include "app/MessageLog.h"
+#include "app/PortListDelegate.h"
 #include "app/SkyvaneApp.h"
 #include "core/SettingsFile.h"
 #include "display/CockpitView.h"
 #include "link/PortNames.h"
+#include "link/SpeedList.h"
 #include "session/BoardSession.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -39,10 +42,11 @@ void SkyvaneApp::StartUp()
         f.Combo1->addItem(ports[i].name);
         f.Combo1->setItemData(i, ports[i].tooltip, Qt::ToolTipRole);
     }
+    f.Combo1->setItemDelegate(new PortListDelegate(f.Combo1));
+    f.Combo1->view()->setMinimumWidth(f.Combo1->view()->sizeHintForColumn(0));
     f.Combo1->setEditText(QStringLiteral("COM1"));
-    for (const char* speed : {"1200", "2400", "4800", "9600", "19200", "28800", "38400", "57600",
-                              "115200", "230400", "460800", "921600"})
-        f.Combo2->addItem(QLatin1String(speed));
+    for (const QString& speed : SpeedList())
+        f.Combo2->addItem(speed);
     f.Combo2->setEditText(QStringLiteral("115200"));
     // Adding the rates must not disturb the rate text (a change would store it).
     const QString rate = f.Combo3->currentText();

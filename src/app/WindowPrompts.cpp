@@ -29,9 +29,11 @@ QString WindowPrompts::chooseSaveFile(const QString& title, const QString& sugge
                                         QStringLiteral("CSV files (*.csv)"));
 }
 
-QString WindowPrompts::chooseOpenFile(const QString& title, const QString& filter)
+QString WindowPrompts::chooseOpenFile(const QString& title, const QString& filter,
+                                      const QString& offered)
 {
-    return QFileDialog::getOpenFileName(&m_window, title, QString(), filter);
+    // A file's path as the folder to start in selects that file.
+    return QFileDialog::getOpenFileName(&m_window, title, offered, filter);
 }
 
 QString WindowPrompts::askText(const QString& title, const QString& label, const QString& offered)

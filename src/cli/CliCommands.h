@@ -15,3 +15,4 @@ int runConstants(Terminal& terminal, const QStringList& args);
 int runEncode(Terminal& terminal, const QStringList& args);
 int runAllan(Terminal& terminal, const QStringList& args);
 int runMagfit(Terminal& terminal, const QStringList& args);
+int runDoctor(Terminal& terminal, const QStringList& args);

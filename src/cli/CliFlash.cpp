@@ -9,6 +9,8 @@
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareSummary.h"
 #include "firmware/SecondsText.h"
+#include "link/AdapterPorts.h"
+#include "session/DownloadBackup.h"
 
 #include <cmath>
 
@@ -24,7 +26,8 @@ constexpr double LongestReplySeconds = 2147483.0;
 int runFlash(Terminal& terminal, const QStringList& args)
 {
     CliOptions options(
-        QStringLiteral("skyvane-cli flash --port P [--reply-timeout SECONDS] FILE\n"
+        QStringLiteral("skyvane-cli flash --port P [--reply-timeout SECONDS] [--backup FILE | "
+                       "--no-backup] FILE\n"
                        "       skyvane-cli flash --dry-run FILE"),
         QStringLiteral(
             "Downloads the firmware package FILE (Intel HEX) to the board as the window's "
@@ -33,7 +36,11 @@ int runFlash(Terminal& terminal, const QStringList& args)
             "logged first; memory outside program memory (data EEPROM, configuration words, "
             "device and user IDs) is left out. Exits 0 only when every row was acknowledged and "
             "the application was started; a bootloader reply that does not come in time ends "
-            "the download with exit 1; Ctrl+C ends the download as \"Disconnection\" does."));
+            "the download with exit 1; Ctrl+C ends the download as \"Disconnection\" does.\n"
+            "Before the reset the board's constants table is read and kept as a constants file "
+            "(as \"constants get\" writes it); after the start it is read again and the entries "
+            "that differ from the copy are counted; \"constants set\" restores them from the "
+            "copy."));
     options.addPortOptions();
     options.addOption({QStringLiteral("reply-timeout"),
                        QStringLiteral("Seconds to wait for each bootloader reply (default 10)."),
@@ -41,6 +48,14 @@ int runFlash(Terminal& terminal, const QStringList& args)
     options.addOption({QStringLiteral("dry-run"),
                        QStringLiteral("Check FILE and print what would be sent (rows, ranges, "
                                       "what is left out); open nothing.")});
+    options.addOption({QStringLiteral("backup"),
+                       QStringLiteral("Keep the board's constants, read before the reset, in "
+                                      "FILE (default: skyvane-constants-DATE-TIME-ADAPTER.csv "
+                                      "in the documents folder)."),
+                       QStringLiteral("FILE")});
+    options.addOption({QStringLiteral("no-backup"),
+                       QStringLiteral("Neither read nor keep the constants around the "
+                                      "download.")});
     options.portNotNeededWith(QStringLiteral("dry-run"));
     if (const int code = options.parse(args, terminal, 1); code >= 0)
         return code;
@@ -88,7 +103,17 @@ int runFlash(Terminal& terminal, const QStringList& args)
     QObject::connect(&session, &BoardSession::lost, &board,
                      [&session] { session.abandonDownload(); });
 
-    const DownloadResult result = session.runDownload(path, load);
+    DownloadBackup::Setup keep;
+    if (!options.parser.isSet(QStringLiteral("no-backup"))) {
+        const QString named = options.parser.value(QStringLiteral("backup"));
+        keep.backupPath = [named, port = options.port()] {
+            return named.isEmpty() ? BackupFileName(AdapterFileTag(port, PresentAdapters()), {})
+                                   : named;
+        };
+    }
+    keep.portName = [port = options.port()] { return port; };
+    DownloadBackup backup(session, log, keep);
+    const DownloadResult result = backup.run(path, load);
     if (session.linkLost())
         return board.reportLost();
     switch (result.outcome) {

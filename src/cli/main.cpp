@@ -20,7 +20,7 @@ const char* const Usage =
     "                                          send them as UDP JSON (PlotJuggler)\n"
     "  constants get --port P [--out FILE]     read the constants table as CSV\n"
     "  constants set --port P --file FILE      send the entries that differ, re-read, report\n"
-    "  flash --port P [--reply-timeout 10] FILE\n"
+    "  flash --port P [--reply-timeout 10] [--backup FILE | --no-backup] FILE\n"
     "                                          download a firmware package\n"
     "  flash --dry-run FILE                    check a firmware package, tell what it sends\n"
     "  encode FILE                             write the encoded copy FILE.bin\n"
@@ -28,6 +28,9 @@ const char* const Usage =
     "  allan FILE --column NAME [--phase] [--out FILE]\n"
     "                                          Allan deviation of recorded columns (CSV)\n"
     "  magfit FILE [--json]                    hard and soft iron fit of a recording\n"
+    "  doctor --port P [--seconds N] [--find-speed]\n"
+    "                                          check the link: rights, holders, latency, round "
+    "trip\n"
     "\n"
     "P is a COM name (COM3), a device path (/dev/ttyUSB0) or a board behind a serial server\n"
     "(socket://HOST:PORT); record and stream take --port more than once for several boards.\n"
@@ -79,6 +82,8 @@ int main(int argc, char* argv[])
         return runAllan(terminal, rest);
     if (command == QStringLiteral("magfit"))
         return runMagfit(terminal, rest);
+    if (command == QStringLiteral("doctor"))
+        return runDoctor(terminal, rest);
     terminal.error(QStringLiteral("unknown command \"%1\" (see --help)").arg(command));
     return ExitBadUsage;
 }

@@ -29,6 +29,12 @@ bool PortLink::OpenPort(const QString& name, const QString& speed)
         m_lastError = PortError{};
         m_writeFailing = false;
         m_log.AddLog(QStringLiteral("Port ") + name + QStringLiteral(" opened."));
+        // What "Low latency" did is said once, not at every open.
+        const QString lowLatency = m_port.lowLatencyNote();
+        if (!lowLatency.isEmpty() && lowLatency != m_lowLatencyLogged) {
+            m_lowLatencyLogged = lowLatency;
+            m_log.AddLog(lowLatency);
+        }
         return true;
     } catch (const PortError& error) {
         m_lastError = error;

@@ -33,6 +33,8 @@ public:
     QString lastLoss() const { return m_lastLoss; }
     // The name given to the last OpenPort.
     QString portName() const { return m_name; }
+    // The message log it writes to.
+    Logger& log() { return m_log; }
 
 signals:
     // The open port failed under the program; the log line (lastLoss()) is written and the port
@@ -48,4 +50,5 @@ private:
     QString m_lastLoss;
     QString m_name;
     bool m_writeFailing = false;
+    QString m_lowLatencyLogged;
 };

@@ -1,5 +1,7 @@
 #include "link/PortNames.h"
 
+#include "link/AdapterPorts.h"
+
 #include <QSerialPortInfo>
 
 PortNameResult ComNumberOfName(const QString& name)
@@ -21,7 +23,8 @@ PortNameResult ComNumberOfName(const QString& name)
 QList<PortEntry> PortList()
 {
     QList<PresentPort> present;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        present.append({info.systemLocation(), info.description()});
+    // Each adapter is named by its description and serial number (AdapterText).
+    for (const AdapterPort& port : PresentAdapters())
+        present.append({port.device, AdapterText(port)});
     return PortListOf(present);
 }

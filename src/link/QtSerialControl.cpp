@@ -1,6 +1,7 @@
 #include "link/QtSerialControl.h"
 
 #include "link/LineSettings.h"
+#include "link/LowLatency.h"
 #include "link/NetworkPort.h"
 #include "link/PortNames.h"
 #include "link/PortOpenFailure.h"
@@ -72,6 +73,7 @@ void QtSerialControl::setPortOpen(bool open)
     if (m_port.open(QIODevice::ReadWrite)) {
         m_port.clearError();
         m_openPath = path;
+        setLowLatencyNote(ApplyLowLatency(m_port, path, lowLatency()));
         return;
     }
     const QSerialPort::SerialPortError error = m_port.error();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LowLatency.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -55,6 +57,12 @@ public:
     virtual bool Output(const QByteArray& bytes) = 0;
     QString lastWriteError() const { return m_writeError; }
 
+    // "Low latency" for the next opens of a serial device (a fake port ignores it), and what
+    // the last open did about it: one line for the log, "" when there is nothing to tell.
+    void setLowLatency(LowLatencyChoice choice) { m_lowLatency = choice; }
+    LowLatencyChoice lowLatency() const { return m_lowLatency; }
+    QString lowLatencyNote() const { return m_lowLatencyNote; }
+
 signals:
     // Bytes have arrived.
     void readyRead();
@@ -68,10 +76,13 @@ signals:
 
 protected:
     void setWriteError(const QString& reason) { m_writeError = reason; }
+    void setLowLatencyNote(const QString& note) { m_lowLatencyNote = note; }
 
 private:
     int m_commPort = 1;
     QString m_devicePath;
     QString m_settings = QStringLiteral("9600,n,8,1");
     QString m_writeError;
+    LowLatencyChoice m_lowLatency = LowLatencyChoice::Ftdi;
+    QString m_lowLatencyNote;
 };

@@ -43,8 +43,10 @@ void FrameReceiver::ReceiveFrames(const QByteArray& input)
     // be no table: after a clear in the middle of a frame a 0x5B inside float data would
     // otherwise hold the buffer until the bound.
     const qsizetype stray = bytesBeforeFrameStart();
-    if (stray > 0)
+    if (stray > 0) {
         m_rxBuffer.consume(stray);
+        m_skipped += stray;
+    }
     if (m_rxBuffer.isEmpty())
         return;
 
@@ -67,8 +69,10 @@ void FrameReceiver::ReceiveFrames(const QByteArray& input)
         break;
     }
 
-    if (!handled && m_rxBuffer.size() > m_rxBufferLimit)
+    if (!handled && m_rxBuffer.size() > m_rxBufferLimit) {
+        m_skipped += m_rxBuffer.size();
         m_rxBuffer.discard();
+    }
 }
 
 bool FrameReceiver::takeTextFrame()
@@ -106,6 +110,7 @@ bool FrameReceiver::takeFrameC()
     if (m_rxBuffer.size() < 33)
         return false;
     const QByteArray payload = m_rxBuffer.bytes().mid(1, 32);
+    m_skipped += m_rxBuffer.size() - 33;
     m_rxBuffer.discard();
     m_handler.DecodeFrameC(payload);
     return true;

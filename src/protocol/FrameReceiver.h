@@ -32,6 +32,9 @@ public:
     const ReceiveBuffer& RxBuffer() const { return m_rxBuffer; }
     // Forgets them (the port opened or closed, the stream toggled, the mode changed).
     void discardReceived() { m_rxBuffer.discard(); }
+    // Bytes dropped so far because they started no frame (line noise, the rest of a broken
+    // frame, what follows a C frame's 32 bytes in the same read).
+    qint64 skipped() const { return m_skipped; }
 
 private:
     bool isTableCount(float count) const;
@@ -44,4 +47,5 @@ private:
     FrameHandler& m_handler;
     qsizetype m_rxBufferLimit;
     ReceiveBuffer m_rxBuffer;
+    qint64 m_skipped = 0;
 };

@@ -91,6 +91,7 @@ public:
 
     // Whether the data request should poll the board while the session is receiving.
     void setPolling(bool on);
+    bool pollingWanted() const { return m_pollingWanted; }
 
     // Replay: the recording's frames go through the receiver and dispatch as live ones do.
     void beginReplay();

@@ -55,7 +55,7 @@ private slots:
             disconnect(action, &QAction::triggered, nullptr, nullptr);
             actions.append(action);
         }
-        QCOMPARE(actions.size(), 11);
+        QCOMPARE(actions.size(), 12);
         QList<QWidget*> boxes{f.Combo1, f.Combo2, f.Combo3, f.Text1,
                               f.Text7,  f.Text2,  f.Text3,  f.Text5};
 

@@ -56,7 +56,8 @@ private slots:
             TypeFileName(d, target);
         });
         QCOMPARE(prompts.chooseOpenFile(QStringLiteral("Replay"),
-                                        QStringLiteral("CSV files (*.csv);;All files (*)")),
+                                        QStringLiteral("CSV files (*.csv);;All files (*)"),
+                                        QString()),
                  target);
         QCOMPARE(open.title(), QString("Replay"));
         QCOMPARE(filters, (QStringList{"CSV files (*.csv)", "All files (*)"}));
@@ -64,9 +65,20 @@ private slots:
         ModalAnswer<QFileDialog> cancelOpen(
             [](QFileDialog* d) { static_cast<QDialog*>(d)->reject(); });
         QCOMPARE(prompts.chooseOpenFile(QStringLiteral("Import Constants"),
-                                        QStringLiteral("CSV files (*.csv)")),
+                                        QStringLiteral("CSV files (*.csv)"), QString()),
                  QString());
         QVERIFY(cancelOpen.answered());
+
+        // An offered file (the copy made before a download) is chosen already: Enter takes it.
+        QStringList chosen;
+        ModalAnswer<QFileDialog> takeOffered([&](QFileDialog* d) {
+            chosen = d->selectedFiles();
+            static_cast<QDialog*>(d)->accept();
+        });
+        QCOMPARE(prompts.chooseOpenFile(QStringLiteral("Import Constants"),
+                                        QStringLiteral("CSV files (*.csv)"), target),
+                 target);
+        QCOMPARE(chosen, QStringList{target});
     }
 
     // The one-line box offers the last text, gives the answer trimmed, "" when cancelled.

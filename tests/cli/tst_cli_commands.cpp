@@ -118,8 +118,11 @@ void CliCommandsTest::helpOfEveryCommand_data()
                           << QByteArray("Usage: skyvane-cli send --port P COMMAND\n");
     QTest::newRow("flash") << QStringList{"flash", "--help"}
                            << QByteArray("Usage: skyvane-cli flash --port P [--reply-timeout "
-                                         "SECONDS] FILE\n       skyvane-cli flash --dry-run "
-                                         "FILE\n");
+                                         "SECONDS] [--backup FILE | --no-backup] FILE\n       "
+                                         "skyvane-cli flash --dry-run FILE\n");
+    QTest::newRow("doctor") << QStringList{"doctor", "--help"}
+                            << QByteArray("Usage: skyvane-cli doctor --port P [--speed S] [--rate "
+                                          "33ms] [--seconds N] [--find-speed]\n");
     QTest::newRow("encode") << QStringList{"encode", "--help"}
                             << QByteArray("Usage: skyvane-cli encode FILE\n");
     QTest::newRow("record") << QStringList{"record", "--help"}

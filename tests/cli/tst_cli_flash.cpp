@@ -67,7 +67,9 @@ void CliFlashTest::wholeDownload()
     FlashBoard board;
     QVERIFY(!board.port().isEmpty());
     const QByteArray hex = TwoSegmentFile();
-    const CliResult run = RunCli({"flash", "--port", board.port(), board.firmware(hex)});
+    const QString copy = board.file(QStringLiteral("copy.csv"));
+    const CliResult run =
+        RunCli({"flash", "--port", board.port(), "--backup", copy, board.firmware(hex)});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QByteArray());
 
@@ -76,20 +78,25 @@ void CliFlashTest::wholeDownload()
     for (const QByteArray& line : run.err.trimmed().split('\n'))
         QVERIFY2(line.startsWith("Programming: ") || line.contains(" : "), line.constData());
     const QStringList log = lines.filter(QRegularExpression(QStringLiteral("^(?!Programming: )")));
-    QCOMPARE(log.size(), 16);
-    QVERIFY2(log[11].startsWith(QStringLiteral("Flash Memory Programmed in ")),
+    QCOMPARE(log.size(), 18);
+    QVERIFY2(log[12].startsWith(QStringLiteral("Flash Memory Programmed in ")),
              qPrintable(log.join('|')));
-    QCOMPARE(log,
-             (QStringList{"Port " + board.port() + " opened.",
-                          "Firmware file " + board.dir.filePath("board.kfw") +
-                              ": 19 rows to program, data at words 0x000000-0x0002FF, "
-                              "0x000800-0x00087F.",
-                          "Connection established.", "Device Reset.",
-                          "Checking Bootloader version...", "Veltis Bootloader Version 1.9 (33E).",
-                          "Connection established.", "Erasing Flash Memory...",
-                          "Flash Erased successfully.", "Connection established.",
-                          "Programming Flash Memory...", log[11], "Connection established.",
-                          "Running Application...", "Application Launched.", "COM Port closed."}));
+    // The constants are kept before the download's own lines and compared after them.
+    QCOMPARE(log, (QStringList{
+                      "Port " + board.port() + " opened.",
+                      "30 constants saved to " + copy + " before the download.",
+                      "Firmware file " + board.dir.filePath("board.kfw") +
+                          ": 19 rows to program, data at words 0x000000-0x0002FF, "
+                          "0x000800-0x00087F.",
+                      "Connection established.", "Device Reset.", "Checking Bootloader version...",
+                      "Veltis Bootloader Version 1.9 (33E).", "Connection established.",
+                      "Erasing Flash Memory...", "Flash Erased successfully.",
+                      "Connection established.", "Programming Flash Memory...", log[12],
+                      "Connection established.", "Running Application...", "Application Launched.",
+                      "After the download all 30 constants match the copy " + copy + ".",
+                      "COM Port closed."}));
+    QVERIFY(readFile(board.received()).startsWith("[G"));
+    QVERIFY(readFile(copy).contains("\n29,115200\n"));
     const QStringList progress = lines.filter(QRegularExpression(QStringLiteral("^Programming: ")));
     QVERIFY(progress.size() >= 10);
     QCOMPARE(progress.first(), QStringLiteral("Programming: 5%"));
@@ -129,7 +136,7 @@ void CliFlashTest::boardRefusingEveryRow()
 {
     FlashBoard board({"--boot-fail-every", "1"});
     const CliResult run =
-        RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
+        RunCli({"flash", "--port", board.port(), "--no-backup", board.firmware(TwoSegmentFile())});
     QCOMPARE(run.exitCode, 1);
     const QByteArray received = readFile(board.received());
     QCOMPARE(received.count(QByteArray("+P\x00\x00\x00", 5)), 72);
@@ -147,7 +154,7 @@ void CliFlashTest::linkDroppedWhileProgramming()
 {
     FlashBoard board({"--boot-drop-after", "3"});
     const CliResult run =
-        RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
+        RunCli({"flash", "--port", board.port(), "--no-backup", board.firmware(TwoSegmentFile())});
     QCOMPARE(run.exitCode, 3);
     const QStringList lines = unstamped(run.err);
     QVERIFY(lines.contains(QStringLiteral("Programmation failed.")));
@@ -175,8 +182,8 @@ void CliFlashTest::silentBootloaderEndsWithinTheReplyTimeout()
     const QString path = board.firmware(TwoSegmentFile());
     QElapsedTimer wall;
     wall.start();
-    const CliResult run =
-        RunCli({"flash", "--port", board.port(), "--reply-timeout", "1.5", path}, 30000);
+    const CliResult run = RunCli(
+        {"flash", "--port", board.port(), "--no-backup", "--reply-timeout", "1.5", path}, 30000);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(wall.elapsed() < 15000, qPrintable(QString::number(wall.elapsed())));
     const QStringList lines = unstamped(run.err);
@@ -205,7 +212,7 @@ void CliFlashTest::applicationThatDoesNotStart()
     // Every row is taken, but "+R" is answered "+F" instead of "+R".
     FlashBoard board({"--boot-reply", "R=2B46"});
     const CliResult run =
-        RunCli({"flash", "--port", board.port(), board.firmware(TwoSegmentFile())});
+        RunCli({"flash", "--port", board.port(), "--no-backup", board.firmware(TwoSegmentFile())});
     QCOMPARE(run.exitCode, 1);
     const QStringList lines = unstamped(run.err);
     const qsizetype running = lines.indexOf(QStringLiteral("Running Application..."));
@@ -223,8 +230,8 @@ void CliFlashTest::interruptEndsTheDownload()
     // The bootloader never answers a row; Ctrl+C ends the wait long before the reply timeout.
     FlashBoard board({"--boot-reply", "P="});
     QProcess cli;
-    cli.start(CliProgram(), {"flash", "--port", board.port(), "--reply-timeout", "600",
-                             board.firmware(TwoSegmentFile())});
+    cli.start(CliProgram(), {"flash", "--port", board.port(), "--no-backup", "--reply-timeout",
+                             "600", board.firmware(TwoSegmentFile())});
     QVERIFY(cli.waitForStarted());
     cli.setReadChannel(QProcess::StandardError);
     QByteArray err;

@@ -11,7 +11,8 @@ if(NOT SOURCE_DIR)
 endif()
 
 # core -> link -> protocol -> constants, firmware, record, output, analysis -> session ->
-# display, plots -> app. cli sits beside app: it may use 0..4, never the views, app or widgets.
+# display, plots, doctor -> app. cli sits beside app: it may use 0..4 and the doctor (no
+# widgets), never the views, app or widgets.
 set(_level_core 0)
 set(_level_link 1)
 set(_level_protocol 2)
@@ -23,10 +24,12 @@ set(_level_analysis 3)
 set(_level_session 4)
 set(_level_display 5)
 set(_level_plots 5)
+set(_level_doctor 5)
 set(_level_app 6)
 set(_level_cli 6)
-set(_widget_free core link protocol constants firmware record output analysis session cli)
+set(_widget_free core link protocol constants firmware record output analysis session doctor cli)
 set(_above_of_cli 5)
+set(_cli_also doctor)
 
 # Widget headers: every name in Qt's QtWidgets folder. Its lower-case compatibility headers
 # that Qt Gui or Qt Core also ship (qaction.h, ...) are not widgets. Without the folder, the
@@ -111,9 +114,9 @@ foreach(_library IN LISTS _libraries)
             endif()
             set(_other ${_level_${_target}})
             if(_library STREQUAL "cli")
-                if(_other GREATER_EQUAL _above_of_cli)
+                if(_other GREATER_EQUAL _above_of_cli AND NOT _target IN_LIST _cli_also)
                     _fail("${_file}" ${_number}
-                          "src/cli may include core, link, protocol, constants, firmware, record, output, analysis and session, not ${_target}/ (\"${_header}\")")
+                          "src/cli may include core, link, protocol, constants, firmware, record, output, analysis, session and doctor, not ${_target}/ (\"${_header}\")")
                 endif()
             elseif(_other GREATER_EQUAL _level)
                 _fail("${_file}" ${_number}
@@ -126,6 +129,6 @@ endforeach()
 if(_failures GREATER 0)
     message("${_report}")
     message(FATAL_ERROR "layering: ${_failures} include(s) break the one-way layers "
-                        "(core -> link -> protocol -> constants, firmware, record, output, analysis -> session -> display, plots -> app; cli beside app)")
+                        "(core -> link -> protocol -> constants, firmware, record, output, analysis -> session -> display, plots, doctor -> app; cli beside app)")
 endif()
 message(STATUS "layering: every include in src/ follows the layers")

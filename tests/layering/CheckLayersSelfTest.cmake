@@ -29,7 +29,8 @@ put(src/output/Udp.h "#include \"protocol/Frame.h\"\n#include <QUdpSocket>\n")
 put(src/session/Board.h "#include \"firmware/Flash.h\"\n#include \"record/Reader.h\"\n#include \"output/Udp.h\"\n")
 put(src/display/View.h "#include <QWidget>\n#include \"firmware/Flash.h\"\n#include \"session/Board.h\"\n")
 put(src/app/Form1.cpp "#include <QMainWindow>\n#include \"display/View.h\"\n#include \"../protocol/Frame.h\"\n")
-put(src/cli/Main.cpp "#include \"record/Reader.h\"\n#include \"core/Clock.h\"\n#include \"session/Board.h\"\n")
+put(src/doctor/Check.h "#include \"session/Board.h\"\n#include \"link/Port.h\"\n")
+put(src/cli/Main.cpp "#include \"record/Reader.h\"\n#include \"core/Clock.h\"\n#include \"session/Board.h\"\n#include \"doctor/Check.h\"\n")
 check(FALSE)
 
 # Each rule broken once or more.
@@ -51,6 +52,7 @@ put(src/output/Up.cpp "#include \"session/Board.h\"\n#include <QSpinBox>\n")
 put(src/analysis/Fit.cpp "#include \"record/Reader.h\"\n#include <QChart>\n#include \"protocol/Frame.h\"\n")
 put(src/cli/Bad.cpp "#include \"plots/Chart.h\"\n#include <QLineEdit>\n#include \"app/Form1.h\"\n")
 put(src/app/Side.cpp "#include \"cli/Main.h\"\n")
+put(src/doctor/Up.cpp "#include \"display/View.h\"\n#include <QDialog>\n")
 put(src/core/Dialog.cpp "#include <QFileDialog>\n#include <qmessagebox.h>\n")
 put(src/tools/Thing.cpp "\n")
 check(TRUE)
@@ -72,10 +74,12 @@ set(_expected
     "src/output/Up.cpp:1: src/output (layer 3) must not include session/ (layer 4): \"session/Board.h\""
     "src/output/Up.cpp:2: src/output must not include the widget header <QSpinBox>"
     "src/analysis/Fit.cpp:1: src/analysis (layer 3) must not include record/ (layer 3): \"record/Reader.h\""
-    "src/cli/Bad.cpp:1: src/cli may include core, link, protocol, constants, firmware, record, output, analysis and session, not plots/ (\"plots/Chart.h\")"
+    "src/cli/Bad.cpp:1: src/cli may include core, link, protocol, constants, firmware, record, output, analysis, session and doctor, not plots/ (\"plots/Chart.h\")"
     "src/cli/Bad.cpp:2: src/cli must not include the widget header <QLineEdit>"
-    "src/cli/Bad.cpp:3: src/cli may include core, link, protocol, constants, firmware, record, output, analysis and session, not app/ (\"app/Form1.h\")"
+    "src/cli/Bad.cpp:3: src/cli may include core, link, protocol, constants, firmware, record, output, analysis, session and doctor, not app/ (\"app/Form1.h\")"
     "src/app/Side.cpp:1: src/app (layer 6) must not include cli/ (layer 6): \"cli/Main.h\""
+    "src/doctor/Up.cpp:1: src/doctor (layer 5) must not include display/ (layer 5): \"display/View.h\""
+    "src/doctor/Up.cpp:2: src/doctor must not include the widget header <QDialog>"
     "src/core/Dialog.cpp:1: src/core must not include the widget header <QFileDialog>"
     "src/core/Dialog.cpp:2: src/core must not include the widget header <qmessagebox.h>"
     "src/tools:0: src/tools has no place in the layer order")

@@ -38,7 +38,11 @@ struct AppRig : Prompts
     QString askPassword() override { return password; }
     void showMessage(const QString& m) override { messages << m; }
     QString chooseSaveFile(const QString&, const QString&) override { return saveAs; }
-    QString chooseOpenFile(const QString&, const QString&) override { return openPath; }
+    QString chooseOpenFile(const QString&, const QString&, const QString& offeredFile) override
+    {
+        openOffered << offeredFile;
+        return openPath;
+    }
     QString askText(const QString&, const QString&, const QString& offeredText) override
     {
         offered << offeredText;
@@ -66,6 +70,8 @@ struct AppRig : Prompts
     // What the menu bar's file dialogs answer, and the Import Constants confirmation.
     QString saveAs;
     QString openPath;
+    // What the open dialogs offered, one entry a dialog ("" for nothing).
+    QStringList openOffered;
     bool confirmDifferences = true;
     // What the one-line boxes answer, and what they offered.
     QString answer;

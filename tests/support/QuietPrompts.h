@@ -11,7 +11,10 @@ struct QuietPrompts : Prompts
     QString askPassword() override { return QString(); }
     void showMessage(const QString& text) override { messages << text; }
     QString chooseSaveFile(const QString&, const QString&) override { return QString(); }
-    QString chooseOpenFile(const QString&, const QString&) override { return QString(); }
+    QString chooseOpenFile(const QString&, const QString&, const QString&) override
+    {
+        return QString();
+    }
     QString askText(const QString&, const QString&, const QString&) override { return QString(); }
     bool confirmImport(const QList<ConstantDifference>&) override { return false; }
 

@@ -30,6 +30,8 @@ public:
     Chunks measurement(double now);
     // A restart ends a running calibration; the constants stay as they are.
     void restart();
+    // The table as a fresh board holds it (an erase that takes the constants with it).
+    void resetConstants() { m_constants = ConstantsTable(m_options.constants); }
 
     const ConstantsTable& constants() const { return m_constants; }
 

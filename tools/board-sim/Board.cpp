@@ -1,5 +1,7 @@
 #include "Board.h"
 
+#include "LatencyHold.h"
+#include "LineSpeed.h"
 #include "PseudoTerminal.h"
 #include "WireChannel.h"
 
@@ -21,7 +23,8 @@ constexpr int DrainPollMs = 5;
 Board::Board(const Options& options, PseudoTerminal& pty, QObject* parent)
     : QObject(parent), m_options(options), m_pty(pty),
       m_wire(new WireChannel(pty, options.baud, options.readerBacklog, this)),
-      m_application(options), m_flash(options.flashOut), m_bootloader(options, m_flash)
+      m_hold(new LatencyHold(*m_wire, options.latencyMs, this)), m_application(options),
+      m_flash(options.flashOut), m_bootloader(options, m_flash)
 {
     m_clock.start();
     if (!options.recordPath.isEmpty()) {
@@ -70,6 +73,9 @@ void Board::onReceived(const QByteArray& bytes)
     }
     if (m_options.silent && m_application.faulty())
         return;
+    // At another speed the board's receiver makes nothing of the bytes.
+    if (m_options.onlySpeed && LineSpeedOf(m_pty.masterFd()) != *m_options.onlySpeed)
+        return;
     for (char byte : bytes) {
         if (m_dropping)
             return;
@@ -116,6 +122,8 @@ void Board::handleApplication(const AppCommand& command)
 void Board::handleBootloader(const BootCommand& command)
 {
     const Bootloader::Outcome outcome = m_bootloader.handle(command);
+    if (command.type == BootCommand::Type::Erase && m_options.eraseConstants)
+        m_application.resetConstants();
     sendReply(outcome.reply);
     if (outcome.drop) {
         dropLink();
@@ -144,7 +152,7 @@ void Board::send(const Chunks& chunks)
     for (const Chunk& chunk : chunks) {
         if (m_dropping)
             return;
-        m_wire->send(chunk.bytes, chunk.gapMs);
+        m_hold->send(chunk.bytes, chunk.gapMs);
         if (!chunk.endsFrame)
             continue;
         ++m_framesSent;
@@ -158,7 +166,7 @@ void Board::send(const Chunks& chunks)
 void Board::sendReply(const QByteArray& bytes)
 {
     if (!m_dropping)
-        m_wire->send(bytes);
+        m_hold->send(bytes);
 }
 
 void Board::dropLink()
@@ -178,7 +186,7 @@ void Board::dropLink()
 void Board::onDrainTick()
 {
     // The reader's time starts once everything has been written.
-    if (!m_wire->outputIdle()) {
+    if (!m_wire->outputIdle() || !m_hold->idle()) {
         m_drainClock.start();
         if (!m_dropClock.hasExpired(OutputLimitMs))
             return;

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 
+class LatencyHold;
 class PseudoTerminal;
 class WireChannel;
 
@@ -55,6 +56,7 @@ private:
     const Options& m_options;
     PseudoTerminal& m_pty;
     WireChannel* m_wire;
+    LatencyHold* m_hold;
     QElapsedTimer m_clock;
     QFile m_record;
 

@@ -152,6 +152,15 @@ void addOptions(QCommandLineParser& parser)
         {"drop-after", "Close the link and exit after <n> frames have been sent.", "n"},
         {"constants-split", "Deliver the constants frame in 3 pieces, <ms> apart.", "ms"},
         {"no-constants-reply", "Do not answer \"[\"."},
+        {"erase-constants", "An erase of the flash also resets the constants table to defaults."},
+        {"speed",
+         "Answer only while the program has set the line to <baud> bits per second (read from "
+         "the pseudo-terminal's settings); at any other speed answer nothing.",
+         "baud"},
+        {"latency",
+         "Hold the output as a USB serial adapter with a latency timer of <ms> does: full "
+         "62-byte packets at once, the rest <ms> later (an FTDI adapter's default is 16).",
+         "ms"},
         {"app-reply", "Answer every command that has an answer with these bytes instead.", "hex"},
         {"fault-after", "--silent, --noise and --app-reply start once <n> frames have been sent.",
          "n"},
@@ -222,6 +231,11 @@ Options readOptions(const QCommandLineParser& parser)
     o.dropAfter = optionalInt(parser, "drop-after", 1);
     o.constantsSplitMs = optionalInt(parser, "constants-split", 0);
     o.noConstantsReply = parser.isSet("no-constants-reply");
+    o.eraseConstants = parser.isSet("erase-constants");
+    if (parser.isSet("speed"))
+        o.onlySpeed = intValue(parser, "speed", 50, 100000000);
+    if (parser.isSet("latency"))
+        o.latencyMs = intValue(parser, "latency", 0, 60000);
     if (parser.isSet("app-reply"))
         o.appReply = hexBytes(QStringLiteral("app-reply"), parser.value("app-reply"));
     if (parser.isSet("fault-after"))

@@ -45,6 +45,13 @@ struct Options
     std::optional<int> dropAfter;
     std::optional<int> constantsSplitMs;
     bool noConstantsReply = false;
+    // An erase of the flash also resets the constants table to a fresh board's.
+    bool eraseConstants = false;
+    // Answers only while the program's side of the line is set to this speed (as a board at
+    // another speed hears nothing it understands).
+    std::optional<int> onlySpeed;
+    // Output is held as by an adapter whose latency timer is this long (see LatencyHold).
+    int latencyMs = 0;
     // Sent instead of every application answer (a frame) while the faults are on.
     std::optional<QByteArray> appReply;
     // The application's faults (silent, noise, appReply) start once this many frames have

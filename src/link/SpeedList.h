@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// The line speeds the window's speed box offers, slowest first.
+QStringList SpeedList();
