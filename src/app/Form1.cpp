@@ -106,9 +106,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VELTIS - Skyvane 6.0"));
     // The layout was designed around a small 8-point face; larger ones clip the captions.
-    QFont small(QStringLiteral("Liberation Sans"), 8);
-    small.setStyleHint(QFont::SansSerif);
-    setFont(small);
+    QFont smallFont(QStringLiteral("Liberation Sans"), 8);
+    smallFont.setStyleHint(QFont::SansSerif);
+    setFont(smallFont);
 
     // The extras sit in a menu bar above the client area, which keeps its designed layout.
     MenuBar = new QMenuBar(this);

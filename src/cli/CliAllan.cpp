@@ -3,9 +3,8 @@
 #include "CliOptions.h"
 #include "Terminal.h"
 #include "analysis/AllanAnalysis.h"
+#include "core/FileWrite.h"
 #include "record/RecordingReader.h"
-
-#include <QSaveFile>
 
 int runAllan(Terminal& terminal, const QStringList& args)
 {
@@ -85,9 +84,9 @@ int runAllan(Terminal& terminal, const QStringList& args)
         terminal.out(csv);
         return exit;
     }
-    QSaveFile file(out);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
-        terminal.error(QStringLiteral("%1 cannot be written: %2").arg(out, file.errorString()));
+    const QString failure = WriteFileAtomically(out, csv);
+    if (!failure.isEmpty()) {
+        terminal.error(QStringLiteral("%1 cannot be written: %2").arg(out, failure));
         return ExitBadUsage;
     }
     return exit;

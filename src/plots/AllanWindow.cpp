@@ -1,21 +1,19 @@
 #include "plots/AllanWindow.h"
 
+#include "core/FileWrite.h"
 #include "plots/AllanChart.h"
+#include "plots/FileChoice.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QChartView>
 #include <QComboBox>
-#include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -154,11 +152,8 @@ void AllanWindow::tell(const QString& text)
 
 void AllanWindow::chooseRecording()
 {
-    const QString path =
-        m_chooseOpen
-            ? m_chooseOpen()
-            : QFileDialog::getOpenFileName(this, QStringLiteral("Open Recording"), QString(),
-                                           QStringLiteral("CSV files (*.csv);;All files (*)"));
+    const QString path = chooseFileToOpen(this, m_chooseOpen, QStringLiteral("Open Recording"),
+                                          QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
     const QString error = openRecording(path);
@@ -325,20 +320,14 @@ void AllanWindow::showTerms()
 
 QString AllanWindow::suggestedExportPath() const
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(QDateTime::currentDateTime().toString(
-        QStringLiteral("'skyvane-allan-'yyyyMMdd-HHmmss'.png'")));
+    return DocumentsFilePath(QStringLiteral("skyvane-allan-"), QStringLiteral(".png"));
 }
 
 void AllanWindow::exportShown()
 {
-    const QString path =
-        m_chooseSave ? m_chooseSave(suggestedExportPath())
-                     : QFileDialog::getSaveFileName(
-                           this, QStringLiteral("Export Allan Deviation"), suggestedExportPath(),
-                           QStringLiteral("PNG image (*.png);;CSV figures (*.csv)"));
+    const QString path = chooseFileToSave(
+        this, m_chooseSave, QStringLiteral("Export Allan Deviation"), suggestedExportPath(),
+        QStringLiteral("PNG image (*.png);;CSV figures (*.csv)"));
     if (path.isEmpty())
         return;
     const QString error = exportTo(path);
@@ -352,12 +341,14 @@ QString AllanWindow::exportTo(const QString& path)
     const auto failed = [&path](const QString& why) {
         return QStringLiteral("Allan deviation export failed: cannot write %1: %2").arg(path, why);
     };
-    QSaveFile file(path);
     if (lower.endsWith(QStringLiteral(".png"))) {
         const QPixmap picture = m_chart->view()->grab();
-        if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-            return failed(file.errorString());
-        return {};
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+            return failed(QStringLiteral("the picture cannot be made"));
+        const QString failure = WriteFileAtomically(path, png);
+        return failure.isEmpty() ? QString() : failed(failure);
     }
     if (!lower.endsWith(QStringLiteral(".csv")))
         return QStringLiteral("Allan deviation export: %1 ends neither in .png nor in .csv")
@@ -365,7 +356,6 @@ QString AllanWindow::exportTo(const QString& path)
     QByteArray text = "# Skyvane Allan deviation of " + m_source.toUtf8() + "\n" + allanCsvHeader();
     for (const AllanResult& r : m_results)
         text += allanCsv(r);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        return failed(file.errorString());
-    return {};
+    const QString failure = WriteFileAtomically(path, text);
+    return failure.isEmpty() ? QString() : failed(failure);
 }

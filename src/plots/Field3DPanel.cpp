@@ -2,18 +2,15 @@
 
 #include "analysis/CalibrationReport.h"
 #include "analysis/FieldVector.h"
+#include "core/FileWrite.h"
+#include "plots/FileChoice.h"
 #include "plots/MagnitudePlot.h"
 #include "record/RecordingReader.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
@@ -254,11 +251,8 @@ void Field3DPanel::setChooseSaveFile(std::function<QString(const QString&)> choo
 
 void Field3DPanel::chooseRecording()
 {
-    const QString path =
-        m_chooseOpen
-            ? m_chooseOpen()
-            : QFileDialog::getOpenFileName(this, QStringLiteral("Open Recording"), QString(),
-                                           QStringLiteral("CSV files (*.csv);;All files (*)"));
+    const QString path = chooseFileToOpen(this, m_chooseOpen, QStringLiteral("Open Recording"),
+                                          QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
     const QString error = openRecording(path);
@@ -268,16 +262,10 @@ void Field3DPanel::chooseRecording()
 
 void Field3DPanel::exportShown()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    const QString suggested = QDir(folder).filePath(QDateTime::currentDateTime().toString(
-        QStringLiteral("'skyvane-magfit-'yyyyMMdd-HHmmss'.json'")));
-    const QString path =
-        m_chooseSave
-            ? m_chooseSave(suggested)
-            : QFileDialog::getSaveFileName(this, QStringLiteral("Export Calibration"), suggested,
-                                           QStringLiteral("JSON (*.json);;CSV (*.csv)"));
+    const QString suggested =
+        DocumentsFilePath(QStringLiteral("skyvane-magfit-"), QStringLiteral(".json"));
+    const QString path = chooseFileToSave(this, m_chooseSave, QStringLiteral("Export Calibration"),
+                                          suggested, QStringLiteral("JSON (*.json);;CSV (*.csv)"));
     if (path.isEmpty())
         return;
     const QString error = exportTo(path);
@@ -295,9 +283,8 @@ QString Field3DPanel::exportTo(const QString& path)
         text = csvFigures(calibration());
     else
         return QStringLiteral("Calibration export: %1 ends neither in .json nor in .csv").arg(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        return QStringLiteral("Calibration export failed: cannot write %1: %2")
-            .arg(path, file.errorString());
+    const QString failure = WriteFileAtomically(path, text);
+    if (!failure.isEmpty())
+        return QStringLiteral("Calibration export failed: cannot write %1: %2").arg(path, failure);
     return {};
 }

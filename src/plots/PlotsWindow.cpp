@@ -1,6 +1,7 @@
 #include "plots/PlotsWindow.h"
 
 #include "core/FileWrite.h"
+#include "plots/FileChoice.h"
 #include "plots/PlotChart.h"
 #include "plots/PlotExport.h"
 #include "plots/PlotScale.h"
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -387,14 +387,9 @@ QString PlotsWindow::suggestedExportPath() const
 
 void PlotsWindow::exportShown()
 {
-    QString path;
-    if (m_chooseFile) {
-        path = m_chooseFile(suggestedExportPath());
-    } else {
-        path = QFileDialog::getSaveFileName(
-            this, QStringLiteral("Export Plots"), suggestedExportPath(),
-            QStringLiteral("PNG image (*.png);;CSV recording (*.csv)"));
-    }
+    const QString path =
+        chooseFileToSave(this, m_chooseFile, QStringLiteral("Export Plots"), suggestedExportPath(),
+                         QStringLiteral("PNG image (*.png);;CSV recording (*.csv)"));
     if (path.isEmpty())
         return;
     const QString error = exportTo(path);

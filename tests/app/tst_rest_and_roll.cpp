@@ -37,7 +37,7 @@ QRgb sample(const QImage& frame, double x, double y)
                        int(std::floor(frame.height() / 2.0 - y * unit)));
 }
 
-bool near(QRgb pixel, int r, int g, int b)
+bool nearRgb(QRgb pixel, int r, int g, int b)
 {
     return std::abs(qRed(pixel) - r) <= 4 && std::abs(qGreen(pixel) - g) <= 4 &&
            std::abs(qBlue(pixel) - b) <= 4;
@@ -93,9 +93,9 @@ private slots:
         const QImage frame = f.Cockpit->lastFrame();
         // Sky on the left, ground on the right (both one unit from the horizon, so at nine
         // tenths of their horizon colour), the horizon line upright through the centre.
-        QVERIFY(near(sample(frame, -1, 2.5), 138, 184, 230));
-        QVERIFY(near(sample(frame, 1, 2.5), 184, 138, 46));
-        QVERIFY(near(sample(frame, 0, 3.5), 255, 255, 255));
+        QVERIFY(nearRgb(sample(frame, -1, 2.5), 138, 184, 230));
+        QVERIFY(nearRgb(sample(frame, 1, 2.5), 184, 138, 46));
+        QVERIFY(nearRgb(sample(frame, 0, 3.5), 255, 255, 255));
         QCOMPARE(views.routeDial().drawings(), route);
     }
 };

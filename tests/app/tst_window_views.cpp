@@ -4,6 +4,7 @@
 #include "core/WindowTimer.h"
 #include "display/PictureBox.h"
 #include "protocol/MeasurementStream.h"
+#include "support/Measurements.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,17 +15,6 @@ namespace {
 
 const QColor Green(0, 255, 0);
 const QColor Red(255, 0, 0);
-
-// A measurement of the kind with the given floats (float k counted from 1), zero elsewhere.
-Measurement measurement(char kind, int count, const QList<std::pair<int, float>>& floats)
-{
-    Measurement m;
-    m.kind = kind;
-    m.values = QList<float>(count, 0.0f);
-    for (const auto& [k, value] : floats)
-        m.values[k - 1] = value;
-    return m;
-}
 
 } // namespace
 

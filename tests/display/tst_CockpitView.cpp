@@ -19,7 +19,7 @@ struct Rgb
     int b;
 };
 
-bool near(QRgb pixel, Rgb want, int tolerance = 4)
+bool nearRgb(QRgb pixel, Rgb want, int tolerance = 4)
 {
     return std::abs(qRed(pixel) - want.r) <= tolerance &&
            std::abs(qGreen(pixel) - want.g) <= tolerance &&
@@ -65,7 +65,7 @@ const Rgb Grey40{0x40, 0x40, 0x40};
 #define EXPECT_NEAR_RGB(frame, x, y, want)                                                         \
     do {                                                                                           \
         const QRgb got = sample(frame, x, y);                                                      \
-        QVERIFY2(near(got, want),                                                                  \
+        QVERIFY2(nearRgb(got, want),                                                               \
                  qPrintable(QString("at (%1, %2) units: %3").arg(x).arg(y).arg(describe(got))));   \
     } while (false)
 
@@ -123,7 +123,7 @@ void CockpitViewTest::showsGreyUntilTheFirstPicture()
     const QImage frame = view.lastFrame();
     QCOMPARE(frame.size(), QSize(200, 120));
     for (const QPoint& p : {QPoint(0, 0), QPoint(100, 60), QPoint(199, 119)}) {
-        QVERIFY2(near(frame.pixel(p), Grey40, 1), qPrintable(describe(frame.pixel(p))));
+        QVERIFY2(nearRgb(frame.pixel(p), Grey40, 1), qPrintable(describe(frame.pixel(p))));
     }
 }
 
@@ -156,7 +156,7 @@ void CockpitViewTest::levelFlight()
         int count = 0;
         const int column = pixelOf(frame, x, 0).x();
         for (int row = 0; row < frame.height(); ++row) {
-            count += near(frame.pixel(column, row), colour);
+            count += nearRgb(frame.pixel(column, row), colour);
         }
         return count;
     };
@@ -214,14 +214,15 @@ void CockpitViewTest::wideBoxKeepsUnitsSquare()
     QCOMPARE(frame.size(), QSize(600, 200));
 
     // The wing ends 5 units out: half the height from the centre, also horizontally.
-    QVERIFY(near(frame.pixel(300 + 97, 100), Yellow));
-    QVERIFY(near(frame.pixel(300 - 98, 100), Yellow));
-    QVERIFY2(near(frame.pixel(300 + 104, 100), White), qPrintable(describe(frame.pixel(404, 100))));
-    QVERIFY(near(frame.pixel(300 - 105, 100), White));
+    QVERIFY(nearRgb(frame.pixel(300 + 97, 100), Yellow));
+    QVERIFY(nearRgb(frame.pixel(300 - 98, 100), Yellow));
+    QVERIFY2(nearRgb(frame.pixel(300 + 104, 100), White),
+             qPrintable(describe(frame.pixel(404, 100))));
+    QVERIFY(nearRgb(frame.pixel(300 - 105, 100), White));
     // Sky colour one unit up is the same all along x, out to the sky's ends 10 units away.
-    QVERIFY(near(frame.pixel(110, 80), sky(1)));
-    QVERIFY(near(frame.pixel(490, 80), sky(1)));
-    QVERIFY(near(frame.pixel(90, 80), {0, 0, 0}));
+    QVERIFY(nearRgb(frame.pixel(110, 80), sky(1)));
+    QVERIFY(nearRgb(frame.pixel(490, 80), sky(1)));
+    QVERIFY(nearRgb(frame.pixel(90, 80), {0, 0, 0}));
 }
 
 void CockpitViewTest::repeatedSetUpKeepsDrawing()
@@ -234,7 +235,7 @@ void CockpitViewTest::repeatedSetUpKeepsDrawing()
     QVERIFY(m_reports.isEmpty());
     QVERIFY(view.hasContext());
     // A set-up shows the last picture again rather than a blank.
-    QVERIFY(near(view.lastFrame().pixel(150, 40), sky(3)));
+    QVERIFY(nearRgb(view.lastFrame().pixel(150, 40), sky(3)));
     view.DrawAttitude3D(0.0f, -0.1745f);
     const QImage frame = view.lastFrame();
     EXPECT_NEAR_RGB(frame, -4, 1.396 + 0.2, sky(0.2));

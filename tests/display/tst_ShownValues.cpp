@@ -1,22 +1,9 @@
 #include "display/ShownValues.h"
+#include "support/Measurements.h"
 
 #include <QTest>
 
 #include <limits>
-
-namespace {
-
-Measurement measurement(char kind, int count, const QList<std::pair<int, float>>& floats)
-{
-    Measurement m;
-    m.kind = kind;
-    m.values = QList<float>(count, 0.0f);
-    for (const auto& [k, value] : floats)
-        m.values[k - 1] = value;
-    return m;
-}
-
-} // namespace
 
 // What the window shows of each kind of measurement, made from its values.
 class TestShownValues : public QObject

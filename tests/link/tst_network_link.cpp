@@ -3,6 +3,8 @@
 #include "link/QtSerialControl.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
+#include "support/OpenFailure.h"
+#include "support/SocketRead.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -12,16 +14,6 @@
 #include <memory>
 
 namespace {
-PortError openFailure(QtSerialControl& port)
-{
-    try {
-        port.setPortOpen(true);
-    } catch (const PortError& error) {
-        return error;
-    }
-    return {PortError::Other, QStringLiteral("(opened)")};
-}
-
 QString addressOf(const QTcpServer& server)
 {
     return QStringLiteral("socket://127.0.0.1:%1").arg(server.serverPort());
@@ -35,13 +27,6 @@ std::unique_ptr<QTcpSocket> accepted(QTcpServer& server)
     return std::unique_ptr<QTcpSocket>(server.nextPendingConnection());
 }
 
-QByteArray readFrom(QTcpSocket& socket, qsizetype count)
-{
-    QByteArray got;
-    while (got.size() < count && (socket.bytesAvailable() > 0 || socket.waitForReadyRead(5000)))
-        got += socket.readAll();
-    return got;
-}
 } // namespace
 
 class TestNetworkLink : public QObject

@@ -2,6 +2,7 @@
 #include "link/QtSerialControl.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
+#include "support/OpenFailure.h"
 #include "support/Pty.h"
 
 #include <QSignalSpy>
@@ -11,20 +12,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-// What setPortOpen(true) threw, or a description of "nothing thrown".
-PortError openFailure(QtSerialControl& port)
-{
-    try {
-        port.setPortOpen(true);
-    } catch (const PortError& error) {
-        return error;
-    }
-    return {PortError::Other, QStringLiteral("(opened)")};
-}
-
-} // namespace
 
 class TestSerialDevice : public QObject
 {

@@ -1,4 +1,5 @@
 #include "output/RawMirror.h"
+#include "support/SocketRead.h"
 
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -15,13 +16,6 @@ QByteArray allByteValues()
     return all;
 }
 
-QByteArray readFrom(QTcpSocket& socket, qsizetype count)
-{
-    QByteArray got;
-    while (got.size() < count && (socket.bytesAvailable() > 0 || socket.waitForReadyRead(5000)))
-        got += socket.readAll();
-    return got;
-}
 } // namespace
 
 // The mirror every platform has: a local TCP server that sends the board's bytes to each client.

@@ -259,8 +259,8 @@ void TestField3D::magnitudesPerPoint()
     plot.setMagnitudes(before, after, 0.72);
     QImage image(plot.size(), QImage::Format_ARGB32);
     plot.render(&image);
-    // The lines are drawn smooth: a pixel counts when it is near the colour.
-    const auto near = [](const QColor& a, const QColor& b) {
+    // The lines are drawn smooth: a pixel counts when it is nearColour the colour.
+    const auto nearColour = [](const QColor& a, const QColor& b) {
         return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
                    std::abs(a.blue() - b.blue()) <
                60;
@@ -269,10 +269,10 @@ void TestField3D::magnitudesPerPoint()
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            grey += near(c, QColor(150, 150, 150));
-            blue += near(c, QColor(30, 70, 160));
-            red += near(c, QColor(200, 30, 30));
-            blueEmpty += near(empty.pixelColor(x, y), QColor(30, 70, 160));
+            grey += nearColour(c, QColor(150, 150, 150));
+            blue += nearColour(c, QColor(30, 70, 160));
+            red += nearColour(c, QColor(200, 30, 30));
+            blueEmpty += nearColour(empty.pixelColor(x, y), QColor(30, 70, 160));
         }
     QVERIFY2(grey > 100 && blue > 100 && red > 20,
              qPrintable(QStringLiteral("%1 %2 %3").arg(grey).arg(blue).arg(red)));

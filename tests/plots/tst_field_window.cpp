@@ -260,9 +260,9 @@ void TestFieldWindow::theAxesShowOnlyWhereTheZeroIs()
     window.clear();
     publishCircle(stream, QPointF(5000, -8000), 100, 360);
     QVERIFY(refreshed.wait(1000));
-    const QImage far = plot->grab().toImage();
-    QCOMPARE(axisColumns(far), 0);
-    QCOMPARE(axisColumns(far.transformed(QTransform().rotate(90))), 0);
+    const QImage farView = plot->grab().toImage();
+    QCOMPARE(axisColumns(farView), 0);
+    QCOMPARE(axisColumns(farView.transformed(QTransform().rotate(90))), 0);
     // Nor on the other side.
     window.clear();
     publishCircle(stream, QPointF(-5000, 8000), 100, 360);

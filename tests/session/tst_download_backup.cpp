@@ -65,14 +65,6 @@ struct BackupRig
     {
         return backup.run(firmware, LoadFirmwareFile(firmware));
     }
-    bool logged(const QString& start) const
-    {
-        for (const QString& line : log.lines) {
-            if (line.startsWith(start))
-                return true;
-        }
-        return false;
-    }
 
     QTemporaryDir dir;
     MemoryLogger log;

@@ -53,14 +53,6 @@ struct BoardRig
             n += std::abs(m.phi - Roll) < 1e-4f ? 1 : 0;
         return n;
     }
-    bool logged(const QString& start) const
-    {
-        for (const QString& line : log.lines) {
-            if (line.startsWith(start))
-                return true;
-        }
-        return false;
-    }
 
     QTemporaryDir dir;
     MemoryLogger log;
@@ -132,7 +124,7 @@ private slots:
         });
         const qsizetype before = r.measurements.size();
         r.session->runDownload();
-        QVERIFY2(r.logged(QStringLiteral("Flash Memory Programmed in ")),
+        QVERIFY2(r.log.hasLineStartingWith(QStringLiteral("Flash Memory Programmed in ")),
                  qPrintable(r.log.lines.join(" | ")));
         QCOMPARE(r.log.lines.last(), QString("Application Launched."));
         QVERIFY(replayedDuringDownload);

@@ -9,5 +9,13 @@ class MemoryLogger : public Logger
 {
 public:
     void AddLog(const QString& message) override { lines.append(message); }
+    bool hasLineStartingWith(const QString& start) const
+    {
+        for (const QString& line : lines) {
+            if (line.startsWith(start))
+                return true;
+        }
+        return false;
+    }
     QStringList lines;
 };
