@@ -27,9 +27,12 @@ private slots:
         QCOMPARE(f.windowTitle(), QString("VELTIS - Skyvane 6.0"));
         QCOMPARE(r.settingsFile(), QByteArray());
         QCOMPARE(f.Combo1->currentText(), QString("COM1"));
-        QVERIFY(f.Combo1->count() >= 32);
         QCOMPARE(f.Combo1->itemText(0), QString("COM1"));
-        QCOMPARE(f.Combo1->itemText(31), QString("COM32"));
+        // Linux lists its COM-number table; Windows lists the ports the system has.
+        if (QSysInfo::kernelType() == QStringLiteral("linux")) {
+            QVERIFY(f.Combo1->count() >= 32);
+            QCOMPARE(f.Combo1->itemText(31), QString("COM32"));
+        }
         QCOMPARE(f.Combo2->currentText(), QString("115200"));
         QCOMPARE(f.Combo2->count(), 12);
         QCOMPARE(f.Combo2->itemText(0), QString("1200"));

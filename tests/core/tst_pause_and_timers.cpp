@@ -1,5 +1,6 @@
 #include "core/Pause.h"
 #include "core/WindowTimer.h"
+#include "support/PlatformSkip.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -43,6 +44,7 @@ private slots:
 
     void pauseSleeps()
     {
+        SKIP_UNDER_WINE("Wine does not report the CPU a process or thread used");
         const double before = cpuSeconds();
         PauseMs(500);
         const double used = cpuSeconds() - before;

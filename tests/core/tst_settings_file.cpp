@@ -1,6 +1,7 @@
 #include "core/SettingsFile.h"
 #include "core/SettingsFormat.h"
 #include "support/Files.h"
+#include "support/PlatformSkip.h"
 #include "support/MemoryLogger.h"
 
 #include <QDir>
@@ -133,6 +134,7 @@ private slots:
     // The folder vanishing under a write (a removed stick) is told once, not taken for success.
     void failedRenameIsReportedOnce()
     {
+        SKIP_UNLESS_LINUX("Windows does not remove a folder that holds an open file");
         QTemporaryDir dir;
         const QString program = dir.filePath("program");
         MemoryLogger log;
@@ -251,7 +253,7 @@ private slots:
         QCOMPARE(s.path(), QDir(fallback.path()).filePath("Settings.ini"));
         QCOMPARE(readFile(s.path()), QByteArray("\"ComPort\",\"COM5\"\r\n"));
         QCOMPARE(log.lines.size(), 1);
-        QVERIFY(log.lines[0].contains(fallback.path()));
+        QVERIFY(log.lines[0].contains(QDir::toNativeSeparators(fallback.path())));
     }
 };
 

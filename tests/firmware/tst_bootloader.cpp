@@ -3,6 +3,7 @@
 #include "firmware/Bootloader.h"
 #include "support/LinkOver.h"
 #include "support/MemoryLogger.h"
+#include "support/PlatformSkip.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -238,6 +239,7 @@ void BootloaderTest::replyTimeoutEndsTheWait()
 
 void BootloaderTest::waitingSleeps()
 {
+    SKIP_UNDER_WINE("Wine does not report the CPU a process or thread used");
     Bench bench;
     QTimer::singleShot(300, &bench.link.port, [&] { bench.link.port.drop(); });
     QElapsedTimer wall;

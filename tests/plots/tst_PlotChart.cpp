@@ -2,6 +2,7 @@
 // room around the plot area and the cost of its paints.
 
 #include "plots/PlotChart.h"
+#include "support/PlatformSkip.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -156,6 +157,7 @@ private slots:
     // The view's paints are counted until they are taken.
     void paintsAreCountedUntilTaken()
     {
+        SKIP_UNDER_WINE("Wine does not report the CPU a process or thread used");
         QWidget parent;
         PlotChart chart(QStringLiteral("Angles"), &parent);
         chart.view()->resize(400, 200);
