@@ -21,8 +21,8 @@
 #include "support/FileDialogAnswer.h"
 #include "support/Files.h"
 #include "support/LinkOver.h"
-#include "support/PlatformSkip.h"
 #include "support/MemoryLogger.h"
+#include "support/PlatformSkip.h"
 
 #include <QAction>
 #include <QCheckBox>

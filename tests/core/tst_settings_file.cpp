@@ -1,8 +1,8 @@
 #include "core/SettingsFile.h"
 #include "core/SettingsFormat.h"
 #include "support/Files.h"
-#include "support/PlatformSkip.h"
 #include "support/MemoryLogger.h"
+#include "support/PlatformSkip.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "firmware/BinEncoding.h"
 #include "firmware/FirmwareFiles.h"
 #include "support/Files.h"
-#include "support/PlatformSkip.h"
 #include "support/MemoryLogger.h"
+#include "support/PlatformSkip.h"
 
 #include <QDir>
 #include <QFile>
