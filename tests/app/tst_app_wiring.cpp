@@ -6,6 +6,7 @@
 #include "app/RecordingControl.h"
 #include "app/ReplayControl.h"
 #include "app/ReplayWindow.h"
+#include "core/SettingsFolder.h"
 #include "core/WindowTimer.h"
 #include "display/CockpitView.h"
 #include "plots/FieldWindow.h"
@@ -198,9 +199,7 @@ private slots:
         QTemporaryDir dir;
         const QString notAFolder = dir.filePath("skyvane");
         QVERIFY(writeFile(notAFolder, "a program, not a folder"));
-        const QString fallback =
-            QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-                .filePath("Settings.ini");
+        const QString fallback = QDir(SettingsFallbackFolder()).filePath("Settings.ini");
         QFile::remove(fallback);
         {
             SkyvaneApp app(notAFolder);
@@ -401,9 +400,12 @@ private slots:
         r.openPath = dir.filePath("none.csv");
         m.importConstants->trigger();
         QCOMPARE(port.written, QByteArray());
+        QFile missing(r.openPath);
+        QVERIFY(!missing.open(QIODevice::ReadOnly));
+        // The system's own words for a missing file.
         QVERIFY2(r.logLines().last().endsWith(" : Import refused: " + r.openPath +
-                                              " cannot be read: No such file or directory. "
-                                              "Nothing was sent."),
+                                              " cannot be read: " + missing.errorString() +
+                                              ". Nothing was sent."),
                  qPrintable(r.logLines().last()));
     }
 
