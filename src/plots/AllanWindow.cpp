@@ -3,9 +3,9 @@
 #include "core/FileWrite.h"
 #include "plots/AllanChart.h"
 #include "plots/FileChoice.h"
+#include "plots/PictureFile.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QChartView>
 #include <QComboBox>
 #include <QFileInfo>
@@ -342,12 +342,7 @@ QString AllanWindow::exportTo(const QString& path)
         return QStringLiteral("Allan deviation export failed: cannot write %1: %2").arg(path, why);
     };
     if (lower.endsWith(QStringLiteral(".png"))) {
-        const QPixmap picture = m_chart->view()->grab();
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
-            return failed(QStringLiteral("the picture cannot be made"));
-        const QString failure = WriteFileAtomically(path, png);
+        const QString failure = WritePngFile(m_chart->view()->grab(), path);
         return failure.isEmpty() ? QString() : failed(failure);
     }
     if (!lower.endsWith(QStringLiteral(".csv")))

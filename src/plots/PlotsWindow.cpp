@@ -2,6 +2,7 @@
 
 #include "core/FileWrite.h"
 #include "plots/FileChoice.h"
+#include "plots/PictureFile.h"
 #include "plots/PlotChart.h"
 #include "plots/PlotExport.h"
 #include "plots/PlotScale.h"
@@ -9,7 +10,6 @@
 #include "protocol/MeasurementStream.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -410,12 +410,7 @@ QString PlotsWindow::exportTo(const QString& path)
     if (lower.endsWith(QStringLiteral(".png"))) {
         // grab() renders at the widget's device pixel ratio: the screen's.
         redraw();
-        const QPixmap picture = m_chartArea->grab();
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
-            return failed(QStringLiteral("the picture cannot be made"));
-        const QString failure = WriteFileAtomically(path, png);
+        const QString failure = WritePngFile(m_chartArea->grab(), path);
         return failure.isEmpty() ? QString() : failed(failure);
     }
     if (!lower.endsWith(QStringLiteral(".csv")))
