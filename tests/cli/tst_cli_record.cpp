@@ -361,7 +361,11 @@ void CliRecordTest::fileThatCannotBeWrittenEndsItsRecording()
     QVERIFY(!err.contains("frames, 0.0 s") && !err.contains(" s in "));
 
     QVERIFY2(written.startsWith("# Skyvane recording started "), written.left(80).constData());
-    const QList<QByteArray> rows = dataRows(written);
+    // The rows that came through before the reader went; a pseudo-terminal may pass on the end
+    // of a write only later, so what follows the last line end was cut by the test, not written
+    // short.
+    const QList<QByteArray> rows = dataRows(written.left(written.lastIndexOf('\n') + 1));
+    QVERIFY(rows.size() >= 10);
     for (const QByteArray& row : rows)
         QVERIFY2(wholeRow(row), row.constData());
 }
