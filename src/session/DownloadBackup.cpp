@@ -54,7 +54,7 @@ DownloadResult DownloadBackup::run(const QString& path, const FirmwareLoad& load
         m_setup.backupPath && load.ok && !m_session.firmware().download.isRunning();
     if (backingUp)
         backUp();
-    const DownloadResult result = m_session.runDownload(path, load);
+    DownloadResult result = m_session.runDownload(path, load);
     if (result.programmed() && !m_copyPath.isEmpty())
         compareAfter();
     return result;
