@@ -82,7 +82,13 @@ QLineEdit* courierBox(QWidget* parent, const char* name, const char* text, int l
                       int h)
 {
     auto* e = place(new QLineEdit(QString::fromLatin1(text), parent), name, l, t, w, h);
-    QFont font(QStringLiteral("Courier"), 12);
+    // Courier is there on Windows (as a bitmap face) and matched by fontconfig on Linux; the
+    // others are for a system that has no such face, where the style hint alone may pick a
+    // face without these letters (Wine does: its fonts then give a symbol face).
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier"), QStringLiteral("Courier New"),
+                      QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
+    font.setPointSize(12);
     font.setStyleHint(QFont::TypeWriter);
     e->setFont(font);
     e->setReadOnly(true);
@@ -106,7 +112,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("VELTIS - Skyvane 6.0"));
     // The layout was designed around a small 8-point face; larger ones clip the captions.
-    QFont smallFont(QStringLiteral("Liberation Sans"), 8);
+    // Liberation Sans has Arial's metrics: Windows, which lacks it, gets Arial itself.
+    QFont smallFont;
+    smallFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    smallFont.setPointSize(8);
     smallFont.setStyleHint(QFont::SansSerif);
     setFont(smallFont);
 

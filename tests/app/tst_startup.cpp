@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +79,9 @@ private slots:
         QCOMPARE(f.findChild<QGroupBox*>("Frame6")->title(), QString("Calibration :"));
         QCOMPARE(f.Text4->text(), QString("Disconnected"));
         QCOMPARE(f.Text4->font().pointSize(), 12);
+        QCOMPARE(f.Text4->font().families().value(0), QString("Courier"));
+        // Where Courier is missing, a typewriter face stands in for it, not whatever comes first.
+        QVERIFY(QFontInfo(f.Text4->font()).fixedPitch());
         QCOMPARE(f.Route->BackColor(), QColor(0x80, 0x80, 0x80));
         // Command6 and the advanced frame lie outside the basic window.
         QVERIFY(f.Command6->geometry().top() >= f.height());
