@@ -1,5 +1,5 @@
 # skyvane_test(NAME <name> SOURCES <files...> LIBS <libs...> [DISPLAY | OWN_DISPLAY] [OWN]
-#              [TIMEOUT <s>] [DEPENDS <targets...>])
+#              [TIMEOUT <s>] [DEPENDS <targets...>] [SCALES <percent...>])
 # The tests of a folder are built into one program, tests_<folder> (one link and one moc step
 # instead of one per test); its first argument names the test, and CTest runs every test on its
 # own under its own name, so a failure names the test, its class and its function. OWN builds a
@@ -7,7 +7,8 @@
 # DEPENDS names programs the test runs (board-sim, skyvane-cli), built before it.
 # Tests run with the offscreen platform unless they need a real display (OpenGL, window
 # activation); those get the xcb platform and the DISPLAY that scripts/test provides, or, with
-# OWN_DISPLAY (keyboard focus), a virtual X server of their own.
+# OWN_DISPLAY (keyboard focus), a virtual X server of their own. SCALES runs the test again on a
+# screen scaled to each percentage (QT_SCALE_FACTOR), as <name>_at_<percent>.
 
 # A test program: its tests' sources are added by skyvane_test.
 function(_skyvane_test_program program)
@@ -56,7 +57,8 @@ set(SKYVANE_LINUX_ONLY_TESTS
     tst_cli_progress)
 
 function(skyvane_test)
-    cmake_parse_arguments(T "DISPLAY;OWN_DISPLAY;OWN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    cmake_parse_arguments(T "DISPLAY;OWN_DISPLAY;OWN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS;SCALES"
+        ${ARGN})
     if(WIN32 AND (T_DEPENDS OR T_NAME IN_LIST SKYVANE_LINUX_ONLY_TESTS))
         return()
     endif()
@@ -93,21 +95,35 @@ function(skyvane_test)
     if(T_OWN_DISPLAY)
         set(T_DISPLAY ON)
     endif()
-    add_test(NAME ${T_NAME} COMMAND ${_command})
     if(T_DISPLAY AND WIN32)
         set(_platform "QT_QPA_PLATFORM=windows")
-        set_tests_properties(${T_NAME} PROPERTIES LABELS display)
     elseif(T_DISPLAY)
         set(_platform "QT_QPA_PLATFORM=xcb")
-        set_tests_properties(${T_NAME} PROPERTIES LABELS display)
     else()
         set(_platform "QT_QPA_PLATFORM=offscreen")
     endif()
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
-    # Before CTest has timed a run, the tests given the longest time start first, so that the
-    # longest does not start last.
-    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} COST ${T_TIMEOUT}
-        ENVIRONMENT "${_platform};SKYVANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
+    set(_environment "${_platform}" "SKYVANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+        "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
+    set(_runs ${T_NAME})
+    foreach(_percent IN LISTS T_SCALES)
+        math(EXPR _whole "${_percent} / 100")
+        math(EXPR _hundredths "${_percent} % 100 + 100")
+        string(SUBSTRING ${_hundredths} 1 2 _hundredths)
+        list(APPEND _runs ${T_NAME}_at_${_percent})
+        set(_scale_${T_NAME}_at_${_percent} "QT_SCALE_FACTOR=${_whole}.${_hundredths}")
+    endforeach()
+    foreach(_run IN LISTS _runs)
+        add_test(NAME ${_run} COMMAND ${_command})
+        if(T_DISPLAY)
+            set_tests_properties(${_run} PROPERTIES LABELS display)
+        endif()
+        # Before CTest has timed a run, the tests given the longest time start first, so that
+        # the longest does not start last.
+        set(_run_environment ${_environment} ${_scale_${_run}})
+        set_tests_properties(${_run} PROPERTIES TIMEOUT ${T_TIMEOUT} COST ${T_TIMEOUT}
+            ENVIRONMENT "${_run_environment}")
+    endforeach()
 endfunction()

@@ -2,11 +2,18 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr double Pi = 3.14159265358979;
+
+// A line's width in device pixels: its width in pixels at the screen's pixel ratio.
+GLfloat LineWidth(int pixels, double pixelRatio)
+{
+    return static_cast<GLfloat>(std::max(1.0, std::round(pixels * pixelRatio)));
+}
 
 // Equal units in x and y: x is scaled by the box's height over its width.
 void scaleToBox(double boxHeight, double boxWidth)
@@ -32,7 +39,7 @@ void SetupAttitudeScene()
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
 }
 
-void RenderAttitude(float phi, float theta, double boxHeight, double boxWidth)
+void RenderAttitude(float phi, float theta, double boxHeight, double boxWidth, double pixelRatio)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -58,14 +65,14 @@ void RenderAttitude(float phi, float theta, double boxHeight, double boxWidth)
     glVertex3f(10, -10, 0);
     glEnd();
 
-    glLineWidth(2);
+    glLineWidth(LineWidth(2, pixelRatio));
     glBegin(GL_LINES);
     glColor3f(10, 10, 10);
     glVertex3f(10, 0, -0.01f);
     glVertex3f(-10, 0, -0.01f);
     glEnd();
 
-    glLineWidth(1);
+    glLineWidth(LineWidth(1, pixelRatio));
     glBegin(GL_LINES);
     for (int i = -90; i <= 90; i += 5) {
         const GLfloat y = static_cast<GLfloat>(i * 0.139);
@@ -86,7 +93,7 @@ void RenderAttitude(float phi, float theta, double boxHeight, double boxWidth)
     // The aircraft symbol stays put: neither turned nor moved.
     glLoadIdentity();
     scaleToBox(boxHeight, boxWidth);
-    glLineWidth(4);
+    glLineWidth(LineWidth(4, pixelRatio));
     glColor3f(10, 10, 0);
     glBegin(GL_LINES);
     glVertex3f(2, 0, -0.02f);

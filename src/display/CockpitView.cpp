@@ -144,7 +144,8 @@ void CockpitView::present()
     }
     if (m_drawn) {
         constexpr double TwipsPerPixel = 15.0;
-        RenderAttitude(m_phi, m_theta, height() * TwipsPerPixel, width() * TwipsPerPixel);
+        RenderAttitude(m_phi, m_theta, height() * TwipsPerPixel, width() * TwipsPerPixel,
+                       m_surface->devicePixelRatio());
         m_shownPhi = m_phi;
         m_shownTheta = m_theta;
         m_shownPixels = drawablePixels();

@@ -62,6 +62,19 @@ const Rgb White{255, 255, 255};
 const Rgb Yellow{255, 255, 0};
 const Rgb Grey40{0x40, 0x40, 0x40};
 
+// The tests run at a pixel ratio of 1 and again at 1.5 and 2 (QT_SCALE_FACTOR, as Windows
+// scales a screen at 150 % and 200 %): pictures are in device pixels, the view's size in pixels.
+QSize devicePixels(const CockpitView& view, QSize pixels)
+{
+    return pixels * view.surfaceWindow()->devicePixelRatio();
+}
+
+// A line drawn w pixels wide, in device pixels.
+int lineWidth(const CockpitView& view, int w)
+{
+    return std::max(1, int(std::lround(w * view.surfaceWindow()->devicePixelRatio())));
+}
+
 #define EXPECT_NEAR_RGB(frame, x, y, want)                                                         \
     do {                                                                                           \
         const QRgb got = sample(frame, x, y);                                                      \
@@ -121,8 +134,9 @@ void CockpitViewTest::showsGreyUntilTheFirstPicture()
     QVERIFY(m_reports.isEmpty());
     QVERIFY(view.hasContext());
     const QImage frame = view.lastFrame();
-    QCOMPARE(frame.size(), QSize(200, 120));
-    for (const QPoint& p : {QPoint(0, 0), QPoint(100, 60), QPoint(199, 119)}) {
+    QCOMPARE(frame.size(), devicePixels(view, QSize(200, 120)));
+    const QPoint corner(frame.width() - 1, frame.height() - 1);
+    for (const QPoint& p : {QPoint(0, 0), corner / 2, corner}) {
         QVERIFY2(nearRgb(frame.pixel(p), Grey40, 1), qPrintable(describe(frame.pixel(p))));
     }
 }
@@ -133,7 +147,7 @@ void CockpitViewTest::levelFlight()
     CockpitView& view = showView(497, 321);
     view.DrawAttitude3D(0.0f, 0.0f);
     const QImage frame = view.lastFrame();
-    QCOMPARE(frame.size(), QSize(497, 321));
+    QCOMPARE(frame.size(), devicePixels(view, QSize(497, 321)));
     const double px = 1 / 32.1;
 
     EXPECT_NEAR_RGB(frame, -6.5, 4 * px, sky(4 * px));
@@ -151,7 +165,7 @@ void CockpitViewTest::levelFlight()
     EXPECT_NEAR_RGB(frame, 1, 0, White);
     EXPECT_NEAR_RGB(frame, 2.5, -0.5, ground(0.5));
     // Lines are 4 pixels thick for the symbol, 2 for the horizon, 1 for the rungs (at
-    // 1.5 units out only those of -20 and 20 show beside the horizon).
+    // 1.5 units out only those of -20 and 20 show beside the horizon), times the pixel ratio.
     const auto thickness = [&frame](double x, Rgb colour) {
         int count = 0;
         const int column = pixelOf(frame, x, 0).x();
@@ -160,9 +174,9 @@ void CockpitViewTest::levelFlight()
         }
         return count;
     };
-    QCOMPARE(thickness(3.5, Yellow), 4);
-    QCOMPARE(thickness(6.5, White), 2);
-    QCOMPARE(thickness(1.5, White), 2 + 2);
+    QCOMPARE(thickness(3.5, Yellow), lineWidth(view, 4));
+    QCOMPARE(thickness(6.5, White), lineWidth(view, 2));
+    QCOMPARE(thickness(1.5, White), lineWidth(view, 2) + 2 * lineWidth(view, 1));
     // Rungs: 20 degrees is 2.78 units up and 4 units long, 5 degrees 0.6 units long.
     EXPECT_NEAR_RGB(frame, 1.5, 20 * 0.139, White);
     EXPECT_NEAR_RGB(frame, 2.5, 20 * 0.139, sky(20 * 0.139));
@@ -211,18 +225,17 @@ void CockpitViewTest::wideBoxKeepsUnitsSquare()
     CockpitView& view = showView(600, 200);
     view.DrawAttitude3D(0.0f, 0.0f);
     const QImage frame = view.lastFrame();
-    QCOMPARE(frame.size(), QSize(600, 200));
+    QCOMPARE(frame.size(), devicePixels(view, QSize(600, 200)));
 
     // The wing ends 5 units out: half the height from the centre, also horizontally.
-    QVERIFY(nearRgb(frame.pixel(300 + 97, 100), Yellow));
-    QVERIFY(nearRgb(frame.pixel(300 - 98, 100), Yellow));
-    QVERIFY2(nearRgb(frame.pixel(300 + 104, 100), White),
-             qPrintable(describe(frame.pixel(404, 100))));
-    QVERIFY(nearRgb(frame.pixel(300 - 105, 100), White));
+    EXPECT_NEAR_RGB(frame, 4.85, 0, Yellow);
+    EXPECT_NEAR_RGB(frame, -4.9, 0, Yellow);
+    EXPECT_NEAR_RGB(frame, 5.2, 0, White);
+    EXPECT_NEAR_RGB(frame, -5.25, 0, White);
     // Sky colour one unit up is the same all along x, out to the sky's ends 10 units away.
-    QVERIFY(nearRgb(frame.pixel(110, 80), sky(1)));
-    QVERIFY(nearRgb(frame.pixel(490, 80), sky(1)));
-    QVERIFY(nearRgb(frame.pixel(90, 80), {0, 0, 0}));
+    EXPECT_NEAR_RGB(frame, -9.5, 1, sky(1));
+    EXPECT_NEAR_RGB(frame, 9.5, 1, sky(1));
+    EXPECT_NEAR_RGB(frame, -10.5, 1, (Rgb{0, 0, 0}));
 }
 
 void CockpitViewTest::repeatedSetUpKeepsDrawing()
@@ -235,7 +248,7 @@ void CockpitViewTest::repeatedSetUpKeepsDrawing()
     QVERIFY(m_reports.isEmpty());
     QVERIFY(view.hasContext());
     // A set-up shows the last picture again rather than a blank.
-    QVERIFY(nearRgb(view.lastFrame().pixel(150, 40), sky(3)));
+    EXPECT_NEAR_RGB(view.lastFrame(), 0, 3, sky(3));
     view.DrawAttitude3D(0.0f, -0.1745f);
     const QImage frame = view.lastFrame();
     EXPECT_NEAR_RGB(frame, -4, 1.396 + 0.2, sky(0.2));
@@ -286,6 +299,9 @@ void CockpitViewTest::failedSetUpKeepsTheWorkingView()
 void CockpitViewTest::smallMovesWaitUntilTheyShow()
 {
     CockpitView& view = showView(497, 321);
+    // Half a device pixel: the angles below are for a pixel ratio of 1, and k makes them as
+    // many device pixels at another.
+    const float k = static_cast<float>(1 / view.surfaceWindow()->devicePixelRatio());
     view.DrawAttitude3D(0.3f, 0.0f);
     QCOMPARE(view.pictures(), 1);
     const QImage first = view.lastFrame();
@@ -293,16 +309,17 @@ void CockpitViewTest::smallMovesWaitUntilTheyShow()
     // Level, a roll of 0.0004 turns the farthest corner (295.8 pixels from the centre) by 0.12
     // pixels: four such steps stay below half a pixel, the fifth shows.
     for (int step = 1; step <= 4; ++step) {
-        view.DrawAttitude3D(0.3f + 0.0004f * float(step), 0.0f);
+        view.DrawAttitude3D(0.3f + 0.0004f * k * float(step), 0.0f);
     }
     QCOMPARE(view.pictures(), 1);
     QCOMPARE(view.lastFrame(), first);
-    view.DrawAttitude3D(0.3020f, 0.0f);
+    const float roll = 0.3f + 0.0020f * k;
+    view.DrawAttitude3D(roll, 0.0f);
     QCOMPARE(view.pictures(), 2);
     // A pitch of 0.0015 slides the horizon by 8 x 0.0015 x 32.1 = 0.39 pixels, 0.002 by 0.51.
-    view.DrawAttitude3D(0.3020f, 0.0015f);
+    view.DrawAttitude3D(roll, 0.0015f * k);
     QCOMPARE(view.pictures(), 2);
-    view.DrawAttitude3D(0.3020f, 0.0020f);
+    view.DrawAttitude3D(roll, 0.0020f * k);
     QCOMPARE(view.pictures(), 3);
 
     // Going back to where the first picture was drawn from shows it again; noise around it
@@ -311,7 +328,7 @@ void CockpitViewTest::smallMovesWaitUntilTheyShow()
     QCOMPARE(view.pictures(), 4);
     QCOMPARE(view.lastFrame(), first);
     for (float noise : {0.0005f, -0.0005f, 0.0003f, -0.0002f, 0.0f}) {
-        view.DrawAttitude3D(0.3f + noise, noise);
+        view.DrawAttitude3D(0.3f + noise * k, noise * k);
     }
     QCOMPARE(view.pictures(), 4);
 
@@ -364,15 +381,15 @@ void CockpitViewTest::aResizedViewIsDrawnAgainAtItsNewSize()
 {
     CockpitView& view = showView(300, 200);
     view.DrawAttitude3D(0.0f, 0.1745f);
-    QCOMPARE(view.lastFrame().size(), QSize(300, 200));
+    QCOMPARE(view.lastFrame().size(), devicePixels(view, QSize(300, 200)));
     const long long before = view.pictures();
     view.resize(400, 300);
-    QTRY_COMPARE(view.lastFrame().size(), QSize(400, 300));
+    QTRY_COMPARE(view.lastFrame().size(), devicePixels(view, QSize(400, 300)));
     QVERIFY(view.pictures() > before);
     view.InitOpenGL();
     QVERIFY(m_reports.isEmpty());
     const QImage frame = view.lastFrame();
-    QCOMPARE(frame.size(), QSize(400, 300));
+    QCOMPARE(frame.size(), devicePixels(view, QSize(400, 300)));
     const double horizon = -8 * 0.1745;
     EXPECT_NEAR_RGB(frame, -6.5, horizon + 0.2, sky(0.2));
     EXPECT_NEAR_RGB(frame, -6.5, horizon - 0.2, ground(0.2));
