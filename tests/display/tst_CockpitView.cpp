@@ -89,6 +89,7 @@ class CockpitViewTest : public QObject
     Q_OBJECT
 private slots:
     void cleanup() { m_view.reset(); }
+    void drawsAtTheScreensScale();
     void showsGreyUntilTheFirstPicture();
     void levelFlight();
     void pitchMovesTheHorizonDown();
@@ -126,6 +127,19 @@ CockpitView& CockpitViewTest::showView(int width, int height)
     }
     m_view->InitOpenGL();
     return *m_view;
+}
+
+// The scale asked for reaches the view (a screen of its own at more than 100 % scales it
+// further), and its pictures fill it in device pixels: the cases below judge them by that.
+void CockpitViewTest::drawsAtTheScreensScale()
+{
+    CockpitView& view = showView(200, 120);
+    const double ratio = view.surfaceWindow()->devicePixelRatio();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        QVERIFY(ratio >= qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
+    view.DrawAttitude3D(0.0f, 0.0f);
+    QCOMPARE(view.lastFrame().size(), QSize(200, 120) * ratio);
 }
 
 void CockpitViewTest::showsGreyUntilTheFirstPicture()
