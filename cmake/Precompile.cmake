@@ -58,6 +58,15 @@ function(_skyvane_qt_modules target out)
     set(${out} "${_modules}" PARENT_SCOPE)
 endfunction()
 
+# clang writes the headers' times into a precompiled header: each build's header is then new to
+# ccache, and so is every file compiled with it. Without them, a rebuild of the same sources
+# (a fresh build folder, another clone) finds its objects in the cache.
+function(_skyvane_pch_without_time target)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        target_compile_options(${target} PRIVATE "SHELL:-Xclang -fno-pch-timestamp")
+    endif()
+endfunction()
+
 function(_skyvane_precompile target)
     get_target_property(_type ${target} TYPE)
     if(NOT _type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
@@ -101,8 +110,10 @@ function(_skyvane_precompile target)
         set_target_properties(${_maker} PROPERTIES AUTOMOC OFF COMPILE_OPTIONS "${_options}"
             COMPILE_DEFINITIONS "${_definitions}" POSITION_INDEPENDENT_CODE "${_pic}")
         target_precompile_headers(${_maker} PRIVATE ${_headers})
+        _skyvane_pch_without_time(${_maker})
     endif()
     target_precompile_headers(${target} REUSE_FROM ${_maker})
+    _skyvane_pch_without_time(${target})
     # With no header of its own that moc reads, a target's moc file is empty: loading the
     # precompiled header would cost it more than it saves.
     get_target_property(_automoc ${target} AUTOMOC)
