@@ -66,7 +66,8 @@ private slots:
 
         // File > Record... takes the name offered; File > Mirror Raw Stream... the path stored.
         QVERIFY2(PressKeys(program.pid(), Window, QStringLiteral("ctrl+r"), error),
-                 qPrintable(error));
+                 qPrintable(error + (program.running() ? " (running)" : " (ended)") + ": " +
+                            QString::fromLocal8Bit(program.standardError().right(2000))));
         QVERIFY2(
             PressKeys(program.pid(), QStringLiteral("Record to"), QStringLiteral("Return"), error),
             qPrintable(error));
@@ -89,8 +90,9 @@ private slots:
         const qint64 sent = readFile(heard).count('F');
         QVERIFY2(CloseWindow(program.pid(), Window, error), qPrintable(error));
         QVERIFY(program.waitForEnd(10000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
+                 qPrintable(QStringLiteral("exit code %1: ").arg(program.exitCode()) +
+                            QString::fromLocal8Bit(program.standardError().right(3000))));
         QCOMPARE(::kill(pid_t(board.pid()), SIGCONT), 0);
 
         const RecordingReader::Result read = RecordingReader::read(recording);

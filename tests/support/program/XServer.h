@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QString>
 
-// A virtual X server of the test's own (Xvfb on the first free display from :150), so that no
+// A virtual X server of the test's own (Xvfb on a free display it picks), so that no
 // other test's window on a shared server takes the focus or the keys. While it runs, DISPLAY
 // names it for this process and the programs it starts.
 class PrivateXServer
