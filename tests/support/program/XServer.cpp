@@ -16,13 +16,16 @@ PrivateXServer::~PrivateXServer()
 bool PrivateXServer::start(QString& error)
 {
     // Xvfb picks a free display itself and writes its number once it accepts clients: a
-    // socket file alone can be there before the server takes connections.
+    // socket file alone can be there before the server takes connections. No reset when the
+    // last client leaves: the test's own look for a window is a client that comes and goes,
+    // and a program connecting while the server resets finds no server.
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.setStandardErrorFile(QProcess::nullDevice());
     m_server.start(QStringLiteral("Xvfb"),
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                     QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                    QStringLiteral("-noreset")});
     if (!m_server.waitForStarted(5000)) {
         error = QStringLiteral("Xvfb did not start: %1").arg(m_server.errorString());
         return false;
