@@ -7,7 +7,7 @@ start_xvfb() {
     local n
     for n in $(seq 90 130); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
         xvfb_pid=$!
         export DISPLAY=":$n"
         for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
