@@ -120,9 +120,9 @@ function(skyvane_test)
         if(T_DISPLAY)
             set_tests_properties(${_run} PROPERTIES LABELS display)
         endif()
+        set(_run_environment ${_environment} ${_scale_${_run}})
         # Before CTest has timed a run, the tests given the longest time start first, so that
         # the longest does not start last.
-        set(_run_environment ${_environment} ${_scale_${_run}})
         set_tests_properties(${_run} PROPERTIES TIMEOUT ${T_TIMEOUT} COST ${T_TIMEOUT}
             ENVIRONMENT "${_run_environment}")
     endforeach()
